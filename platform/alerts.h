@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+
+#include <QStringList>
+
+namespace platform {
+
+// Modal alerts: the answer is the index of the pressed button (0 = the
+// first, the default).
+class Alerts
+{
+public:
+    virtual ~Alerts() = default;
+    virtual int run(const QString &title, const QString &message, const QStringList &buttons) = 0;
+};
+
+struct FilePanelOptions
+{
+    QString title;
+    QString directory;
+    QStringList allowedSuffixes; // empty: any
+    bool canCreateDirectories = false;
+};
+
+class FilePanels
+{
+public:
+    virtual ~FilePanels() = default;
+    virtual std::optional<QString> openFile(const FilePanelOptions &options) = 0;
+    virtual std::optional<QString> saveFile(const FilePanelOptions &options) = 0;
+};
+
+} // namespace platform

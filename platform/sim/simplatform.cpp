@@ -1,0 +1,22 @@
+#include "simplatform.h"
+
+namespace platform::sim {
+
+SimPlatform::SimPlatform(SimBus &bus, const QString &bundleId, const QString &dataFolder)
+    : distributed(bus, runLoop)
+{
+    QString folder = dataFolder;
+    if (folder.isEmpty()) {
+        m_tempDir = std::make_unique<QTemporaryDir>();
+        folder = m_tempDir->path();
+    }
+    m_platform.reset(new Platform{runLoop, local, distributed, hid, usb, poster, modifierTap, displays,
+                                  workspace, defaults, strings, alerts, filePanels, keyboard, files,
+                                  folder, bundleId});
+    // The program itself is one running copy of its own bundle.
+    workspace.setRunning(bundleId, 1);
+}
+
+SimPlatform::~SimPlatform() = default;
+
+} // namespace platform::sim

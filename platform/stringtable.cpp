@@ -1,0 +1,78 @@
+#include "stringtable.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+
+#ifndef OV_SOURCE_RESOURCES
+#define OV_SOURCE_RESOURCES ""
+#endif
+
+namespace platform {
+
+QString resourceFolder()
+{
+    const QString fromEnv = qEnvironmentVariable("OV_RESOURCES");
+    if (!fromEnv.isEmpty())
+        return fromEnv;
+    if (QCoreApplication::instance()) {
+        const QString installed = QCoreApplication::applicationDirPath()
+            + QStringLiteral("/../share/orvane-tablet/resources");
+        if (QFileInfo(installed).isDir())
+            return QDir(installed).canonicalPath();
+    }
+    return QString::fromUtf8(OV_SOURCE_RESOURCES);
+}
+
+StringTable::StringTable(const QStringList &languages, const QString &folder)
+    : m_folder(folder)
+{
+    for (const QString &tag : languages)
+        m_languages.append(stringsLanguage(tag));
+    m_languages.append(QStringLiteral("en"));
+}
+
+QString StringTable::stringsLanguage(const QString &tag)
+{
+    // Chinese goes by script: Linux tags name a region ("zh-CN", "zh_TW").
+    const QLocale locale(tag);
+    if (locale.language() == QLocale::Chinese)
+        return locale.script() == QLocale::TraditionalHanScript ? QStringLiteral("zh-Hant")
+                                                                  : QStringLiteral("zh-Hans");
+    const QString language = QLocale::languageToCode(locale.language());
+    return language.isEmpty() ? tag : language;
+}
+
+const QHash<QString, QString> &StringTable::load(const QString &table) const
+{
+    auto it = m_tables.find(table);
+    if (it != m_tables.end())
+        return *it;
+    QHash<QString, QString> merged;
+    // Last language first, so that earlier ones override.
+    for (qsizetype i = m_languages.size() - 1; i >= 0; --i) {
+        QFile file(m_folder + QStringLiteral("/strings/") + m_languages[i] + QLatin1Char('/') + table
+                   + QStringLiteral(".json"));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QJsonObject object = QJsonDocument::fromJson(file.read(1 << 20)).object();
+        for (auto entry = object.begin(); entry != object.end(); ++entry) {
+            if (entry.value().isString())
+                merged.insert(entry.key(), entry.value().toString());
+        }
+    }
+    return *m_tables.insert(table, merged);
+}
+
+QString StringTable::text(const QString &key, const QString &table, const QString &defaultValue) const
+{
+    const auto &strings = load(table);
+    auto it = strings.find(key);
+    return it == strings.end() ? defaultValue : *it;
+}
+
+} // namespace platform
