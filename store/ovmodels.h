@@ -134,18 +134,17 @@ const ModelRow &factsFor(const QString &devKey);
 // The six pen displays (mapping 2, display names, calibration), in the order
 // the system tests them.
 bool isPenDisplay(const QString &devKey);
-inline constexpr Model kPenDisplays[] = {Model::Sorvi12Pro, Model::Sorvi10, Model::Sorvi1316,
-                                         Model::Sorvi16Pro, Model::Sorvi22, Model::Sorvi22Pro};
+inline constexpr Model kPenDisplays[] = { Model::Sorvi12Pro, Model::Sorvi10, Model::Sorvi1316,
+    Model::Sorvi16Pro, Model::Sorvi22, Model::Sorvi22Pro };
 // The four wheel models.
 bool isWheelModel(const QString &devKey);
 // The OEM Sorvi models: Sorvi10, Sorvi13, Sorvi 13/16, Sorvi 16Pro, Sorvi 22, Sorvi 22Pro.
 bool isOemSorvi(const QString &devKey);
 
 // The 18 models of the main HID matching list, in the list's order.
-inline constexpr Model kMainMatchingModels[] = {
-    Model::M482PlusV2, Model::TevraM,  Model::TevraS,     Model::M517V2,    Model::Sorvi12Pro,
-    Model::KalverinM,  Model::KalverinS, Model::Sorvi10,  Model::Sorvi1316, Model::Sorvi16Pro,
-    Model::Sorvi22,    Model::TevraN4, Model::TevraN7,    Model::TevraN7B,  Model::TevraN10,
-    Model::TevraN10B,  Model::TevraQ,  Model::Sorvi22Pro};
+inline constexpr Model kMainMatchingModels[] = { Model::M482PlusV2, Model::TevraM, Model::TevraS,
+    Model::M517V2, Model::Sorvi12Pro, Model::KalverinM, Model::KalverinS, Model::Sorvi10, Model::Sorvi1316,
+    Model::Sorvi16Pro, Model::Sorvi22, Model::TevraN4, Model::TevraN7, Model::TevraN7B, Model::TevraN10,
+    Model::TevraN10B, Model::TevraQ, Model::Sorvi22Pro };
 
 } // namespace store
