@@ -1,0 +1,67 @@
+#include "appdelegate.h"
+
+#include "driver/driverlog.h"
+#include "driver/ovmanager.h"
+#include "platform/platform.h"
+#include "platform/runloop.h"
+#include "platform/workspace.h"
+
+namespace driver {
+
+AppDelegate::AppDelegate(platform::Platform &platform)
+    : m_platform(platform)
+{
+}
+
+AppDelegate::~AppDelegate()
+{
+    // The manager lives in this program's delegate; it never outlives it.
+    if (!m_cleanedUp)
+        applicationWillTerminate();
+    OVManager::destroySharedManager();
+    m_platform.runLoop.cancelAll(this);
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    m_platform.runLoop.after(0, this, [this] { launchedInit(); });
+}
+
+void AppDelegate::launchedInit()
+{
+    if (m_terminating)
+        return;
+    if (m_platform.workspace.runningCount(QLatin1String(platform::kDriverBundleId)) >= 2) {
+        terminate(QStringLiteral("another copy is running"));
+        return;
+    }
+    OVManager::shareManager(m_platform, [this](const QString &reason) { terminate(reason); });
+}
+
+void AppDelegate::applicationWillTerminate()
+{
+    if (m_cleanedUp)
+        return;
+    m_cleanedUp = true;
+    if (OVManager *shared = OVManager::sharedManager())
+        shared->cleanup();
+}
+
+void AppDelegate::terminate(const QString &reason)
+{
+    if (m_terminating)
+        return;
+    m_terminating = true;
+    m_platform.runLoop.cancelAll(this);
+    applicationWillTerminate();
+    if (m_terminationHandler)
+        m_terminationHandler(reason);
+    m_platform.runLoop.quit(0);
+}
+
+OVManager *AppDelegate::manager() const
+{
+    return OVManager::sharedManager();
+}
+
+} // namespace driver

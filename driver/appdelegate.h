@@ -1,0 +1,52 @@
+#pragma once
+
+#include <functional>
+
+#include <QString>
+
+namespace platform {
+struct Platform;
+}
+
+namespace driver {
+
+class OVManager;
+
+// The driver program's delegate: keeps one running copy and creates the
+// device manager. Every way the driver ends goes through terminate(), so
+// pending configuration saves are always written.
+class AppDelegate
+{
+public:
+    explicit AppDelegate(platform::Platform &platform);
+    ~AppDelegate();
+    AppDelegate(const AppDelegate &) = delete;
+    AppDelegate &operator=(const AppDelegate &) = delete;
+
+    // Schedules launchedInit() for the next turn of the run loop.
+    void applicationDidFinishLaunching();
+    // A second running copy ends this one before any device is opened;
+    // otherwise the manager is made.
+    void launchedInit();
+    // Cleans the manager up (services, saves, HID managers, tap).
+    void applicationWillTerminate();
+    // Runs applicationWillTerminate() once, tells the termination handler
+    // and ends the run loop.
+    void terminate(const QString &reason);
+    // Told just before the run loop is asked to end.
+    void setTerminationHandler(std::function<void(const QString &reason)> handler)
+    {
+        m_terminationHandler = std::move(handler);
+    }
+    bool isTerminating() const { return m_terminating; }
+
+    OVManager *manager() const;
+
+private:
+    platform::Platform &m_platform;
+    std::function<void(const QString &)> m_terminationHandler;
+    bool m_terminating = false;
+    bool m_cleanedUp = false;
+};
+
+} // namespace driver

@@ -1,0 +1,3 @@
+#include "driverlog.h"
+
+Q_LOGGING_CATEGORY(lcDriver, "ov.driver")

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+
+#include <QList>
+#include <QMap>
+#include <QString>
+
+#include "platform/hid.h"
+
+namespace platform {
+struct Platform;
+struct Notification;
+} // namespace platform
+
+namespace driver {
+
+class OVService;
+
+// The driver's device manager, one per process: finds the supported devices
+// through two HID managers, keeps one device service per device key, binds
+// each matching interface to its service by usage page, answers the settings
+// application's questions and tracks the physically held modifier keys.
+class OVManager
+{
+public:
+    using Terminate = std::function<void(const QString &reason)>;
+
+    // The shared instance, made on the first call (the later calls answer it
+    // and ignore their arguments). `terminate` ends the driver.
+    static OVManager &shareManager(platform::Platform &platform, Terminate terminate);
+    // nullptr before shareManager() and after destroySharedManager().
+    static OVManager *sharedManager();
+    // Ends the shared instance (after cleanup()).
+    static void destroySharedManager();
+
+    OVManager(const OVManager &) = delete;
+    OVManager &operator=(const OVManager &) = delete;
+    ~OVManager();
+
+    void iokInit();
+    std::unique_ptr<platform::HidManager> createManager(quint32 options, const QList<platform::VendorProduct> &matching);
+    void openEventService();
+    void closeManager(std::unique_ptr<platform::HidManager> &manager);
+
+    void requestFromClient(const platform::Notification &notification);
+    void responseDevice(const QStringList &keys, bool connect);
+    void diaS(const platform::Notification &notification);
+    void getCurDevKeyFromNoti(const platform::Notification &notification);
+    OVService *getCurService() const;
+    // Fallback display name for log lines; null for most models.
+    static QString productForKey(const QString &devKey);
+
+    void alertDriverConflict();
+    void alertAccessibilityPrivilege();
+    void alertWithTitle(const QString &title, const QString &message, bool tutorial);
+    void setEventService(bool flag);
+    void cleanup();
+
+    OVService *service(const QString &devKey) const;
+    // Device keys of the service table, in the table's order.
+    QStringList serviceKeys() const;
+    QString curDevKey() const { return m_curDevKey; }
+    void setCurDevKey(const QString &key) { m_curDevKey = key; }
+    bool keyCode_Shift() const { return m_keyCode_Shift; }
+    bool keyCode_Command() const { return m_keyCode_Command; }
+    bool keyCode_Option() const { return m_keyCode_Option; }
+    bool keyCode_Control() const { return m_keyCode_Control; }
+    bool hasEventTap() const { return m_eventTap; }
+    QString keptFirmwarePath(const QString &devKey) const { return m_ovBins.value(devKey); }
+
+    platform::Platform &platform() const { return m_platform; }
+
+private:
+    OVManager(platform::Platform &platform, Terminate terminate);
+
+    void deviceMatchingCallback(platform::HidDevice *device);
+    void deviceRemovalCallback(platform::HidDevice *device);
+    void modifierFlagsTapCallback(quint16 keyCode, quint64 flags);
+    void bindReportInterface(OVService &service, const QString &key, platform::HidDevice *device);
+    void notifyPlugIn(const QString &key, platform::HidDevice *device);
+
+    platform::Platform &m_platform;
+    Terminate m_terminate;
+    std::unique_ptr<platform::HidManager> m_hidManager482Ref;
+    std::unique_ptr<platform::HidManager> m_hidManager517Ref;
+    std::map<QString, std::unique_ptr<OVService>> m_ovServices;
+    QMap<QString, QString> m_ovBins;
+    bool m_eventTap = false;
+    bool m_keyCode_Shift = false;
+    bool m_keyCode_Command = false;
+    bool m_keyCode_Option = false;
+    bool m_keyCode_Control = false;
+    QString m_curDevKey;
+    bool m_cleanedUp = false;
+};
+
+} // namespace driver

@@ -1,0 +1,285 @@
+#include "ovservice.h"
+
+#include "driver/driverlog.h"
+#include "driver/ovmanager.h"
+#include "driver/reportdispatch.h"
+#include "driver/startcommand.h"
+#include "platform/notificationcenter.h"
+#include "platform/platform.h"
+#include "store/ovmodels.h"
+#include "store/ovpublicdefine.h"
+#include "store/ovpublicobject.h"
+
+namespace driver {
+
+namespace {
+// Longest report the platform hands over per callback, in bytes.
+constexpr int kReportLength = 1101;
+constexpr quint8 kCommandReplyMarker = 0xFC;
+// Seconds after binding before the Kalverin S's firmware version is read.
+constexpr double kKalverinVersionDelay = 1.0;
+// Seconds after a boot-program interface appears before its prompt starts.
+constexpr double kBootProgramDelay = 0.5;
+// Seconds between two "cannot decode report" lines of one service.
+constexpr double kDropLogInterval = 1.0;
+} // namespace
+
+OVService::OVService(platform::Platform &platform, OVManager &manager, const QString &devKey)
+    : m_platform(platform)
+    , m_manager(manager)
+    , m_devKey(devKey)
+{
+    serviceInit();
+}
+
+OVService::~OVService()
+{
+    cleanup();
+}
+
+void OVService::serviceInit()
+{
+    // The load notice of the store below comes one turn later and must find
+    // this observer in place.
+    m_platform.local.observe(store::OVCFGNotification, this,
+                             [this](const platform::Notification &n) { ovCFG(n); });
+    if (store::isPenDisplay(m_devKey)) {
+        m_platform.distributed.observe(store::OVMCRequestDNotification, this,
+                                       [this](const platform::Notification &n) { monitorCalibRequest(n); });
+    }
+    m_atimer = m_platform.runLoop.repeat(2.0, this, [this] { checkScreens(); });
+    m_configMan = std::make_unique<store::OVPublicObject>(m_platform, m_devKey, store::StoreVariant::Driver);
+    m_configMan->loadConfiguration(QString(), false);
+}
+
+void OVService::afterIfAlive(double seconds, std::function<void()> fn)
+{
+    std::weak_ptr<bool> alive = m_alive;
+    m_platform.runLoop.after(seconds, this, [alive, fn = std::move(fn)] {
+        if (auto a = alive.lock(); a && *a)
+            fn();
+    });
+}
+
+void OVService::registerReports(platform::HidDevice *device, bool commandInterface)
+{
+    std::weak_ptr<bool> alive = m_alive;
+    // One callback per interface: a later registration replaces the earlier
+    // one, as the platform does.
+    device->registerInputReportCallback(
+        [this, alive, commandInterface](const platform::InputReport &report) {
+            auto a = alive.lock();
+            if (!a || !*a)
+                return;
+            if (commandInterface)
+                commReplyCallback(report);
+            else
+                vendorReportCallback(report);
+        },
+        kReportLength);
+    if (std::find(m_registered.begin(), m_registered.end(), device) == m_registered.end())
+        m_registered.push_back(device);
+}
+
+void OVService::setDeviceRef_0A(platform::HidDevice *device)
+{
+    if (m_cleanedUp || !device)
+        return;
+    m_deviceRef_0A = device;
+    registerReports(device, false);
+    const auto model = store::modelForKey(m_devKey);
+    if (!model)
+        return;
+    if (*model == store::Model::M517V1)
+        sendOVRequest();
+    else
+        sendOVReport();
+}
+
+void OVService::setDeviceRef_0B(platform::HidDevice *device)
+{
+    if (m_cleanedUp || !device)
+        return;
+    m_deviceRef_0B = device;
+    registerReports(device, true);
+}
+
+void OVService::setDeviceRef_0C(platform::HidDevice *device, bool isFirmwareUpdate)
+{
+    if (m_cleanedUp || !device)
+        return;
+    m_deviceRef_0C = device;
+    registerReports(device, true);
+    m_isFirmwareUpdate = isFirmwareUpdate;
+    if (isFirmwareUpdate && !m_bPath.isEmpty()) {
+        restoreFirmwareUpdate();
+    } else if (isFirmwareUpdate) {
+        afterIfAlive(kBootProgramDelay, [this] { bootProgramEntry(); });
+    } else if (store::isModel(m_devKey, store::Model::KalverinS)) {
+        afterIfAlive(kKalverinVersionDelay, [this] { hfvers(); });
+    }
+}
+
+platform::HidDevice *OVService::deviceRefForPup(qint64 usagePage) const
+{
+    if (usagePage == 0xFF07 || usagePage == 0xFF0A)
+        return m_deviceRef_0A;
+    if (store::isModel(m_devKey, store::Model::Sorvi10) || store::isModel(m_devKey, store::Model::Sorvi1316)
+        || store::isModel(m_devKey, store::Model::Sorvi22))
+        return m_deviceRef_0A;
+    if (usagePage == 0xFF0C)
+        return m_deviceRef_0C;
+    if (usagePage == 0xFF0B)
+        return m_deviceRef_0B;
+    return nullptr;
+}
+
+void OVService::interfaceRemoved(platform::HidDevice *device)
+{
+    m_registered.erase(std::remove(m_registered.begin(), m_registered.end(), device), m_registered.end());
+    if (m_deviceRef_0A == device)
+        m_deviceRef_0A = nullptr;
+    if (m_deviceRef_0B == device)
+        m_deviceRef_0B = nullptr;
+    if (m_deviceRef_0C == device)
+        m_deviceRef_0C = nullptr;
+}
+
+void OVService::vendorReportCallback(const platform::InputReport &report)
+{
+    if (report.bytes.empty())
+        return;
+    if (report.bytes[0] == kCommandReplyMarker)
+        commReplyCallback(report);
+    else
+        dispatchReport(report);
+}
+
+void OVService::commReplyCallback(const platform::InputReport &)
+{
+    // Replies of the device command protocol; the exchange is not built yet.
+}
+
+void OVService::dispatchReport(const platform::InputReport &report)
+{
+    const auto model = store::modelForKey(m_devKey);
+    if (!model)
+        return;
+    PenContext context;
+    context.nowMillis = quint32(m_platform.runLoop.wallClockMillis());
+    const ReportResult result = driver::dispatchReport(*model, report.bytes, m_pen, context, *this);
+    if (result.systemLog)
+        qCInfo(lcDriver, "%s", result.systemLog);
+    if (result.outcome == ReportOutcome::TooShort)
+        logDropped(result);
+}
+
+void OVService::logDropped(const ReportResult &result)
+{
+    const double now = m_platform.runLoop.now();
+    if (now - m_lastDropLog < kDropLogInterval)
+        return;
+    m_lastDropLog = now;
+    qCWarning(lcDriver, "%s: cannot decode report: %s", qUtf8Printable(m_devKey),
+              qUtf8Printable(result.reason()));
+}
+
+void OVService::sendOVReport()
+{
+    const auto model = store::modelForKey(m_devKey);
+    if (!model || !m_deviceRef_0A)
+        return;
+    const StartCommand command = startCommand(*model);
+    if (command.kind != StartKind::OutputReport)
+        return;
+    auto send = [this](const QByteArray &bytes) {
+        const quint32 result = m_deviceRef_0A->setReport(
+            platform::ReportType::Output, 0,
+            std::span(reinterpret_cast<const std::uint8_t *>(bytes.constData()), size_t(bytes.size())));
+        if (result != platform::hidresult::Success)
+            qCInfo(lcDriver, "%s", qUtf8Printable(cmdSendFailedText(result)));
+    };
+    send(command.report);
+    if (!command.secondReport.isEmpty()) {
+        afterIfAlive(kSecondReportDelay, [this, send, bytes = command.secondReport] {
+            // Only while the report interface is still held.
+            if (m_deviceRef_0A)
+                send(bytes);
+        });
+    }
+}
+
+void OVService::sendOVRequest()
+{
+    sendM517Requests(m_platform.usb, [](const QString &line) { qCInfo(lcDriver, "%s", qUtf8Printable(line)); });
+}
+
+void OVService::ovCFG(const platform::Notification &)
+{
+    // The settings reload comes with the coordinate mapping.
+}
+
+void OVService::monitorCalibRequest(const platform::Notification &)
+{
+    // The calibration service of the pen displays comes later.
+}
+
+void OVService::checkScreens()
+{
+    // The screen check comes with the coordinate mapping.
+}
+
+void OVService::hfvers()
+{
+    // The firmware-version read comes with the device command protocol.
+}
+
+void OVService::bootProgramEntry()
+{
+    // The boot-program prompt comes with the firmware update.
+}
+
+void OVService::restoreFirmwareUpdate()
+{
+    // The resumed firmware update comes with the firmware update.
+}
+
+void OVService::showD(const QString &)
+{
+    // The diagnostics window comes with the firmware update.
+}
+
+void OVService::postProximityEvent(bool) {}
+void OVService::postPointEvent(quint32) {}
+void OVService::preparePenKey(bool, bool) {}
+void OVService::prepareHKEraser(bool, bool) {}
+void OVService::upPen(std::span<const std::uint8_t>) {}
+void OVService::parseBoard(BoardParser, std::span<const std::uint8_t>) {}
+
+void OVService::cleanup()
+{
+    if (m_cleanedUp)
+        return;
+    m_cleanedUp = true;
+    // Nothing may call into the service from here on: the reports of every
+    // interface it ever registered are turned away first.
+    *m_alive = false;
+    for (platform::HidDevice *device : m_registered)
+        device->registerInputReportCallback({}, 0);
+    m_registered.clear();
+    m_hdVer.clear();
+    m_fwVer.clear();
+    m_devKey.clear();
+    m_deviceRef_0A = m_deviceRef_0B = m_deviceRef_0C = nullptr;
+    if (m_configMan) {
+        m_configMan->cleanup();
+        m_configMan.reset();
+    }
+    m_platform.runLoop.cancel(m_atimer);
+    m_atimer = 0;
+    m_platform.runLoop.cancelAll(this);
+    m_platform.local.removeObserver(this);
+    m_platform.distributed.removeObserver(this);
+}
+
+} // namespace driver
