@@ -1,9 +1,13 @@
 #include "ovservice.h"
 
+#include <algorithm>
+
 #include "driver/driverlog.h"
 #include "driver/ovmanager.h"
 #include "driver/reportdispatch.h"
 #include "driver/startcommand.h"
+#include "firmware/deviceexchange.h"
+#include "firmware/deviceinfo.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
 #include "store/ovmodels.h"
@@ -16,10 +20,6 @@ namespace {
 // Longest report the platform hands over per callback, in bytes.
 constexpr int kReportLength = 1101;
 constexpr quint8 kCommandReplyMarker = 0xFC;
-// Seconds after binding before the Kalverin S's firmware version is read.
-constexpr double kKalverinVersionDelay = 1.0;
-// Seconds after a boot-program interface appears before its prompt starts.
-constexpr double kBootProgramDelay = 0.5;
 // Seconds between two "cannot decode report" lines of one service.
 constexpr double kDropLogInterval = 1.0;
 } // namespace
@@ -48,6 +48,8 @@ void OVService::serviceInit()
                                        [this](const platform::Notification &n) { monitorCalibRequest(n); });
     }
     m_atimer = m_platform.runLoop.repeat(2.0, this, [this] { checkScreens(); });
+    m_exchange = firmware::DeviceExchange::create(m_platform.runLoop, m_devKey);
+    m_deviceInfo = firmware::DeviceInfo::create(m_exchange, m_platform.runLoop, m_platform.defaults);
     m_configMan = std::make_unique<store::OVPublicObject>(m_platform, m_devKey, store::StoreVariant::Driver);
     m_configMan->loadConfiguration(QString(), false);
 }
@@ -86,6 +88,7 @@ void OVService::setDeviceRef_0A(platform::HidDevice *device)
     if (m_cleanedUp || !device)
         return;
     m_deviceRef_0A = device;
+    m_exchange->setDeviceRef(1, device);
     registerReports(device, false);
     const auto model = store::modelForKey(m_devKey);
     if (!model)
@@ -101,6 +104,7 @@ void OVService::setDeviceRef_0B(platform::HidDevice *device)
     if (m_cleanedUp || !device)
         return;
     m_deviceRef_0B = device;
+    m_exchange->setDeviceRef(2, device);
     registerReports(device, true);
 }
 
@@ -109,14 +113,21 @@ void OVService::setDeviceRef_0C(platform::HidDevice *device, bool isFirmwareUpda
     if (m_cleanedUp || !device)
         return;
     m_deviceRef_0C = device;
+    m_exchange->setDeviceRef(3, device);
     registerReports(device, true);
     m_isFirmwareUpdate = isFirmwareUpdate;
+    m_deviceInfo->setIsFirmwareUpdate(isFirmwareUpdate);
     if (isFirmwareUpdate && !m_bPath.isEmpty()) {
         restoreFirmwareUpdate();
     } else if (isFirmwareUpdate) {
-        afterIfAlive(kBootProgramDelay, [this] { bootProgramEntry(); });
-    } else if (store::isModel(m_devKey, store::Model::KalverinS)) {
-        afterIfAlive(kKalverinVersionDelay, [this] { hfvers(); });
+        // After 0.5 s: the settings application is told to quit, then the
+        // versions are read for the prompt.
+        m_deviceInfo->bootProgramEntered(
+            [this] { m_platform.distributed.post(store::OVCFGQuitDNotification); });
+    } else {
+        // The Kalverin S reads its firmware version 1 s later; nothing for
+        // the other models.
+        m_deviceInfo->interfaceBound();
     }
 }
 
@@ -155,9 +166,19 @@ void OVService::vendorReportCallback(const platform::InputReport &report)
         dispatchReport(report);
 }
 
-void OVService::commReplyCallback(const platform::InputReport &)
+void OVService::commReplyCallback(const platform::InputReport &report)
 {
-    // Replies of the device command protocol; the exchange is not built yet.
+    m_exchange->commReplyCallback(report);
+}
+
+QString OVService::hdVer() const
+{
+    return m_deviceInfo ? m_deviceInfo->hdVer() : QString();
+}
+
+QString OVService::fwVer() const
+{
+    return m_deviceInfo ? m_deviceInfo->fwVer() : QString();
 }
 
 void OVService::dispatchReport(const platform::InputReport &report)
@@ -166,6 +187,13 @@ void OVService::dispatchReport(const platform::InputReport &report)
     if (!model)
         return;
     PenContext context;
+    context.ovPressure = m_settings.ovPressure;
+    context.psminxing = m_psminxing;
+    context.psminying = m_psminying;
+    context.psmaxxing = m_psmaxxing;
+    context.psmaxying = m_psmaxying;
+    context.minX = edgeReading(m_calibration.cbDelta.minX.ix, m_calibration.cbDelta.minX.dx);
+    context.minY = edgeReading(m_calibration.cbDelta.minY.iy, m_calibration.cbDelta.minY.dy);
     context.nowMillis = quint32(m_platform.runLoop.wallClockMillis());
     const ReportResult result = driver::dispatchReport(*model, report.bytes, m_pen, context, *this);
     if (result.systemLog)
@@ -229,16 +257,6 @@ void OVService::checkScreens()
     // The screen check comes with the coordinate mapping.
 }
 
-void OVService::hfvers()
-{
-    // The firmware-version read comes with the device command protocol.
-}
-
-void OVService::bootProgramEntry()
-{
-    // The boot-program prompt comes with the firmware update.
-}
-
 void OVService::restoreFirmwareUpdate()
 {
     // The resumed firmware update comes with the firmware update.
@@ -267,8 +285,11 @@ void OVService::cleanup()
     for (platform::HidDevice *device : m_registered)
         device->registerInputReportCallback({}, 0);
     m_registered.clear();
-    m_hdVer.clear();
-    m_fwVer.clear();
+    // Ends every wait of a worker thread; the versions are forgotten.
+    if (m_deviceInfo)
+        m_deviceInfo->cleanup();
+    if (m_exchange)
+        m_exchange->cleanup();
     m_devKey.clear();
     m_deviceRef_0A = m_deviceRef_0B = m_deviceRef_0C = nullptr;
     if (m_configMan) {

@@ -1,12 +1,20 @@
 #pragma once
 
+#include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
+#include <QPointF>
 #include <QString>
 
+#include "driver/calibtypes.h"
+#include "driver/penmapping.h"
 #include "driver/penparser.h"
 #include "driver/pensink.h"
+#include "driver/screencheck.h"
+#include "driver/settingsreload.h"
+#include "firmware/cpuinfo.h"
 #include "platform/hid.h"
 #include "platform/runloop.h"
 
@@ -19,6 +27,11 @@ namespace store {
 class OVPublicObject;
 }
 
+namespace firmware {
+class DeviceExchange;
+class DeviceInfo;
+} // namespace firmware
+
 namespace driver {
 
 class OVManager;
@@ -26,16 +39,28 @@ class OVManager;
 // The driver's object for one connected device key: owns the device's
 // configuration store, holds up to three of its HID interfaces, receives
 // their reports and carries the per-device state of the driver.
+//
+// Life: created -> bound (slots in any order; a rebound slot replaces the
+// reference and registers again) -> cleaned up -> destroyed by the manager.
+// Never reused after cleanup(). Main thread only.
+//
+// The platform hands every input report over as a span that is valid during
+// the callback, so the service keeps no report buffers of its own; nothing
+// it holds can be freed under a report in flight.
 class OVService : public PenSink
 {
 public:
+    // Runs serviceInit(): observers, the 2-second screen check, then the
+    // store, created and loaded.
     OVService(platform::Platform &platform, OVManager &manager, const QString &devKey);
+    // Cleans up first when cleanup() has not run.
     ~OVService() override;
     OVService(const OVService &) = delete;
     OVService &operator=(const OVService &) = delete;
 
     // Empty after cleanup().
     QString getDevkey() const { return m_devKey; }
+    // nullptr after cleanup().
     store::OVPublicObject *configMan() const { return m_configMan.get(); }
 
     // The report interface: registers the report callback and sends the
@@ -44,13 +69,18 @@ public:
     // The command interface of usage page 0xFF0B.
     void setDeviceRef_0B(platform::HidDevice *device);
     // The command interface of usage page 0xFF0C; isFirmwareUpdate: the
-    // device runs its boot program.
+    // device runs its boot program. Schedules the boot-program or version
+    // steps of the firmware side.
     void setDeviceRef_0C(platform::HidDevice *device, bool isFirmwareUpdate);
-    // The interface held for a usage page, or nullptr.
+    // The interface held for a usage page, or nullptr: 0xFF07 and 0xFF0A the
+    // report interface (any page on the Sorvi10, 13/16 and 22), 0xFF0B and
+    // 0xFF0C the command interfaces.
     platform::HidDevice *deviceRefForPup(qint64 usagePage) const;
     // An interface of this device went away without ending the service: it
     // is forgotten and never touched again.
     void interfaceRemoved(platform::HidDevice *device);
+    // Unregisters the report callback of every interface the service ever
+    // registered, then writes a pending save and lets go of everything.
     void cleanup();
     bool isCleanedUp() const { return m_cleanedUp; }
 
@@ -58,21 +88,27 @@ public:
     void setPName(const QString &name) { m_pName = name; }
     QString bPath() const { return m_bPath; }
     void setBPath(const QString &path) { m_bPath = path; }
-    QString hdVer() const { return m_hdVer; }
-    void setHdVer(const QString &version) { m_hdVer = version; }
-    QString fwVer() const { return m_fwVer; }
-    void setFwVer(const QString &version) { m_fwVer = version; }
+    // The versions read from the device (empty until read).
+    QString hdVer() const;
+    QString fwVer() const;
+    firmware::DeviceExchange *exchange() const { return m_exchange.get(); }
+    firmware::DeviceInfo *deviceInfo() const { return m_deviceInfo.get(); }
+    using CpuInfoComplete = std::function<void(const firmware::CpuInfo &)>;
+    CpuInfoComplete requestCpuInfoComplete() const { return m_requestCpuInfoComplete; }
+    void setRequestCpuInfoComplete(CpuInfoComplete complete) { m_requestCpuInfoComplete = std::move(complete); }
     bool isFirmwareUpdate() const { return m_isFirmwareUpdate; }
     void setIsFirmwareUpdate(bool flag) { m_isFirmwareUpdate = flag; }
     bool is_oem_sorvi_eraser_state() const { return m_pen.is_oem_sorvi_eraser_state; }
     void setIs_oem_sorvi_eraser_state(bool flag) { m_pen.is_oem_sorvi_eraser_state = flag; }
 
-    // The diagnostics request of the settings application, with the product name.
+    // The diagnostics request of the settings application, with the product
+    // name. The diagnostics window takes it.
     void showD(const QString &productName);
 
     const PenState &penState() const { return m_pen; }
 
-    // PenSink: what the report decoders make happen.
+    // PenSink: what the report decoders make happen; the event poster and
+    // the key actions take these.
     void postProximityEvent(bool enter) override;
     void postPointEvent(quint32 type) override;
     void preparePenKey(bool press, bool isDownKey) override;
@@ -82,17 +118,23 @@ public:
 
 private:
     void serviceInit();
+    // commandInterface: the reports go to the command protocol.
     void registerReports(platform::HidDevice *device, bool commandInterface);
+    // Every report of the report interface: 0xFC replies to the command
+    // protocol, the rest to the model's dispatcher; an empty one is dropped.
     void vendorReportCallback(const platform::InputReport &report);
+    // Replies of the device command protocol.
     void commReplyCallback(const platform::InputReport &report);
     void dispatchReport(const platform::InputReport &report);
+    // The start commands: an output report, or the M517 V1's USB requests.
     void sendOVReport();
     void sendOVRequest();
+    // Targets of the service's observers and its screen timer.
     void ovCFG(const platform::Notification &notification);
     void monitorCalibRequest(const platform::Notification &notification);
     void checkScreens();
-    void hfvers();
-    void bootProgramEntry();
+    // Firmware side: the version read, the boot-program prompt and the
+    // resumed update. Each starts its own worker thread where it needs one.
     void restoreFirmwareUpdate();
     // Runs fn after `seconds` on the main loop unless the service is gone.
     void afterIfAlive(double seconds, std::function<void()> fn);
@@ -102,23 +144,67 @@ private:
     OVManager &m_manager;
     QString m_devKey;
     std::unique_ptr<store::OVPublicObject> m_configMan;
-    platform::HidDevice *m_deviceRef_0A = nullptr;
+    platform::HidDevice *m_deviceRef_0A = nullptr; // the report interface
     platform::HidDevice *m_deviceRef_0B = nullptr;
     platform::HidDevice *m_deviceRef_0C = nullptr;
     // Every interface whose report callback points at this service, so that
     // cleanup can unregister them all (replaced slots and a second device of
     // the same model included).
     std::vector<platform::HidDevice *> m_registered;
-    platform::RunLoop::TimerId m_atimer = 0;
+    platform::RunLoop::TimerId m_atimer = 0; // the 2-second screen check
     QString m_pName;
     QString m_bPath;
-    QString m_hdVer;
-    QString m_fwVer;
     bool m_isFirmwareUpdate = false;
+
+    // Pen decoding (eventData, lastEventData, reportCount, the inited flags,
+    // isMouseDown, the eraser state and the captured edge readings).
     PenState m_pen;
+    // Settings reload: ovDegree .. ovTFrame.
+    ServiceSettings m_settings;
+    // Coordinate mapping: eventDataPost, relativeInited.
+    MappingState m_mapping;
+    // Screen check: ovScreens, ovMTFrame.
+    ScreenState m_screens;
+
+    // Calibration of the pen displays.
+    bool m_calibrating = false;
+    qint32 m_calibIdx = 0;
+    std::array<QPointF, 5> m_psscrn{}; // target points on the screen
+    std::array<QPointF, 5> m_psmapp{}; // the pen's mapped points at them
+    bool m_psminxing = false;
+    bool m_psminying = false;
+    bool m_psmaxxing = false;
+    bool m_psmaxying = false;
+    // Accepted edge readings (the captured ones are in m_pen).
+    QPointF m_psminx2, m_psminy2, m_psmaxx2, m_psmaxy2;
+    // calibrated, abcdef and cbDelta.
+    MappingCalibration m_calibration;
+
+    // Event posting.
+    double m_lastMouseDownTime = 0; // run-loop seconds
+    QPointF m_lastMouseDownPoint;
+    QPointF m_lastMouseDragPoint;
+    // Express keys and key actions.
+    QString m_lastBoardKey;
+    bool m_isEOP = false;
+    // Wheel centre.
+    platform::RunLoop::TimerId m_wkcTimer = 0;
+    bool m_wkcDown = false;
+
+    // Device information and firmware update.
+    firmware::CpuInfo m_cpuInfo;
+    // The one command exchange of the device and its version and CPU
+    // queries; shared with the worker threads that wait on them.
+    std::shared_ptr<firmware::DeviceExchange> m_exchange;
+    std::shared_ptr<firmware::DeviceInfo> m_deviceInfo;
+    CpuInfoComplete m_requestCpuInfoComplete;
+    bool m_iapContinued = false;
+
     // Rate limit of the dropped-report line: one per second of run-loop time.
     double m_lastDropLog = -1e9;
     bool m_cleanedUp = false;
+    // Cleared at cleanup; every deferred step and report callback holds it
+    // weakly and does nothing once it is gone.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 

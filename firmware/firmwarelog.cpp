@@ -1,0 +1,3 @@
+#include "firmwarelog.h"
+
+Q_LOGGING_CATEGORY(lcFirmware, "ov.firmware")
