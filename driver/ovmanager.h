@@ -38,28 +38,53 @@ public:
 
     OVManager(const OVManager &) = delete;
     OVManager &operator=(const OVManager &) = delete;
+    OVManager(OVManager &&) = delete;
+    OVManager &operator=(OVManager &&) = delete;
+    // Cleans up first when cleanup() has not run.
     ~OVManager();
 
+    // The two HID managers and the modifier tap; runs one turn after creation.
     void iokInit();
-    std::unique_ptr<platform::HidManager> createManager(quint32 options, const QList<platform::VendorProduct> &matching);
+    // Opens a manager over the matching list; nullptr when it cannot be opened
+    // (the not-permitted and exclusive-access results end the driver).
+    std::unique_ptr<platform::HidManager> createManager(
+        quint32 options, const QList<platform::VendorProduct> &matching);
+    // The modifier tap; the accessibility alert when it cannot be made.
     void openEventService();
+    // Unschedules, closes and drops the manager; nullptr does nothing.
     void closeManager(std::unique_ptr<platform::HidManager> &manager);
 
+    // "OVCFGRequestDNotification": every key of the service table, connected.
     void requestFromClient(const platform::Notification &notification);
+    // Posts "OVCFGResponseDNotification" {key: connect, ...}.
     void responseDevice(const QStringList &keys, bool connect);
+    // "OVCFGDiaSDNotification" {key: product name}: the service's showD().
     void diaS(const platform::Notification &notification);
+    // "OV_GetCurDevKey_Noti": its object becomes the current device key.
     void getCurDevKeyFromNoti(const platform::Notification &notification);
+    // The service of the current device key, or nullptr.
     OVService *getCurService() const;
     // Fallback display name for log lines; null for most models.
     static QString productForKey(const QString &devKey);
 
+    // The two fatal alerts; each ends the driver.
     void alertDriverConflict();
     void alertAccessibilityPrivilege();
+    // A modal alert; with tutorial the setup guide opens after it. Then
+    // "OVCFGQuitDNotification" and the end of the driver ("fatal alert").
     void alertWithTitle(const QString &title, const QString &message, bool tutorial);
+    // Only logs; the modifier hot keys call it.
     void setEventService(bool flag);
+    // At termination: every service (pending saves written), both HID
+    // managers, the tap and the observers. Runs once.
     void cleanup();
+    bool isCleanedUp() const { return m_cleanedUp; }
 
+    // nullptr when the key has no service.
     OVService *service(const QString &devKey) const;
+    using ServiceTable = std::map<QString, std::unique_ptr<OVService>>;
+    // The service table, by device key.
+    const ServiceTable &services() const { return m_ovServices; }
     // Device keys of the service table, in the table's order.
     QStringList serviceKeys() const;
     QString curDevKey() const { return m_curDevKey; }
@@ -69,6 +94,7 @@ public:
     bool keyCode_Option() const { return m_keyCode_Option; }
     bool keyCode_Control() const { return m_keyCode_Control; }
     bool hasEventTap() const { return m_eventTap; }
+    // The firmware path kept for a key across a disconnection (ovBins).
     QString keptFirmwarePath(const QString &devKey) const { return m_ovBins.value(devKey); }
 
     platform::Platform &platform() const { return m_platform; }
@@ -86,7 +112,7 @@ private:
     Terminate m_terminate;
     std::unique_ptr<platform::HidManager> m_hidManager482Ref;
     std::unique_ptr<platform::HidManager> m_hidManager517Ref;
-    std::map<QString, std::unique_ptr<OVService>> m_ovServices;
+    ServiceTable m_ovServices;
     QMap<QString, QString> m_ovBins;
     bool m_eventTap = false;
     bool m_keyCode_Shift = false;

@@ -148,12 +148,18 @@ platform::HidDevice *OVService::deviceRefForPup(qint64 usagePage) const
 void OVService::interfaceRemoved(platform::HidDevice *device)
 {
     m_registered.erase(std::remove(m_registered.begin(), m_registered.end(), device), m_registered.end());
-    if (m_deviceRef_0A == device)
-        m_deviceRef_0A = nullptr;
-    if (m_deviceRef_0B == device)
-        m_deviceRef_0B = nullptr;
-    if (m_deviceRef_0C == device)
-        m_deviceRef_0C = nullptr;
+    // The command exchange holds the same three slots and must not send to
+    // the gone interface either.
+    const std::pair<platform::HidDevice **, int> held[] = {{&m_deviceRef_0A, firmware::kInterfaceReport},
+                                                           {&m_deviceRef_0B, firmware::kInterface0B},
+                                                           {&m_deviceRef_0C, firmware::kInterface0C}};
+    for (const auto &[slot, number] : held) {
+        if (*slot != device)
+            continue;
+        *slot = nullptr;
+        if (m_exchange)
+            m_exchange->setDeviceRef(number, nullptr);
+    }
 }
 
 void OVService::vendorReportCallback(const platform::InputReport &report)
