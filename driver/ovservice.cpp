@@ -1,6 +1,9 @@
 #include "ovservice.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include <algorithm>
 
 #include "driver/driverlog.h"
 #include "driver/ovmanager.h"
@@ -13,6 +16,7 @@
 #include "store/ovmodels.h"
 #include "store/ovpublicdefine.h"
 #include "store/ovpublicobject.h"
+#include "store/ovrecttext.h"
 
 namespace driver {
 
@@ -47,7 +51,20 @@ void OVService::serviceInit()
         m_platform.distributed.observe(store::OVMCRequestDNotification, this,
                                        [this](const platform::Notification &n) { monitorCalibRequest(n); });
     }
+    PostingHooks hooks;
+    hooks.calibration = &m_calibration;
+    hooks.monitorNamePresent = [this] {
+        return m_configMan && m_configMan->queryConfiguration(store::OVCFGMonitor, store::OVCFGMonitorName).isValid();
+    };
+    hooks.modifiers = [this] {
+        return HeldModifiers{m_manager.keyCode_Command(), m_manager.keyCode_Option(), m_manager.keyCode_Shift(),
+                             m_manager.keyCode_Control()};
+    };
+    m_posting = std::make_unique<PenEventPosting>(m_platform, m_devKey, m_pen, m_settings, m_screens, hooks);
     m_atimer = m_platform.runLoop.repeat(2.0, this, [this] { checkScreens(); });
+    // The first check runs at once: until it has run there is no screen to
+    // map onto, and a pen used in the first 2 s would post to nowhere.
+    afterIfAlive(0, [this] { checkScreens(); });
     m_exchange = firmware::DeviceExchange::create(m_platform.runLoop, m_devKey);
     m_deviceInfo = firmware::DeviceInfo::create(m_exchange, m_platform.runLoop, m_platform.defaults);
     m_configMan = std::make_unique<store::OVPublicObject>(m_platform, m_devKey, store::StoreVariant::Driver);
@@ -248,9 +265,73 @@ void OVService::sendOVRequest()
     sendM517Requests(m_platform.usb, [](const QString &line) { qCInfo(lcDriver, "%s", qUtf8Printable(line)); });
 }
 
-void OVService::ovCFG(const platform::Notification &)
+void OVService::ovCFG(const platform::Notification &notification)
 {
-    // The settings reload comes with the coordinate mapping.
+    if (m_cleanedUp || !m_configMan)
+        return;
+    const auto names = namesToReload(notification.userInfo, m_devKey);
+    if (!names)
+        return;
+    const QVariantMap configuration = m_configMan->configurationList().value_or(QVariantMap());
+    const ReloadOutcome outcome = reloadSettings(m_devKey, *names, configuration, m_settings);
+    if (outcome.penDisplayOrientation) {
+        updateCalib(*outcome.penDisplayOrientation, false);
+        const QString names = m_configMan->queryConfiguration(store::OVCFGMonitor, store::OVCFGMonitorName).toString();
+        rotateDisplay(m_platform.displays, names, *outcome.penDisplayOrientation);
+    }
+}
+
+void OVService::updateCalib(quint64 orientation, bool reset)
+{
+    if (!m_configMan)
+        return;
+    static const QLatin1String kOrientationKeys[] = {store::OVCFGMonitorCalibZD, store::OVCFGMonitorCalibND,
+                                                     store::OVCFGMonitorCalibOED, store::OVCFGMonitorCalibTSD};
+    const QString name = kOrientationKeys[orientation <= 3 ? orientation : 0];
+    QVariant stored = m_configMan->queryConfiguration(store::OVCFGMonitor, store::OVCFGMonitorCalib);
+    QVariantMap calib = stored.typeId() == QMetaType::QVariantMap ? stored.toMap() : QVariantMap();
+    if (reset) {
+        for (const QString &edge : {QString(store::OVCFGMonitorCalibMINXCus), QString(store::OVCFGMonitorCalibMINYCus),
+                                    QString(store::OVCFGMonitorCalibMAXXCus), QString(store::OVCFGMonitorCalibMAXYCus)})
+            m_configMan->updateConfiguration(store::OVCFGMonitor, edge, QVariant());
+        calib.remove(store::cusKey(name));
+        m_configMan->updateConfiguration(store::OVCFGMonitor, store::OVCFGMonitorCalib, calib);
+    }
+    // The user's edge reading, else the factory one: x is the integer part,
+    // y the fraction, both truncated.
+    auto edge = [this](const QString &key) {
+        QVariant text = m_configMan->queryConfiguration(store::OVCFGMonitor, store::cusKey(key));
+        if (text.typeId() != QMetaType::QString)
+            text = m_configMan->queryConfiguration(store::OVCFGMonitor, key);
+        const QPointF p = text.typeId() == QMetaType::QString ? store::pointFromString(text.toString()) : QPointF();
+        auto truncated = [](double v) {
+            return std::isfinite(v) ? qint32(std::clamp(v, -2147483648.0, 2147483647.0)) : 0;
+        };
+        return std::pair<qint32, qint32>{truncated(p.x()), truncated(p.y())};
+    };
+    const auto minX = edge(store::OVCFGMonitorCalibMINX);
+    const auto minY = edge(store::OVCFGMonitorCalibMINY);
+    const auto maxX = edge(store::OVCFGMonitorCalibMAXX);
+    const auto maxY = edge(store::OVCFGMonitorCalibMAXY);
+    m_calibration.cbDelta.minX = {minX.first, minX.second};
+    m_calibration.cbDelta.minY = {minY.first, minY.second};
+    m_calibration.cbDelta.maxX = {maxX.first, maxX.second};
+    m_calibration.cbDelta.maxY = {maxY.first, maxY.second};
+
+    QVariant matrix = calib.value(store::cusKey(name));
+    if (matrix.typeId() != QMetaType::QVariantMap)
+        matrix = calib.value(name);
+    if (matrix.typeId() != QMetaType::QVariantMap)
+        return;
+    const QVariantMap m = matrix.toMap();
+    auto coefficient = [&m](const char *key) {
+        bool ok = false;
+        const double v = m.value(QLatin1String(key)).toDouble(&ok);
+        return ok && std::isfinite(v) ? float(v) : 0.0f;
+    };
+    m_calibration.abcdef = {coefficient("A"), coefficient("B"), coefficient("C"),
+                            coefficient("D"), coefficient("E"), coefficient("F")};
+    m_calibration.calibrated = true;
 }
 
 void OVService::monitorCalibRequest(const platform::Notification &)
@@ -260,7 +341,17 @@ void OVService::monitorCalibRequest(const platform::Notification &)
 
 void OVService::checkScreens()
 {
-    // The screen check comes with the coordinate mapping.
+    if (m_cleanedUp || !m_configMan)
+        return;
+    const ScreenCheckResult result = driver::checkScreens(m_platform.displays.displays(),
+                                                          m_configMan->configurationList().value_or(QVariantMap()));
+    // Assigned, not replaced: the posting object refers to it.
+    m_screens = result.screens;
+    if (result.monitorNumber) {
+        // Only the driver's copy learns the display's new number.
+        m_configMan->updateConfiguration(store::OVCFGMonitor, store::OVCFGMonitorNumber,
+                                         QVariant::fromValue(qint64(*result.monitorNumber)));
+    }
 }
 
 void OVService::restoreFirmwareUpdate()
@@ -273,8 +364,15 @@ void OVService::showD(const QString &)
     // The diagnostics window comes with the firmware update.
 }
 
-void OVService::postProximityEvent(bool) {}
-void OVService::postPointEvent(quint32) {}
+void OVService::postProximityEvent(bool enter)
+{
+    m_posting->postProximityEvent(enter);
+}
+
+void OVService::postPointEvent(quint32 type)
+{
+    m_posting->postPointEvent(type);
+}
 void OVService::preparePenKey(bool, bool) {}
 void OVService::prepareHKEraser(bool, bool) {}
 void OVService::upPen(std::span<const std::uint8_t>) {}

@@ -10,6 +10,7 @@
 
 #include "driver/calibtypes.h"
 #include "driver/penmapping.h"
+#include "driver/eventposting.h"
 #include "driver/penparser.h"
 #include "driver/pensink.h"
 #include "driver/screencheck.h"
@@ -106,6 +107,14 @@ public:
     void showD(const QString &productName);
 
     const PenState &penState() const { return m_pen; }
+    const ServiceSettings &settings() const { return m_settings; }
+    const ScreenState &screens() const { return m_screens; }
+    const MappingCalibration &calibration() const { return m_calibration; }
+    PenEventPosting &posting() { return *m_posting; }
+
+    // Loads the stored calibration of an orientation (0..3); reset first
+    // removes the user's own calibration of it and the user's edge readings.
+    void updateCalib(quint64 orientation, bool reset);
 
     // PenSink: what the report decoders make happen; the event poster and
     // the key actions take these.
@@ -161,8 +170,6 @@ private:
     PenState m_pen;
     // Settings reload: ovDegree .. ovTFrame.
     ServiceSettings m_settings;
-    // Coordinate mapping: eventDataPost, relativeInited.
-    MappingState m_mapping;
     // Screen check: ovScreens, ovMTFrame.
     ScreenState m_screens;
 
@@ -180,10 +187,9 @@ private:
     // calibrated, abcdef and cbDelta.
     MappingCalibration m_calibration;
 
-    // Event posting.
-    double m_lastMouseDownTime = 0; // run-loop seconds
-    QPointF m_lastMouseDownPoint;
-    QPointF m_lastMouseDragPoint;
+    // Coordinate mapping and event posting: eventDataPost, relativeInited
+    // and the double-click state live in the posting object.
+    std::unique_ptr<PenEventPosting> m_posting;
     // Express keys and key actions.
     QString m_lastBoardKey;
     bool m_isEOP = false;

@@ -1,0 +1,3 @@
+// The simulator's sources live in the driver's composition root
+// (apps/driver), which is no library; the sim tests build them in.
+#include "../../apps/driver/simscript.cpp"
