@@ -81,9 +81,13 @@ plist_t newLargeUnsigned(quint64 value)
     return nodeFromBinary(char(0x14) + QByteArray(8, '\0') + bigEndianBytes(value));
 }
 
-// About 3000 years either side of 2001, in seconds; further out is no date
-// anybody wrote, and libplist's XML writer cannot spell it.
-constexpr double kMaxDateSeconds = 1e11;
+// Dates from year 1000 to 9999: libplist's XML writer spells a year with
+// fewer than four digits unpadded, which no reader takes back.
+bool isWritableYear(const QDateTime &date)
+{
+    const int year = date.toUTC().date().year();
+    return year >= 1000 && year <= 9999;
+}
 
 // Seconds from the reference date.
 plist_t newDate(double seconds)
@@ -531,12 +535,18 @@ std::optional<QVariant> toVariant(plist_t node, int depth, QString *error)
     }
     case PLIST_DATE: {
         const auto seconds = dateSeconds(node);
-        if (!seconds || !std::isfinite(*seconds) || std::fabs(*seconds) > kMaxDateSeconds) {
+        constexpr double kFarSeconds = 1e12; // beyond year 30000 either way
+        if (!seconds || !std::isfinite(*seconds) || std::fabs(*seconds) > kFarSeconds) {
             fail(error, QStringLiteral("cannot read date: out of range"));
             return std::nullopt;
         }
         const qint64 msecs = kReferenceDateMSecs + qint64(std::llround(*seconds * 1000.0));
-        return QVariant(QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC));
+        const QDateTime date = QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC);
+        if (!isWritableYear(date)) {
+            fail(error, QStringLiteral("cannot read date: out of range"));
+            return std::nullopt;
+        }
+        return QVariant(date);
     }
     case PLIST_ARRAY:
     case PLIST_DICT:
@@ -700,7 +710,7 @@ plist_t toNode(const QVariant &value, int depth, const std::optional<Format> &fo
             return nullptr;
         }
         const double seconds = double(date.toMSecsSinceEpoch() - kReferenceDateMSecs) / 1000.0;
-        if (std::fabs(seconds) > kMaxDateSeconds) {
+        if (!isWritableYear(date)) {
             fail(error, QStringLiteral("cannot write date: out of range"));
             return nullptr;
         }

@@ -15,17 +15,26 @@ inline constexpr qint64 kMaxBytes = 8 * 1024 * 1024;
 
 // Parses an XML or binary property list (detected from the bytes). Values
 // become QVariantMap, QVariantList, QString, bool, qint64 (or quint64 above
-// INT64_MAX), double, QByteArray and QDateTime. On failure answers nullopt
-// and sets *error to a one-line reason.
+// INT64_MAX), double, QByteArray and QDateTime (UTC, milliseconds). On
+// failure answers nullopt and sets *error to a one-line reason. Refused:
+// more than kMaxBytes, containers nested deeper than 256 levels, more than
+// about a million values (binary references to shared objects counted once
+// per use), an XML integer, real or date whose text does not read, a string
+// holding a NUL, a date outside the years 1000 to 9999, and UIDs.
 std::optional<QVariant> parse(const QByteArray &bytes, QString *error = nullptr);
 
 // Writes a value as a property list. Fails (nullopt, *error set) for a value
-// that is not a property-list value: an unsupported type, a map key that is
-// not a string, an invalid QVariant. Floats are widened to double; all
-// signed and unsigned integer types stay integers; bool stays bool.
+// that is not a property-list value: an unsupported type (QVariantMap is the
+// only dictionary; QVariantList and QStringList are arrays), an invalid
+// QVariant or date, a string holding a NUL, nesting deeper than 256 levels,
+// and, in XML only, a string with a control character other than tab, line
+// feed and carriage return (XML cannot carry it). Floats are widened to
+// double; all signed and unsigned integer types stay integers; bool stays
+// bool. XML keeps whole seconds of a date, binary keeps milliseconds.
 std::optional<QByteArray> write(const QVariant &value, Format format, QString *error = nullptr);
 
-// True when the value (recursively) is a property-list value write() takes.
+// True when the value (recursively) is a property-list value that write()
+// takes in binary form.
 bool isPlistValue(const QVariant &value);
 
 } // namespace platform::plist

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/log.h"
 #include "platform/plist.h"
 #include "platform/runloop.h"
 
@@ -10,13 +11,15 @@ namespace platform::sim {
 namespace {
 // What crosses a process boundary is a property list: floats widen to
 // double, and anything that is not a property-list value cannot be sent.
-QVariantMap acrossProcesses(const QVariantMap &userInfo)
+std::optional<QVariantMap> acrossProcesses(const QVariantMap &userInfo, QString *why)
 {
-    const auto bytes = plist::write(userInfo, plist::Format::Binary);
+    const auto bytes = plist::write(userInfo, plist::Format::Binary, why);
     if (!bytes)
-        return {};
-    const auto value = plist::parse(*bytes);
-    return value ? value->toMap() : QVariantMap();
+        return std::nullopt;
+    const auto value = plist::parse(*bytes, why);
+    if (!value)
+        return std::nullopt;
+    return value->toMap();
 }
 } // namespace
 
@@ -32,8 +35,14 @@ void SimBus::leave(SimDistributedCenter *center)
 
 void SimBus::broadcast(const SimDistributedCenter *poster, const Notification &notification)
 {
-    const Notification sent{notification.name, notification.object,
-                            acrossProcesses(notification.userInfo)};
+    QString why;
+    const auto userInfo = acrossProcesses(notification.userInfo, &why);
+    if (!userInfo) {
+        // As on the session bus: what cannot cross a process is not posted.
+        qCWarning(lcPlatform, "cannot post %s: %s", qUtf8Printable(notification.name), qUtf8Printable(why));
+        return;
+    }
+    const Notification sent{notification.name, notification.object, *userInfo};
     if (m_hook && poster)
         m_hook(*poster, sent);
     for (SimDistributedCenter *center : m_centers)

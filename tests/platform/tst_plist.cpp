@@ -9,43 +9,11 @@
 #include <QUrl>
 
 #include "platform/plist.h"
+#include "support_values.h"
 
 using namespace platform;
 
 namespace {
-
-// A typed rendering of a value, so that a comparison fails when a bool came
-// back as an integer or an integer as a real, and prints what differed.
-QString describe(const QVariant &value)
-{
-    const int type = value.metaType().id();
-    switch (type) {
-    case QMetaType::QVariantMap: {
-        QStringList items;
-        const QVariantMap map = value.toMap();
-        for (auto it = map.cbegin(); it != map.cend(); ++it)
-            items << it.key() + QLatin1Char('=') + describe(it.value());
-        return QLatin1String("{") + items.join(QLatin1String(", ")) + QLatin1String("}");
-    }
-    case QMetaType::QVariantList: {
-        QStringList items;
-        for (const QVariant &item : value.toList())
-            items << describe(item);
-        return QLatin1String("[") + items.join(QLatin1String(", ")) + QLatin1String("]");
-    }
-    case QMetaType::Double:
-        return QStringLiteral("double:%1").arg(value.toDouble(), 0, 'g', 17);
-    case QMetaType::QDateTime: {
-        const QDateTime date = value.toDateTime();
-        return QStringLiteral("date:%1%2").arg(date.toString(Qt::ISODateWithMs),
-                                               date.timeSpec() == Qt::UTC ? QString() : QStringLiteral(" (not UTC)"));
-    }
-    case QMetaType::QByteArray:
-        return QStringLiteral("data:") + QString::fromLatin1(value.toByteArray().toHex());
-    default:
-        return QString::fromLatin1(value.metaType().name()) + QLatin1Char(':') + value.toString();
-    }
-}
 
 QDateTime utc(int year, int month, int day, int h = 0, int m = 0, int s = 0, int ms = 0)
 {
@@ -192,6 +160,8 @@ void TestPlist::roundTrip_data()
     row("date", utc(2024, 3, 1, 12, 30, 5), utc(2024, 3, 1, 12, 30, 5));
     row("date 1900", utc(1900, 1, 1), utc(1900, 1, 1));
     row("date 2100", utc(2100, 6, 1, 1, 2, 3), utc(2100, 6, 1, 1, 2, 3));
+    row("date year 1000", utc(1000, 1, 1), utc(1000, 1, 1));
+    row("date year 9999", utc(9999, 12, 31, 23, 59, 59), utc(9999, 12, 31, 23, 59, 59));
     row("local date becomes UTC", QDateTime(QDate(2020, 1, 1), QTime(10, 0), QTimeZone(3600)),
         utc(2020, 1, 1, 9, 0));
     row("date with milliseconds", utc(2023, 5, 6, 7, 8, 9, 250), utc(2023, 5, 6, 7, 8, 9, 250), false);
@@ -228,7 +198,7 @@ void TestPlist::roundTrip()
         QCOMPARE(bytes->startsWith("bplist00"), format == plist::Format::Binary);
         const auto back = plist::parse(*bytes, &error);
         QVERIFY2(back, qPrintable(error));
-        QCOMPARE(describe(*back), describe(expected));
+        QCOMPARE(describeValue(*back), describeValue(expected));
     }
 }
 
@@ -320,7 +290,7 @@ void TestPlist::parseKnownBytes()
     QString error;
     const auto value = plist::parse(bytes, &error);
     QVERIFY2(value, qPrintable(error));
-    QCOMPARE(describe(*value), describe(expected));
+    QCOMPARE(describeValue(*value), describeValue(expected));
 }
 
 void TestPlist::parseRefuses_data()
@@ -365,6 +335,11 @@ void TestPlist::parseRefuses_data()
     QTest::newRow("negative overflow") << QByteArray("<plist><integer>-9223372036854775809</integer></plist>")
                                        << "cannot read integer";
     QTest::newRow("real text") << QByteArray("<plist><real>1.5x</real></plist>") << "cannot read real";
+    QTest::newRow("date before year 1000") << QByteArray("<plist><date>0209-01-01T00:00:00Z</date></plist>")
+                                           << "out of range";
+    QTest::newRow("binary date far out") << binaryPlist({QByteArray::fromHex("3342d6bcc41e900000")})
+                                         << "out of range";
+    QTest::newRow("binary date nan") << binaryPlist({QByteArray::fromHex("337ff8000000000000")}) << "out of range";
     QTest::newRow("date text") << QByteArray("<plist><date>yesterday</date></plist>") << "cannot read date";
     QTest::newRow("xml string with NUL") << QByteArray("<plist><string>a\0b</string></plist>", 35) << "NUL";
     QTest::newRow("binary string with NUL") << binaryPlist({QByteArray("\x53" "a\0b", 4)}) << "NUL";
@@ -396,7 +371,7 @@ void TestPlist::nestingLimit()
         QVERIFY2(bytes, qPrintable(error));
         const auto back = plist::parse(*bytes, &error);
         QVERIFY2(back, qPrintable(error));
-        QCOMPARE(describe(*back), describe(nestedValue(256)));
+        QCOMPARE(describeValue(*back), describeValue(nestedValue(256)));
     }
     QVERIFY(plist::parse(nestedXml(256)));
     QVERIFY(plist::parse(nestedBinary(256)));
@@ -415,7 +390,8 @@ void TestPlist::writeRefuses_data()
     QTest::newRow("url") << QVariant(QUrl("https://example.com")) << false;
     QTest::newRow("point") << QVariant(QPoint(1, 2)) << false;
     QTest::newRow("invalid date") << QVariant(QDateTime()) << false;
-    QTest::newRow("date in year 9000") << QVariant(utc(9000, 1, 1)) << false;
+    QTest::newRow("date in year 999") << QVariant(utc(999, 12, 31)) << false;
+    QTest::newRow("date in year 10000") << QVariant(utc(10000, 1, 1)) << false;
     QTest::newRow("invalid inside map") << QVariant(QVariantMap{{"a", 1}, {"b", QVariant()}}) << false;
     QTest::newRow("url deep inside list")
         << QVariant(QVariantList{1, QVariantList{QVariantMap{{"u", QUrl("x:y")}}}}) << false;
@@ -441,7 +417,7 @@ void TestPlist::writeRefuses()
     QCOMPARE(bool(binary), binaryOk);
     QCOMPARE(error.isEmpty(), binaryOk);
     if (binary)
-        QCOMPARE(describe(*plist::parse(*binary)), describe(value));
+        QCOMPARE(describeValue(*plist::parse(*binary)), describeValue(value));
 }
 
 QTEST_GUILESS_MAIN(TestPlist)

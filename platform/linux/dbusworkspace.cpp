@@ -1,0 +1,388 @@
+#include "dbusworkspace.h"
+
+#include <optional>
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusError>
+#include <QDBusMessage>
+#include <QDBusServiceWatcher>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMetaObject>
+#include <QProcess>
+#include <QStyleHints>
+#include <QUrl>
+
+#include "platform/linux/linuxlog.h"
+
+namespace platform::native {
+
+namespace {
+
+const QString kAppPath = QStringLiteral("/com/orvane/Application");
+const QString kAppInterface = QStringLiteral("com.orvane.Application");
+const QString kDBusService = QStringLiteral("org.freedesktop.DBus");
+const QString kDBusPath = QStringLiteral("/org/freedesktop/DBus");
+const QString kDBusInterface = QStringLiteral("org.freedesktop.DBus");
+
+// Questions to the bus daemon; it answers at once unless it is wedged.
+constexpr int kBusTimeoutMs = 2000;
+
+// RequestName flag and replies (D-Bus specification).
+constexpr uint kDoNotQueue = 0x4;
+constexpr uint kPrimaryOwner = 1;
+constexpr uint kAlreadyOwner = 4;
+
+// Larger than any desktop entry, small enough to read on the main thread.
+constexpr qint64 kMaxDesktopEntryBytes = 256 * 1024;
+
+QString binFolder()
+{
+    const QString fromEnv = qEnvironmentVariable("OV_BIN_DIR");
+    if (!fromEnv.isEmpty())
+        return fromEnv;
+    return QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
+}
+
+bool isExecutableFile(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && info.isExecutable();
+}
+
+// The Exec value of a desktop entry as a program and its arguments: split on
+// blanks, double quotes group (backslash escapes the next character inside
+// them), field codes such as %f %U %i are dropped, "%%" is a percent sign.
+std::optional<QStringList> splitExec(const QString &exec)
+{
+    QStringList words;
+    QString word;
+    bool inWord = false;
+    bool quoted = false;
+    for (qsizetype i = 0; i < exec.size(); ++i) {
+        const QChar c = exec.at(i);
+        if (quoted) {
+            if (c == u'\\' && i + 1 < exec.size()) {
+                word += exec.at(++i);
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                word += c;
+            }
+        } else if (c == u' ' || c == u'\t') {
+            if (inWord)
+                words << word;
+            word.clear();
+            inWord = false;
+        } else if (c == u'"') {
+            quoted = true;
+            inWord = true;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (quoted)
+        return std::nullopt;
+    if (inWord)
+        words << word;
+
+    QStringList command;
+    for (const QString &w : std::as_const(words)) {
+        if (w.size() == 2 && w.at(0) == u'%' && w.at(1) != u'%')
+            continue; // a field code on its own
+        QString expanded;
+        for (qsizetype i = 0; i < w.size(); ++i) {
+            if (w.at(i) == u'%' && i + 1 < w.size()) {
+                if (w.at(i + 1) == u'%')
+                    expanded += u'%';
+                ++i; // other field codes inside a word are dropped
+            } else {
+                expanded += w.at(i);
+            }
+        }
+        command << expanded;
+    }
+    if (command.isEmpty() || command.first().isEmpty())
+        return std::nullopt;
+    return command;
+}
+
+// The general escapes of a desktop-entry string value.
+QString unescapeValue(const QString &value)
+{
+    QString out;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value.at(i) != u'\\' || i + 1 == value.size()) {
+            out += value.at(i);
+            continue;
+        }
+        const QChar next = value.at(++i);
+        switch (next.unicode()) {
+        case 's': out += u' '; break;
+        case 'n': out += u'\n'; break;
+        case 't': out += u'\t'; break;
+        case 'r': out += u'\r'; break;
+        case '\\': out += u'\\'; break;
+        default: out += u'\\'; out += next; break;
+        }
+    }
+    return out;
+}
+
+std::optional<QStringList> desktopEntryCommand(const QString &path, QString *why)
+{
+    QFile file(path);
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > kMaxDesktopEntryBytes || !file.open(QIODevice::ReadOnly)) {
+        *why = QStringLiteral("not a readable desktop entry");
+        return std::nullopt;
+    }
+    const QStringList lines = QString::fromUtf8(file.read(kMaxDesktopEntryBytes)).split(u'\n');
+    bool inEntry = false;
+    for (QString line : lines) {
+        line = line.trimmed();
+        if (line.startsWith(u'[')) {
+            inEntry = line == QLatin1String("[Desktop Entry]");
+            continue;
+        }
+        if (!inEntry || line.startsWith(u'#'))
+            continue;
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq < 0 || line.left(eq).trimmed() != QLatin1String("Exec"))
+            continue;
+        const auto command = splitExec(unescapeValue(line.mid(eq + 1).trimmed()));
+        if (!command)
+            *why = QStringLiteral("its Exec line cannot be read");
+        return command;
+    }
+    *why = QStringLiteral("it has no Exec line");
+    return std::nullopt;
+}
+
+} // namespace
+
+// The exported application object and the bus calls, on the main thread.
+class LinuxWorkspace::Bus : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "com.orvane.Application")
+public:
+    explicit Bus(const QString &ownBundleId)
+        : m_ownId(ownBundleId)
+        , m_bus(QDBusConnection::sessionBus())
+    {
+        if (!m_bus.isConnected()) {
+            qCWarning(lcLinux, "cannot count running copies of %s: no session bus", qPrintable(m_ownId));
+            return;
+        }
+        // Exported before the name is claimed: whoever finds the name can call at once.
+        if (!m_bus.registerObject(kAppPath, this, QDBusConnection::ExportScriptableSlots))
+            qCWarning(lcLinux, "cannot export %s: %s", qPrintable(kAppPath), qPrintable(m_bus.lastError().message()));
+        const QDBusMessage reply = callDaemon(QStringLiteral("RequestName"), {m_ownId, kDoNotQueue});
+        if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
+            const uint result = reply.arguments().first().toUInt();
+            m_ownsName = result == kPrimaryOwner || result == kAlreadyOwner;
+        } else {
+            qCWarning(lcLinux, "cannot claim the name %s: %s", qPrintable(m_ownId), qPrintable(reply.errorMessage()));
+        }
+    }
+
+    ~Bus() override
+    {
+        if (!m_bus.isConnected())
+            return;
+        m_bus.unregisterObject(kAppPath);
+        if (m_ownsName) {
+            QDBusMessage release = QDBusMessage::createMethodCall(kDBusService, kDBusPath, kDBusInterface,
+                                                                  QStringLiteral("ReleaseName"));
+            release << m_ownId;
+            m_bus.send(release);
+        }
+    }
+
+    QDBusMessage callDaemon(const QString &method, const QList<QVariant> &args) const
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(kDBusService, kDBusPath, kDBusInterface, method);
+        call.setArguments(args);
+        return m_bus.call(call, QDBus::Block, kBusTimeoutMs);
+    }
+
+    bool hasOwner(const QString &name) const
+    {
+        if (!m_bus.isConnected())
+            return false;
+        const QDBusMessage reply = callDaemon(QStringLiteral("NameHasOwner"), {name});
+        return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
+            && reply.arguments().first().toBool();
+    }
+
+    // Fire and forget: the answer, or the error when nobody owns the name,
+    // is of no use.
+    void callApplication(const QString &bundleId, const QString &method)
+    {
+        if (!m_bus.isConnected())
+            return;
+        QDBusMessage call = QDBusMessage::createMethodCall(bundleId, kAppPath, kAppInterface, method);
+        call.setAutoStartService(false);
+        m_bus.send(call);
+    }
+
+    void watch(const QString &bundleId, std::function<void()> callback)
+    {
+        if (!m_bus.isConnected())
+            return;
+        auto *watcher = new QDBusServiceWatcher(bundleId, m_bus, QDBusServiceWatcher::WatchForUnregistration, this);
+        connect(watcher, &QDBusServiceWatcher::serviceUnregistered, this,
+                [watcher, callback = std::move(callback)] {
+                    if (!watcher->property("fired").toBool()) {
+                        watcher->setProperty("fired", true);
+                        watcher->deleteLater();
+                        callback();
+                    }
+                });
+    }
+
+    QString m_ownId;
+    QDBusConnection m_bus;
+    bool m_ownsName = false;
+    std::function<void()> m_quit;
+    std::function<void()> m_raise;
+
+public slots:
+    // The handlers run on a later turn, so that one which ends the program or
+    // drops the workspace does not pull this object away under the bus.
+    Q_SCRIPTABLE void Quit() { runLater(m_quit, "Quit"); }
+    Q_SCRIPTABLE void Raise() { runLater(m_raise, "Raise"); }
+
+private:
+    void runLater(const std::function<void()> &handler, const char *what)
+    {
+        if (!handler) {
+            qCWarning(lcLinux, "cannot %s %s: nothing handles it", what, qPrintable(m_ownId));
+            return;
+        }
+        QMetaObject::invokeMethod(this, handler, Qt::QueuedConnection);
+    }
+};
+
+LinuxWorkspace::LinuxWorkspace(const QString &ownBundleId)
+    : m_bus(std::make_unique<Bus>(ownBundleId))
+{
+}
+
+LinuxWorkspace::~LinuxWorkspace() = default;
+
+int LinuxWorkspace::runningCount(const QString &bundleId) const
+{
+    if (bundleId == m_bus->m_ownId)
+        return 1 + (!m_bus->m_ownsName && m_bus->hasOwner(bundleId) ? 1 : 0);
+    return m_bus->hasOwner(bundleId) ? 1 : 0;
+}
+
+void LinuxWorkspace::watchDisappearance(const QString &bundleId, std::function<void()> callback)
+{
+    m_bus->watch(bundleId, std::move(callback));
+}
+
+void LinuxWorkspace::terminate(const QString &bundleId)
+{
+    m_bus->callApplication(bundleId, QStringLiteral("Quit"));
+}
+
+void LinuxWorkspace::raise(const QString &bundleId)
+{
+    m_bus->callApplication(bundleId, QStringLiteral("Raise"));
+}
+
+void LinuxWorkspace::setQuitHandler(std::function<void()> handler)
+{
+    m_bus->m_quit = std::move(handler);
+}
+
+void LinuxWorkspace::setRaiseHandler(std::function<void()> handler)
+{
+    m_bus->m_raise = std::move(handler);
+}
+
+bool LinuxWorkspace::ownsName() const
+{
+    return m_bus->m_ownsName;
+}
+
+bool LinuxWorkspace::launch(const QString &path)
+{
+    QString program;
+    QStringList arguments;
+    QString why;
+    const QString clean = QDir::cleanPath(path);
+    if (clean == QLatin1String(kSettingInstallPath) || clean == QLatin1String(kDriverInstallPath)) {
+        const QString name = clean == QLatin1String(kSettingInstallPath) ? QStringLiteral("OrvaneTabletSetting")
+                                                                         : QStringLiteral("OrvaneTabletDriver");
+        const QString candidate = QDir(binFolder()).filePath(name);
+        if (isExecutableFile(candidate))
+            program = candidate;
+        else
+            why = QStringLiteral("%1 is not an executable file").arg(candidate);
+    } else if (path.endsWith(QLatin1String(".desktop"))) {
+        if (const auto command = desktopEntryCommand(path, &why)) {
+            program = command->first();
+            arguments = command->mid(1);
+        }
+    } else if (isExecutableFile(path)) {
+        program = QFileInfo(path).absoluteFilePath();
+    } else {
+        why = QStringLiteral("not an application or an executable file");
+    }
+    if (program.isEmpty()) {
+        qCWarning(lcLinux, "cannot launch %s: %s", qPrintable(path), qPrintable(why));
+        return false;
+    }
+    if (!QProcess::startDetached(program, arguments)) {
+        qCWarning(lcLinux, "cannot launch %s: %s does not start", qPrintable(path), qPrintable(program));
+        return false;
+    }
+    return true;
+}
+
+bool LinuxWorkspace::open(const QString &pathOrUrl)
+{
+    QUrl url;
+    if (pathOrUrl.startsWith(u'/'))
+        url = QUrl::fromLocalFile(pathOrUrl);
+    else
+        url = QUrl(pathOrUrl, QUrl::StrictMode);
+    if (!url.isValid() || url.scheme().isEmpty()) {
+        qCWarning(lcLinux, "cannot open %s: not a path or an address", qPrintable(pathOrUrl));
+        return false;
+    }
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        qCWarning(lcLinux, "cannot open %s: no desktop session in this program", qPrintable(pathOrUrl));
+        return false;
+    }
+    if (!QDesktopServices::openUrl(url)) {
+        qCWarning(lcLinux, "cannot open %s: the desktop has no handler for it", qPrintable(pathOrUrl));
+        return false;
+    }
+    return true;
+}
+
+FrontApplication LinuxWorkspace::frontApplication() const
+{
+    return {};
+}
+
+double LinuxWorkspace::doubleClickInterval() const
+{
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return QGuiApplication::styleHints()->mouseDoubleClickInterval() / 1000.0;
+    return 0.5;
+}
+
+} // namespace platform::native
+
+#include "dbusworkspace.moc"

@@ -1,0 +1,3 @@
+#include "linuxlog.h"
+
+Q_LOGGING_CATEGORY(lcLinux, "ov.platform.linux")

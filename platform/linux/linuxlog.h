@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// The Linux platform services: session bus, processes, settings, dialogs.
+Q_DECLARE_LOGGING_CATEGORY(lcLinux)

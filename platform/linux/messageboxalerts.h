@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/alerts.h"
+
+namespace platform::native {
+
+// Alerts as application-modal message boxes: the title is the headline, the
+// message the informative text below it. Button 0 is the default (Return).
+// With several buttons neither Escape nor closing the window answers, so the
+// answer is always a button that was pressed; a single button is also
+// Escape's. No buttons shows one OK button (answer 0).
+class QtAlerts : public Alerts
+{
+public:
+    int run(const QString &title, const QString &message, const QStringList &buttons) override;
+};
+
+} // namespace platform::native

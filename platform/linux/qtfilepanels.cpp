@@ -1,0 +1,44 @@
+#include "qtfilepanels.h"
+
+#include <QFileDialog>
+
+namespace platform::native {
+
+namespace {
+
+std::optional<QString> runPanel(const FilePanelOptions &options, QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(nullptr, options.title, options.directory);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (!options.allowedSuffixes.isEmpty()) {
+        QStringList patterns;
+        for (const QString &suffix : options.allowedSuffixes)
+            patterns << QStringLiteral("*.") + suffix;
+        dialog.setNameFilter(patterns.join(u' '));
+        if (mode == QFileDialog::AcceptSave)
+            dialog.setDefaultSuffix(options.allowedSuffixes.first());
+    }
+    dialog.setOption(QFileDialog::ReadOnly, !options.canCreateDirectories);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.first().isEmpty())
+        return std::nullopt;
+    return files.first();
+}
+
+} // namespace
+
+std::optional<QString> QtFilePanels::openFile(const FilePanelOptions &options)
+{
+    return runPanel(options, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> QtFilePanels::saveFile(const FilePanelOptions &options)
+{
+    return runPanel(options, QFileDialog::AcceptSave);
+}
+
+} // namespace platform::native
