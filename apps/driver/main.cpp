@@ -213,7 +213,7 @@ int runSimDevices(const Arguments &args, driverapp::SimOutput &out, QApplication
     driverapp::Simulator simulator(out, args.dataFolder, &services);
     // The driver's bus name, so that the settings application finds this
     // driver running (and can ask it to quit) instead of launching another.
-    platform::native::LinuxWorkspace busName(QLatin1String(platform::kDriverBundleId));
+    platform::native::LinuxWorkspace busName{QLatin1String(platform::kDriverBundleId)};
     busName.setQuitHandler([&simulator] { simulator.terminate(QStringLiteral("quit request")); });
     simulator.setScript(*lines);
     SignalWatcher signalWatcher([&simulator] { simulator.terminate(QStringLiteral("signal")); });

@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include "platform/plist.h"
+#include "simrun.h"
 #include "store/ovmodels.h"
 
 namespace {
@@ -22,88 +23,6 @@ namespace {
 const QString kResponse = QStringLiteral("OVCFGResponseDNotification");
 const QString kRequest = QStringLiteral("OVCFGRequestDNotification");
 const QString kQuit = QStringLiteral("OVCFGQuitDNotification");
-
-struct Line
-{
-    double t = 0;
-    QString key; // what the line reports: "post", "notify", "log", ...
-    QJsonValue value;
-    QByteArray raw;
-};
-
-struct Run
-{
-    QList<Line> lines;
-    QByteArray out;
-    QByteArray err;
-
-    QList<Line> of(const QString &key) const
-    {
-        QList<Line> found;
-        for (const Line &line : lines) {
-            if (line.key == key)
-                found.append(line);
-        }
-        return found;
-    }
-    qsizetype indexOf(const QString &key, qsizetype from = 0) const
-    {
-        for (qsizetype i = from; i < lines.size(); ++i) {
-            if (lines[i].key == key)
-                return i;
-        }
-        return -1;
-    }
-    bool logged(const QString &text) const
-    {
-        for (const Line &line : of(QStringLiteral("log"))) {
-            if (line.value.toString() == text)
-                return true;
-        }
-        return false;
-    }
-};
-
-// Every line must be one JSON object: "t" with three decimals first, then
-// exactly one key.
-bool parseOutput(const QByteArray &out, Run *run, QString *why)
-{
-    static const QRegularExpression shape(QStringLiteral(R"(^\{"t":[0-9]+\.[0-9]{3},"[A-Za-z]+":)"));
-    const QList<QByteArray> rawLines = out.split('\n');
-    for (qsizetype i = 0; i < rawLines.size(); ++i) {
-        const QByteArray &raw = rawLines[i];
-        if (raw.isEmpty() && i == rawLines.size() - 1)
-            break;
-        QJsonParseError error;
-        const QJsonDocument doc = QJsonDocument::fromJson(raw, &error);
-        if (error.error != QJsonParseError::NoError || !doc.isObject() || doc.object().size() != 2
-            || !shape.match(QString::fromUtf8(raw)).hasMatch()) {
-            *why = QStringLiteral("not a simulator line: ") + QString::fromUtf8(raw);
-            return false;
-        }
-        const QJsonObject object = doc.object();
-        Line line;
-        line.t = object.value(QLatin1String("t")).toDouble();
-        for (auto it = object.begin(); it != object.end(); ++it) {
-            if (it.key() != QLatin1String("t")) {
-                line.key = it.key();
-                line.value = it.value();
-            }
-        }
-        line.raw = raw;
-        run->lines.append(line);
-    }
-    return true;
-}
-
-QString writeScript(const QTemporaryDir &dir, const QString &text)
-{
-    const QString path = dir.filePath(QStringLiteral("script.ovs"));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(text.toUtf8());
-    return path;
-}
 
 QString tevraM()
 {
@@ -141,29 +60,7 @@ private slots:
 
 void TestSimulate::simulate(const QString &script, Run *run, const QStringList &extra, bool viaStdin)
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QProcess process;
-    QStringList args { QStringLiteral("--simulate") };
-    args << (viaStdin ? QStringLiteral("-") : writeScript(dir, script));
-    args << extra;
-    process.start(QStringLiteral(OV_DRIVER_BINARY), args);
-    QVERIFY2(process.waitForStarted(), qPrintable(process.errorString()));
-    if (viaStdin) {
-        process.write(script.toUtf8());
-        process.closeWriteChannel();
-    }
-    QVERIFY2(process.waitForFinished(120000), "the simulator did not end");
-    run->out = process.readAllStandardOutput();
-    run->err = process.readAllStandardError();
-    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    QVERIFY2(process.exitCode() == 0, run->err.constData());
-    QString why;
-    QVERIFY2(parseOutput(run->out, run, &why), qPrintable(why));
-    QVERIFY(!run->lines.isEmpty());
-    // The driver's end is always the last line, and there is one.
-    QCOMPARE(run->lines.last().key, QStringLiteral("exit"));
-    QCOMPARE(run->of(QStringLiteral("exit")).size(), 1);
+    runSimulator(script, run, extra, viaStdin);
 }
 
 void TestSimulate::tevraConnectRequestRemove()
