@@ -125,6 +125,13 @@ public:
     void upPen(std::span<const std::uint8_t> report) override;
     void parseBoard(BoardParser parser, std::span<const std::uint8_t> report) override;
 
+    // The display text of an express key's action (wkey false, key
+    // "OVCFGBoardKey1".."10") or of a wheel slot's function (wkey true, key
+    // "OVCFGWheelKey1".."10"), as the front application processName sees it.
+    QString searchValueForKey(const QString &key, const QString &processName, bool wkey) const;
+    // The wheel's centre button pressed (true) or released.
+    void wheelCenterKey(bool press);
+
 private:
     void serviceInit();
     // commandInterface: the reports go to the command protocol.
