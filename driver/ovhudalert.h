@@ -1,0 +1,128 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QList>
+#include <QRectF>
+#include <QString>
+
+#include "platform/displays.h"
+#include "platform/runloop.h"
+
+namespace platform {
+struct Platform;
+} // namespace platform
+
+namespace driver {
+
+class OVHUDWin;
+class OVManager;
+
+// Screen rectangles of the notice and the wheel-function panel are worked out
+// in frame space (origin at the bottom-left corner of the main display, y
+// upward), where the layout rules are stated; Qt places windows in bounds
+// space (origin top-left of the main display, y downward). These two are the
+// only crossings between them. mainScreenHeight: the main display's height,
+// 0 without one.
+QRectF frameBottomLeftFromBoundsTopLeft(const QRectF &boundsTopLeft, double mainScreenHeight);
+QRectF boundsTopLeftFromFrameBottomLeft(const QRectF &frameBottomLeft, double mainScreenHeight);
+
+// What the screen look-up saw: the current device's monitor mapping and
+// display id (both 0 without a current device) and the online displays.
+struct NoticeScreenInput
+{
+    qint64 monitorMap = 0;
+    quint32 monitorNumber = 0;
+    QList<platform::DisplayInfo> displays;
+};
+
+// The screen rectangle in frame space: the display of a one-screen mapping
+// (2), the main display for mappings 0 and 1 (zero without either), and
+// `previous` for any other mapping value.
+QRectF noticeScreenRect(const NoticeScreenInput &input, const QRectF &previous);
+
+// The notice's geometry for one message, in frame space.
+struct NoticeLayout
+{
+    QRectF window;
+    double textWidth = 0;
+};
+
+namespace hud {
+inline constexpr double kWidth = 260; // points, at creation
+inline constexpr double kHeight = 60;
+inline constexpr double kBottomGap = 140; // above the screen's bottom edge
+inline constexpr double kTextX = 58; // the icon's right edge plus 10
+inline constexpr double kTextY = 15;
+inline constexpr double kTextHeight = 30;
+inline constexpr double kTextWidth = kWidth - 48 - 20 - 10;
+inline constexpr double kFontPixels = 18;
+inline constexpr double kDismissSeconds = 1.5;
+} // namespace hud
+
+// messageWidth: the message measured in the notice's font. The text width is
+// capped at half the screen less the fixed parts of the creation frame, so a
+// long message is cut at the tail; never below 0.
+NoticeLayout noticeLayout(const QRectF &screenFrame, double messageWidth);
+
+// The driver's on-screen notice: one floating panel for the whole program,
+// made at the first use and kept until the context is cleared. Callers decide
+// whether a notice is wanted (the device's "OVCFGTips"); the panel shows what
+// it is given. Main thread only.
+class OVHUDAlert
+{
+public:
+    // Set by the driver's delegate at start-up; the notice finds the current
+    // device through the manager and places itself on its displays. Clearing
+    // closes the panel and drops the instance.
+    static void setContext(platform::Platform &platform, OVManager &manager);
+    static void clearContext();
+
+    // Shows the message (a blank line when empty) for 1.5 s after the last
+    // one. Does nothing without a context.
+    static void showInfo(const QString &message);
+    // The current screen rectangle in frame space (the zero rectangle without
+    // a context); the wheel-function panel places itself in it.
+    static QRectF getWheelFunInfoScreenRect();
+
+    // Observers of the driver's own windows, for the simulator's output: the
+    // text of every notice, and windows shown or hidden by name. The
+    // wheel-function panel reports through windowShown() too.
+    using NoticeObserver = std::function<void(const QString &text)>;
+    using WindowObserver = std::function<void(const QString &name, bool shown)>;
+    static void setObservers(NoticeObserver notice, WindowObserver window);
+    static void windowShown(const QString &name, bool shown);
+
+    // The name the notice's window is reported under.
+    static QString windowName();
+
+    // The instance, or nullptr before the first notice; for tests and renders.
+    static OVHUDAlert *instance();
+    OVHUDWin *window() const { return m_window.get(); }
+    qint64 monitorMap() const { return m_monitorMap; }
+    void setMonitorMap(qint64 map) { m_monitorMap = map; }
+    // Looks the screen up afresh and keeps the result.
+    QRectF mCurScreenRect();
+    void setMCurScreenRect(const QRectF &rect) { m_curScreenRect = rect; }
+
+    void showWindowToUpdateFrameWithMessage(const QString &message);
+    void dismiss();
+
+    ~OVHUDAlert();
+    OVHUDAlert(const OVHUDAlert &) = delete;
+    OVHUDAlert &operator=(const OVHUDAlert &) = delete;
+
+private:
+    OVHUDAlert(platform::Platform &platform, OVManager &manager);
+    static void hudWinInit();
+
+    platform::Platform &m_platform;
+    OVManager &m_manager;
+    std::unique_ptr<OVHUDWin> m_window;
+    qint64 m_monitorMap = -1;
+    QRectF m_curScreenRect;
+    platform::RunLoop::TimerId m_dismissTimer = 0;
+};
+
+} // namespace driver
