@@ -1,0 +1,129 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QObject>
+#include <QPointer>
+#include <QRectF>
+#include <QString>
+#include <QVariant>
+
+namespace platform {
+struct Platform;
+}
+namespace store {
+class OVPublicObject;
+}
+namespace controls {
+class OrvaneTabView;
+}
+
+namespace settings {
+
+class AboutViewCtrl;
+class OVWindow;
+class OrvanePopUpButton;
+class PageViewCtrl;
+
+// The tabs, in their fixed order.
+enum TabIndex : int {
+    kTabPen = 0,
+    kTabMonitor = 1,
+    kTabTablet = 2,
+    kTabBoard = 3, // express keys and wheel
+    kTabAbout = 4,
+};
+
+// What the main window needs of the delegate's per-device dictionaries
+// (ovConfigMen and the four page dictionaries). Null for a key it does not hold.
+class DeviceDirectory
+{
+public:
+    virtual ~DeviceDirectory() = default;
+    virtual store::OVPublicObject *storeForKey(const QString &devKey) const = 0;
+    // tab: kTabPen .. kTabBoard.
+    virtual PageViewCtrl *pageForKey(int tab, const QString &devKey) const = 0;
+};
+
+// The express-key tab is refused for models without express keys.
+bool tabAllowed(int tab, const QString &devKey);
+// The About pane offers diagnostics except for the M517 V1 and the OEM pen
+// displays; with no device it is offered.
+bool diagnoseAllowed(const QString &devKey);
+// Product name of a device key; null for a key without one.
+QString productNameWithDevkey(const QString &devKey);
+
+// The main window's controller: builds the window (device pop-up above the
+// five tabs, with the export, import, setup guide and quit commands), attaches
+// the current device's pages, reports device changes to the driver, and
+// forwards the pages' configuration calls to the current device's store.
+// The current device is the one whose product name the pop-up shows.
+class MainWindowCtrl : public QObject
+{
+    Q_OBJECT
+public:
+    MainWindowCtrl(platform::Platform &platform, DeviceDirectory &devices, QObject *parent = nullptr);
+    ~MainWindowCtrl() override;
+
+    OVWindow *window() const;
+    // The window's own content: the pop-up, the tab view and the commands.
+    QWidget *contentView() const { return m_contentView; }
+    OrvanePopUpButton *ibPopupBtn() const { return m_popup; }
+    controls::OrvaneTabView *ibTabView() const { return m_tabView; }
+    // Null until the About tab was first selected.
+    AboutViewCtrl *aboutViewCtrl() const { return m_aboutViewCtrl.get(); }
+
+    // Device key of the pop-up's selected item; null when none is selected or
+    // its title is no product name.
+    QString cursorKey() const;
+    // Posts "OV_GetCurDevKey_Noti" with cursorKey() as object.
+    void postCurDevKey();
+
+    // Delegate operations of the pop-up and the tab view.
+    void popupSelectDidChanged(OrvanePopUpButton *sender);
+    bool tabViewShouldSelectTabViewItem(int index) const;
+    void tabViewDidSelectTabViewItem(int index);
+
+    // Commands.
+    void clickNavigation();
+    void clickExit();
+    void quitDriver();
+
+    // Forwarders to the current device's store; with no device: null, zero
+    // or an empty rectangle, and nothing is changed.
+    QVariant queryConfiguration(const QString &category, const QString &key) const;
+    void updateConfiguration(const QString &category, const QString &key, const QVariant &value);
+    QString penImageName() const;
+    QString wheelImageName() const;
+    QRectF fullRectInch() const;
+    QRectF ratioRectInch() const;
+    void tabletViewEdge(double *edge, double *slen, double *dlen) const;
+    double tabletViewFullLine() const;
+    double tabletViewRatioLine() const;
+    QString boardKeyCusWinXIBName() const;
+
+    // What "terminate the application" means; the composition root sets it
+    // (by default the Qt application quits).
+    void setTerminate(std::function<void()> terminate) { m_terminate = std::move(terminate); }
+
+signals:
+    // The export and import commands; the delegate runs their panels.
+    void clickExport();
+    void clickImport();
+
+private:
+    void buildWindow();
+    store::OVPublicObject *currentStore() const;
+
+    platform::Platform &m_platform;
+    DeviceDirectory &m_devices;
+    std::unique_ptr<OVWindow> m_window;
+    QWidget *m_contentView = nullptr; // owned by the window
+    OrvanePopUpButton *m_popup = nullptr;
+    controls::OrvaneTabView *m_tabView = nullptr;
+    std::unique_ptr<AboutViewCtrl> m_aboutViewCtrl;
+    std::function<void()> m_terminate;
+};
+
+} // namespace settings
