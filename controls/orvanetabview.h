@@ -42,8 +42,8 @@ public:
     QString identifier() const { return m_idStr; }
     QSize tabSize() const { return m_tabSize; }
 
-    // Appends a tab item with a label (shown by the "Orvane.ActCus" variant);
-    // returns its index.
+    // Appends a tab item with a label; returns its index. The first item
+    // becomes selected without a report.
     int addTabViewItem(const QString &label);
     int numberOfTabViewItems() const { return int(m_labels.size()); }
     QString label(int index) const;
