@@ -203,11 +203,13 @@ bool OVPublicObject::importConfiguration(const QString &path)
 
     m_configurationList = dictionary;
     saveConfiguration(QString(), false);
-    scheduleLocalNotice();
     if (m_variant == StoreVariant::Settings) {
-        // The driver's store for the same device imports the same file.
+        // The driver's store for the same device imports the same file. Posted
+        // before the local notice is scheduled, so that the driver is told
+        // first and the pages re-read one turn later.
         m_platform.distributed.post(OVCFGIDNotification, QString(), QVariantMap { { m_devKey, path } });
     }
+    scheduleLocalNotice();
     return true;
 }
 
