@@ -1,0 +1,50 @@
+#pragma once
+
+#include <memory>
+
+#include <QString>
+
+#include "platform/hid.h"
+
+namespace platform::native {
+
+class HidSysCalls;
+
+// Where the hidraw platform looks. Tests hand it a fake sysfs tree, a fake
+// /dev and system calls of their own, and leave udev out.
+struct HidrawEnvironment
+{
+    QString sysRoot = QStringLiteral("/sys");
+    QString devRoot = QStringLiteral("/dev");
+    HidSysCalls *calls = nullptr; // nullptr: the real system calls
+    // Enumerate and watch hot-plug through libudev; without it the devices
+    // present at open are read from sysfs and none come later.
+    bool useUdev = true;
+};
+
+// HID managers on hidraw: enumeration and hot-plug through libudev, usage
+// pages from our own reading of the report descriptors.
+class HidrawSystem : public HidSystem
+{
+public:
+    explicit HidrawSystem(HidrawEnvironment environment = {});
+    ~HidrawSystem() override;
+
+    std::unique_ptr<HidManager> createManager() override;
+
+    // False, with the reason in *why, when no hidraw device can be found
+    // now: no udev, or no hidraw device nodes at all.
+    bool available(QString *why) const;
+    // Logs that reason in one line, the first time a manager opens while
+    // hidraw is unavailable; the managers still open and wait for devices.
+    void logIfUnavailable();
+
+    const HidrawEnvironment &environment() const { return m_environment; }
+    HidSysCalls &calls() const;
+
+private:
+    HidrawEnvironment m_environment;
+    bool m_reported = false;
+};
+
+} // namespace platform::native
