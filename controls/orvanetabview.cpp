@@ -14,6 +14,7 @@ const QColor kStripMain(218, 218, 218);
 const QColor kStripActCus(255, 255, 255);
 const QColor kOutline(192, 192, 192);
 const QColor kSelected(30, 115, 71);
+const QColor kPanel(220, 220, 220);
 
 } // namespace
 
@@ -171,6 +172,26 @@ void OrvaneTabView::selectTabViewItemAtIndex(int index)
     m_stack->setCurrentWidget(m_items[index]);
     m_strip->update();
     emit didSelect(index);
+}
+
+void OrvaneTabView::paintEvent(QPaintEvent *)
+{
+    // The grey panel starts halfway down the strip and keeps a 3-point margin
+    // of the window's background around it.
+    const int count = numberOfTabViewItems();
+    const double radius = m_tabSize.height() / 2.0;
+    QPainterPath panel;
+    panel.setFillRule(Qt::OddEvenFill);
+    panel.addRect(QRectF(0, radius, width(), height() - radius));
+    if (count > 0 && !m_tabSize.isEmpty()) {
+        const QRectF strip = tabRect(0, count, width(), m_tabSize).united(tabRect(count - 1, count, width(), m_tabSize));
+        QPainterPath around;
+        around.addRoundedRect(strip.adjusted(-3, -3, 3, 3), radius + 3, radius + 3);
+        panel = panel.subtracted(around);
+    }
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(panel, kPanel);
 }
 
 QRectF OrvaneTabView::tabRectForTabViewItem(int index) const

@@ -72,6 +72,9 @@ signals:
     // After the selection changed and the item's page is on top.
     void didSelect(int index);
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     friend class TabStrip;
     void clickedAt(QPointF point);

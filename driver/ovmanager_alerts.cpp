@@ -1,11 +1,10 @@
 // The two fatal alerts of the driver's start-up.
 #include "ovmanager.h"
 
-#include <QLocale>
-
 #include "platform/alerts.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
+#include "platform/setupguide.h"
 #include "platform/strings.h"
 #include "platform/userdefaults.h"
 #include "platform/workspace.h"
@@ -20,27 +19,6 @@ const QString OVD_AT_DC = QStringLiteral("OVD_AT_DC");
 const QString OVD_AM_DC = QStringLiteral("OVD_AM_DC");
 const QString OVD_AT_AP = QStringLiteral("OVD_AT_AP");
 const QString OVD_AM_AP = QStringLiteral("OVD_AM_AP");
-
-// The setup guides inside the settings application's install path.
-constexpr char kGuideCN[]
-    = "/Applications/OrvaneTablet/OrvaneTabletSetting.app/Contents/Resources/MacOS_Setup_CN.pdf";
-constexpr char kGuideEn[]
-    = "/Applications/OrvaneTablet/OrvaneTabletSetting.app/Contents/Resources/MacOS_Setup_En.pdf";
-
-// The Chinese guide serves both Han scripts. Linux tags name a region rather
-// than a script ("zh-CN", "zh_TW"), so the script is what the tag stands for.
-bool prefersChinese(const QStringList &languages)
-{
-    if (languages.isEmpty())
-        return false;
-    const QString tag = languages.first();
-    if (tag.contains(QLatin1String("zh-Hans")) || tag.contains(QLatin1String("zh-Hant")))
-        return true;
-    const QLocale locale(tag);
-    return locale.language() == QLocale::Chinese
-        && (locale.script() == QLocale::SimplifiedHanScript
-            || locale.script() == QLocale::TraditionalHanScript);
-}
 
 } // namespace
 
@@ -61,8 +39,7 @@ void OVManager::alertWithTitle(const QString &title, const QString &message, boo
         return;
     m_platform.alerts.run(title, message, { QStringLiteral("OK") });
     if (tutorial) {
-        const bool chinese = prefersChinese(m_platform.defaults.preferredLanguages());
-        m_platform.workspace.open(QString::fromLatin1(chinese ? kGuideCN : kGuideEn));
+        m_platform.workspace.open(platform::setupGuidePath(m_platform.defaults.preferredLanguages()));
     }
     m_platform.distributed.post(store::OVCFGQuitDNotification);
     if (m_terminate)

@@ -77,10 +77,16 @@ public:
     // Device key of the pop-up's selected item; null when none is selected or
     // its title is no product name.
     QString cursorKey() const;
-    // Posts "OV_GetCurDevKey_Noti" with cursorKey() as object.
+    // Posts "OV_GetCurDevKey_Noti" with cursorKey() as object. The delegate's
+    // first-device sequence calls it too.
     void postCurDevKey();
 
     // Delegate operations of the pop-up and the tab view.
+    // A change of the device pop-up outside the About tab attaches the current
+    // tab's page of the new device and posts its key. On the About tab a
+    // user's pick posts nothing, but a removal that took away the key last
+    // posted posts the newly selected one, so the driver never keeps a removed
+    // key as its current device.
     void popupSelectDidChanged(OrvanePopUpButton *sender);
     bool tabViewShouldSelectTabViewItem(int index) const;
     void tabViewDidSelectTabViewItem(int index);
@@ -124,6 +130,7 @@ private:
     controls::OrvaneTabView *m_tabView = nullptr;
     std::unique_ptr<AboutViewCtrl> m_aboutViewCtrl;
     std::function<void()> m_terminate;
+    QString m_postedKey; // last key sent with "OV_GetCurDevKey_Noti"
 };
 
 } // namespace settings

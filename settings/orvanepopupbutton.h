@@ -55,6 +55,10 @@ public:
     void showPopup() override;
     void hidePopup() override;
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
 signals:
     // The delegate's report; unconnected means the delegate does not answer.
     void popupSelectDidChanged(settings::OrvanePopUpButton *sender);

@@ -34,8 +34,8 @@ public:
 
 protected:
     // Posts "WindowKeyDownNoti" with the mac key code of the key, as decimal
-    // text in the notice's object (userInfo empty). A key without a mac key
-    // code is dropped silently.
+    // text in the notice's object (userInfo empty). Modifier keys alone, and
+    // keys without a mac key code, post nothing.
     void keyPressEvent(QKeyEvent *event) override;
 
 private:

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <optional>
+
+#include <Qt>
+#include <QtGlobal>
+
+// Mac key codes are what the configuration stores and the two programs
+// exchange for a key. Qt names keys by their meaning (Qt::Key); this table
+// names the physical key of an ANSI keyboard that produces it on a US layout,
+// which is what a mac key code denotes.
+namespace platform {
+
+// The mac key code of a Qt key (a Qt::Key value). With the keypad modifier,
+// digits and operators name the keypad's keys. The Linux Ctrl key is the
+// Command key and the Super (Meta) key is the Control key, as at every other
+// boundary. std::nullopt for a key that no mac key code names.
+std::optional<quint16> macKeyForQtKey(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
+} // namespace platform
