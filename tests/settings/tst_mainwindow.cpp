@@ -1,6 +1,7 @@
 #include <map>
 #include <memory>
 
+#include <QAbstractItemView>
 #include <QDir>
 #include <QImage>
 #include <QSignalSpy>
@@ -158,7 +159,17 @@ private slots:
     void renderTwoDevices();
 };
 
-enum class PopupAction { OpenClose, PickSame, PickOther, RemoveSelected, RemoveOther, RemoveLast, RemoveMissing };
+enum class PopupAction {
+    OpenClose,
+    PickSame,
+    PickOther,
+    ClickInMenu,
+    CancelTracking,
+    RemoveSelected,
+    RemoveOther,
+    RemoveLast,
+    RemoveMissing,
+};
 Q_DECLARE_METATYPE(PopupAction)
 
 void TstMainWindow::popupChangeReport_data()
@@ -174,6 +185,8 @@ void TstMainWindow::popupChangeReport_data()
     QTest::newRow("menu closed without a choice") << device << two << PopupAction::OpenClose << -1;
     QTest::newRow("selected item chosen again") << device << two << PopupAction::PickSame << -1;
     QTest::newRow("other item chosen") << device << two << PopupAction::PickOther << 2;
+    QTest::newRow("other item clicked in the shown menu") << device << two << PopupAction::ClickInMenu << 2;
+    QTest::newRow("menu closed by a disconnect") << device << two << PopupAction::CancelTracking << -1;
     QTest::newRow("selected item removed") << device << two << PopupAction::RemoveSelected << 1;
     QTest::newRow("unselected item removed") << device << two << PopupAction::RemoveOther << -1;
     QTest::newRow("only item removed") << device << QStringList{ two[0] } << PopupAction::RemoveLast << 1;
@@ -191,9 +204,14 @@ void TstMainWindow::popupChangeReport()
 
     SimBus bus;
     SimPlatform sim(bus, QLatin1String(platform::kSettingBundleId));
-    OrvanePopUpButton popup(sim.runLoop, identifier);
+    QWidget window;
+    auto &popup = *new OrvanePopUpButton(sim.runLoop, identifier, &window);
     for (const QString &title : titles)
         popup.addItemWithTitle(title);
+    if (action == PopupAction::ClickInMenu || action == PopupAction::CancelTracking) {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+    }
     QCOMPARE(popup.titleOfSelectedItem(), titles.first());
     QSignalSpy report(&popup, &OrvanePopUpButton::popupSelectDidChanged);
 
@@ -207,6 +225,22 @@ void TstMainWindow::popupChangeReport()
         popup.menuWillOpen();
         popup.selectItemWithTitle(action == PopupAction::PickSame ? titles.first() : titles.last());
         popup.menuDidClose();
+        break;
+    case PopupAction::ClickInMenu: {
+        popup.showPopup();
+        QTRY_VERIFY(popup.view()->isVisible());
+        QWidget *viewport = popup.view()->viewport();
+        const QRect item = popup.view()->visualRect(popup.model()->index(1, 0));
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, item.center());
+        QTRY_VERIFY(!popup.view()->isVisible());
+        QCOMPARE(popup.titleOfSelectedItem(), titles.last());
+        break;
+    }
+    case PopupAction::CancelTracking:
+        popup.showPopup();
+        QTRY_VERIFY(popup.view()->isVisible());
+        popup.cancelTracking();
+        QVERIFY(!popup.view()->isVisible());
         break;
     case PopupAction::RemoveSelected:
     case PopupAction::RemoveLast:
