@@ -27,8 +27,9 @@ public:
     QWidget *contentView() const;
     void setContentView(QWidget *view);
 
-    // Pointer moves without a pressed button reach the views (the monitor and
-    // tablet area views follow the pointer).
+    // Whether pointer moves without a pressed button are wanted: on for the
+    // monitor and tablet area tabs, whose views follow the pointer and read
+    // this when they turn on their own tracking; the window tracks it itself.
     bool acceptsMouseMovedEvents() const { return m_acceptsMouseMoved; }
     void setAcceptsMouseMovedEvents(bool accepts);
 
