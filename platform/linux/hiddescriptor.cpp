@@ -79,13 +79,13 @@ std::optional<HidDescriptorSummary> parseHidDescriptor(std::span<const std::uint
             pushed.pop_back();
             break;
         case kUsage:
-            usages.push_back(LocalUsage{data, size == 4});
+            usages.push_back(LocalUsage { data, size == 4 });
             break;
         case kCollection:
             if (depth == 0 && data == kApplicationCollection) {
                 // A 16-bit usage takes the page in effect at the main item,
                 // which may come after the usage (HID 1.11, 6.2.2.8).
-                HidUsagePair pair{int(usagePage & 0xFFFF), 0};
+                HidUsagePair pair { int(usagePage & 0xFFFF), 0 };
                 if (!usages.empty()) {
                     const LocalUsage &first = usages.front();
                     pair.usagePage = first.extended ? int(first.value >> 16) : int(usagePage & 0xFFFF);

@@ -25,7 +25,7 @@ struct HidDescriptorSummary
     QList<HidUsagePair> collections;
     bool numberedReports = false;
 
-    HidUsagePair primary() const { return collections.isEmpty() ? HidUsagePair{} : collections.first(); }
+    HidUsagePair primary() const { return collections.isEmpty() ? HidUsagePair {} : collections.first(); }
 };
 
 // Reads a report descriptor. Answers nothing for a descriptor that is cut

@@ -83,8 +83,8 @@ void HidrawDevice::describe(const std::optional<HidDescriptorSummary> &summary)
     m_properties.insert(QLatin1String(kHidPrimaryUsage), primary.usage);
     QVariantList pairs;
     for (const HidUsagePair &pair : summary->collections)
-        pairs.append(QVariantMap{{QLatin1String(kHidDeviceUsagePage), pair.usagePage},
-                                 {QLatin1String(kHidDeviceUsage), pair.usage}});
+        pairs.append(QVariantMap { { QLatin1String(kHidDeviceUsagePage), pair.usagePage },
+            { QLatin1String(kHidDeviceUsage), pair.usage } });
     m_properties.insert(QLatin1String(kHidDeviceUsagePairs), pairs);
 }
 
@@ -94,21 +94,21 @@ std::optional<HidDescriptorSummary> HidrawDevice::readDescriptorFromNode()
     int result = m_calls.ioctl(m_fd, HIDIOCGRDESCSIZE, &size);
     if (result < 0 || size <= 0 || size > HID_MAX_DESCRIPTOR_SIZE) {
         qCWarning(lcLinux, "cannot read the report descriptor of %s: %s", qPrintable(m_node.devNode),
-                  qPrintable(result < 0 ? errorText(-result) : QStringLiteral("bad size %1").arg(size)));
+            qPrintable(result < 0 ? errorText(-result) : QStringLiteral("bad size %1").arg(size)));
         return std::nullopt;
     }
-    hidraw_report_descriptor descriptor{};
+    hidraw_report_descriptor descriptor {};
     descriptor.size = quint32(size);
     result = m_calls.ioctl(m_fd, HIDIOCGRDESC, &descriptor);
     if (result < 0) {
         qCWarning(lcLinux, "cannot read the report descriptor of %s: %s", qPrintable(m_node.devNode),
-                  qPrintable(errorText(-result)));
+            qPrintable(errorText(-result)));
         return std::nullopt;
     }
     return parseHidDescriptor(std::span(descriptor.value, descriptor.size));
 }
 
-quint32 HidrawDevice::open(bool seize)
+quint32 HidrawDevice::open(Seize seize)
 {
     if (m_fd >= 0)
         return hidresult::Success;
@@ -123,19 +123,20 @@ quint32 HidrawDevice::open(bool seize)
     if (!m_properties.contains(QLatin1String(kHidPrimaryUsagePage)) && m_node.reportDescriptor.isEmpty())
         describe(readDescriptorFromNode());
 
-    m_seize = seize;
-    if (seize) {
-        for (const QString &eventNode : std::as_const(m_node.eventNodes)) {
-            const quint32 result = grab(eventNode);
-            if (result != hidresult::Success) {
-                close();
-                return result;
-            }
+    m_seize = seize != Seize::No;
+    for (const QString &eventNode : m_seize ? m_node.eventNodes : QStringList()) {
+        const quint32 result = grab(eventNode);
+        // An event node that vanished meanwhile is no reason to fail.
+        const bool refused = result == hidresult::NotPermitted || result == hidresult::ExclusiveAccess;
+        if (refused && seize == Seize::Required) {
+            close();
+            return result;
         }
     }
     m_buffer.resize(kMaxReport);
     m_notifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
-    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] { readAvailable(); });
+    QObject::connect(
+        m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] { readAvailable(); });
     updateNotifier();
     return hidresult::Success;
 }
@@ -165,8 +166,8 @@ void HidrawDevice::grabNewEventNodes(const QStringList &eventNodes)
         return;
     for (const QString &eventNode : eventNodes) {
         const bool held = std::any_of(m_grabbed.begin(), m_grabbed.end(),
-                                      [&](const auto &grabbed) { return grabbed.first == eventNode; });
-        if (!held && grab(eventNode) == hidresult::Success)
+            [&](const auto &grabbed) { return grabbed.first == eventNode; });
+        if (!held && grab(eventNode) == hidresult::Success && !m_node.eventNodes.contains(eventNode))
             m_node.eventNodes.append(eventNode);
     }
 }
@@ -206,7 +207,7 @@ void HidrawDevice::readAvailable()
             m_gone = true;
             updateNotifier();
             qCInfo(lcLinux, "%s stopped answering: %s", qPrintable(m_node.devNode),
-                   qPrintable(length == 0 ? QStringLiteral("end of file") : errorText(int(-length))));
+                qPrintable(length == 0 ? QStringLiteral("end of file") : errorText(int(-length))));
             return;
         }
         if (!m_callback)
@@ -217,7 +218,7 @@ void HidrawDevice::readAvailable()
         const quint32 reportId = m_numbered ? bytes.front() : 0;
         // Copy: the callback may unregister itself (and free what it holds).
         InputReportCallback callback = m_callback;
-        callback(InputReport{hidresult::Success, this, ReportType::Input, reportId, bytes});
+        callback(InputReport { hidresult::Success, this, ReportType::Input, reportId, bytes });
     }
 }
 

@@ -30,12 +30,17 @@ public:
     HidrawDevice(HidrawNode node, HidSysCalls &calls);
     ~HidrawDevice() override;
 
-    // Opens the node read-write; with `seize`, also grabs the kernel's own
+    enum class Seize { No, Required, WhenPossible };
+    // Opens the node read-write and, when seizing, grabs the kernel's own
     // event nodes of the device so its pen does not move the pointer a second
-    // time. A hidresult code; on failure nothing stays open.
-    quint32 open(bool seize);
-    // Grabs event nodes that appeared after open (the kernel may add them
-    // after the hidraw node). Failures are logged; the device goes on.
+    // time. With Seize::Required an event node that is refused (no access,
+    // grabbed by another program) fails the open; with WhenPossible it is
+    // logged and left to grabNewEventNodes. A hidresult code; on failure
+    // nothing stays open.
+    quint32 open(Seize seize);
+    // Grabs the event nodes not held yet: those the kernel added after the
+    // hidraw node, or whose access udev granted after open. Failures are
+    // logged; the device goes on.
     void grabNewEventNodes(const QStringList &eventNodes);
     // Reports are delivered only while the owning manager is scheduled.
     void setDelivering(bool delivering);

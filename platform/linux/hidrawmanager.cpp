@@ -28,8 +28,7 @@ QString fromUdev(const char *text)
 
 HidrawManager::HidrawManager(HidrawSystem &system)
     : m_system(system)
-{
-}
+{ }
 
 HidrawManager::~HidrawManager()
 {
@@ -60,11 +59,12 @@ quint32 HidrawManager::open(quint32 options)
     // The monitor starts before the listing so that no device slips between
     // the two; one seen twice is opened once.
     if (m_system.environment().useUdev && !startMonitor())
-        qCInfo(lcLinux, "hidraw hot-plug unavailable: cannot watch udev; devices connected later are not seen");
+        qCInfo(
+            lcLinux, "hidraw hot-plug unavailable: cannot watch udev; devices connected later are not seen");
 
     for (const QString &sysPath : presentNodes()) {
         quint32 result = hidresult::Success;
-        openNode(sysPath, QString(), &result);
+        openNode(sysPath, QString(), false, &result);
         // Access refused or the device held elsewhere is the user's to mend
         // (udev rule, another driver): the whole manager fails, as the
         // caller alerts on these two. Anything else loses one node only.
@@ -98,21 +98,25 @@ QStringList HidrawManager::presentNodes()
     return paths;
 }
 
-HidrawDevice *HidrawManager::openNode(const QString &sysPath, const QString &devNode, quint32 *result)
+HidrawDevice *HidrawManager::openNode(
+    const QString &sysPath, const QString &devNode, bool hotPlugged, quint32 *result)
 {
     const HidrawEnvironment &environment = m_system.environment();
     std::optional<HidrawNode> node = readHidrawNode(sysPath, environment.devRoot);
-    if (!node || !m_matching.contains(VendorProduct{node->vendorId, node->productId}))
+    if (!node || !m_matching.contains(VendorProduct { node->vendorId, node->productId }))
         return nullptr;
     if (!devNode.isEmpty())
         node->devNode = devNode;
     const bool known = std::any_of(m_devices.begin(), m_devices.end(),
-                                   [&](const auto &device) { return device->node().sysPath == node->sysPath; });
+        [&](const auto &device) { return device->node().sysPath == node->sysPath; });
     if (known)
         return nullptr;
 
     auto device = std::make_unique<HidrawDevice>(std::move(*node), m_system.calls());
-    *result = device->open(m_seize);
+    // A device plugged in later may announce its hidraw node before udev has
+    // given the user its event nodes; the input node's own event grabs them.
+    using Seize = HidrawDevice::Seize;
+    *result = device->open(!m_seize ? Seize::No : hotPlugged ? Seize::WhenPossible : Seize::Required);
     if (*result != hidresult::Success)
         return nullptr;
     m_devices.push_back(std::move(device));
@@ -154,8 +158,8 @@ void HidrawManager::announcePending()
             pending.push_back(device.get());
     }
     for (HidrawDevice *device : pending) {
-        const bool present = std::any_of(m_devices.begin(), m_devices.end(),
-                                         [&](const auto &owned) { return owned.get() == device; });
+        const bool present = std::any_of(
+            m_devices.begin(), m_devices.end(), [&](const auto &owned) { return owned.get() == device; });
         if (!present || !m_open || !m_scheduled)
             continue;
         m_announced.push_back(device);
@@ -172,7 +176,7 @@ void HidrawManager::nodeAdded(const QString &sysPath, const QString &devNode)
         return;
     // A node that fails to open was logged by the device and is skipped.
     quint32 result = hidresult::Success;
-    if (openNode(sysPath, devNode, &result))
+    if (openNode(sysPath, devNode, true, &result))
         announcePending();
 }
 
@@ -193,7 +197,8 @@ void HidrawManager::nodeRemoved(const QString &sysPath, const QString &devNode)
         }
     }
     // Find again: the callback may have changed the list.
-    it = std::find_if(m_devices.begin(), m_devices.end(), [&](const auto &owned) { return owned.get() == device; });
+    it = std::find_if(
+        m_devices.begin(), m_devices.end(), [&](const auto &owned) { return owned.get() == device; });
     if (it != m_devices.end())
         m_devices.erase(it);
 }
@@ -205,7 +210,8 @@ void HidrawManager::inputNodeAdded()
     for (const auto &device : m_devices) {
         if (!device->isOpen())
             continue;
-        if (const std::optional<HidrawNode> node = readHidrawNode(device->node().sysPath, m_system.environment().devRoot))
+        if (const std::optional<HidrawNode> node
+            = readHidrawNode(device->node().sysPath, m_system.environment().devRoot))
             device->grabNewEventNodes(node->eventNodes);
     }
 }
@@ -235,10 +241,11 @@ bool HidrawManager::startMonitor()
         m_monitor = nullptr;
         return false;
     }
-    m_monitorNotifier = std::make_unique<QSocketNotifier>(udev_monitor_get_fd(m_monitor), QSocketNotifier::Read);
+    m_monitorNotifier
+        = std::make_unique<QSocketNotifier>(udev_monitor_get_fd(m_monitor), QSocketNotifier::Read);
     m_monitorNotifier->setEnabled(false);
     QObject::connect(m_monitorNotifier.get(), &QSocketNotifier::activated, m_monitorNotifier.get(),
-                     [this] { monitorReadable(); });
+        [this] { monitorReadable(); });
     return true;
 }
 

@@ -46,7 +46,7 @@ private:
     void stopMonitor();
     void monitorReadable();
     QStringList presentNodes();
-    HidrawDevice *openNode(const QString &sysPath, const QString &devNode, quint32 *result);
+    HidrawDevice *openNode(const QString &sysPath, const QString &devNode, bool hotPlugged, quint32 *result);
     void announcePending();
     void updateDelivery();
 

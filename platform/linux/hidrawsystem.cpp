@@ -12,8 +12,7 @@ namespace platform::native {
 
 HidrawSystem::HidrawSystem(HidrawEnvironment environment)
     : m_environment(std::move(environment))
-{
-}
+{ }
 
 HidrawSystem::~HidrawSystem() = default;
 
@@ -39,8 +38,9 @@ bool HidrawSystem::available(QString *why) const
     }
     if (reason.isEmpty()) {
         const QDir dev(m_environment.devRoot);
-        if (dev.entryList({QStringLiteral("hidraw*")}, QDir::System | QDir::Files | QDir::Dirs).isEmpty())
-            reason = QStringLiteral("no %1/hidraw* device nodes (no HID device connected, or the kernel lacks hidraw)")
+        if (dev.entryList({ QStringLiteral("hidraw*") }, QDir::System | QDir::Files | QDir::Dirs).isEmpty())
+            reason = QStringLiteral(
+                "no %1/hidraw* device nodes (no HID device connected, or the kernel lacks hidraw)")
                          .arg(m_environment.devRoot);
     }
     if (why)

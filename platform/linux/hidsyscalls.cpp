@@ -10,8 +10,7 @@ namespace platform::native {
 
 namespace {
 
-template<typename T>
-T orErrno(T result)
+template <typename T> T orErrno(T result)
 {
     return result < 0 ? T(-errno) : result;
 }

@@ -46,7 +46,8 @@ bool parseHidId(const QString &text, int *bus, int *vendor, int *product)
     if (parts.size() != 3)
         return false;
     bool ok[3];
-    const uint values[3] = {parts[0].toUInt(&ok[0], 16), parts[1].toUInt(&ok[1], 16), parts[2].toUInt(&ok[2], 16)};
+    const uint values[3]
+        = { parts[0].toUInt(&ok[0], 16), parts[1].toUInt(&ok[1], 16), parts[2].toUInt(&ok[2], 16) };
     if (!ok[0] || !ok[1] || !ok[2] || values[1] > 0xFFFF || values[2] > 0xFFFF)
         return false;
     *bus = int(values[0]);
@@ -72,8 +73,8 @@ QStringList hidrawSysPaths(const QString &sysRoot)
 {
     QDir dir(sysRoot + QStringLiteral("/class/hidraw"));
     QStringList paths;
-    const QStringList names = dir.entryList({QStringLiteral("hidraw*")}, QDir::Dirs | QDir::System | QDir::NoDotAndDotDot,
-                                            QDir::Name);
+    const QStringList names = dir.entryList(
+        { QStringLiteral("hidraw*") }, QDir::Dirs | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &name : names)
         paths.append(dir.filePath(name));
     return paths;
@@ -108,10 +109,12 @@ std::optional<HidrawNode> readHidrawNode(const QString &sysPath, const QString &
         node.product = ueventValue(uevent, "HID_NAME");
 
     QDir inputs(hid.filePath(QStringLiteral("input")));
-    const QStringList inputNames = inputs.entryList({QStringLiteral("input*")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    const QStringList inputNames
+        = inputs.entryList({ QStringLiteral("input*") }, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &input : inputNames) {
         QDir inputDir(inputs.filePath(input));
-        const QStringList events = inputDir.entryList({QStringLiteral("event*")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+        const QStringList events
+            = inputDir.entryList({ QStringLiteral("event*") }, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
         for (const QString &event : events)
             node.eventNodes.append(devRoot + QStringLiteral("/input/") + event);
     }

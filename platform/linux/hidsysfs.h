@@ -33,6 +33,7 @@ QStringList hidrawSysPaths(const QString &sysRoot);
 // (or the class symlink to it). Answers nothing when the folder is not a
 // hidraw node below a HID device ("uevent" with HID_ID), which is also what a
 // node that went away while it was read looks like.
-std::optional<HidrawNode> readHidrawNode(const QString &sysPath, const QString &devRoot = QStringLiteral("/dev"));
+std::optional<HidrawNode> readHidrawNode(
+    const QString &sysPath, const QString &devRoot = QStringLiteral("/dev"));
 
 } // namespace platform::native

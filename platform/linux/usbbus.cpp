@@ -46,13 +46,14 @@ bool LibUsbBus::devices(int vendorId, int productId, QList<UsbDeviceInfo> *out, 
     }
     QList<UsbDeviceInfo> found;
     for (ssize_t i = 0; i < count; ++i) {
-        libusb_device_descriptor descriptor{};
+        libusb_device_descriptor descriptor {};
         if (libusb_get_device_descriptor(list[i], &descriptor) < 0)
             continue;
         if (descriptor.idVendor != vendorId || descriptor.idProduct != productId)
             continue;
-        found.append(UsbDeviceInfo{handleFor(libusb_get_bus_number(list[i]), libusb_get_device_address(list[i])),
-                                   descriptor.idVendor, descriptor.idProduct});
+        found.append(
+            UsbDeviceInfo { handleFor(libusb_get_bus_number(list[i]), libusb_get_device_address(list[i])),
+                descriptor.idVendor, descriptor.idProduct });
     }
     libusb_free_device_list(list, 1);
     *out = found;
@@ -72,7 +73,7 @@ libusb_device *LibUsbBus::find(const UsbDeviceInfo &device, int *error)
         if (handleFor(libusb_get_bus_number(list[i]), libusb_get_device_address(list[i])) != device.handle)
             continue;
         // The address may have been handed to another device since listing.
-        libusb_device_descriptor descriptor{};
+        libusb_device_descriptor descriptor {};
         if (libusb_get_device_descriptor(list[i], &descriptor) == 0 && descriptor.idVendor == device.vendorId
             && descriptor.idProduct == device.productId)
             match = libusb_ref_device(list[i]);
@@ -103,9 +104,9 @@ int LibUsbBus::deviceRequest(const UsbDeviceInfo &device, const UsbControlReques
         buffer.fill('\0', request.length);
     else if (data)
         buffer = data->left(request.length);
-    result = libusb_control_transfer(handle, request.requestType, request.request, request.value, request.index,
-                                     reinterpret_cast<unsigned char *>(buffer.data()), quint16(buffer.size()),
-                                     kRequestTimeoutMs);
+    result
+        = libusb_control_transfer(handle, request.requestType, request.request, request.value, request.index,
+            reinterpret_cast<unsigned char *>(buffer.data()), quint16(buffer.size()), kRequestTimeoutMs);
     libusb_close(handle);
     if (result < 0)
         return result;

@@ -22,11 +22,15 @@ public:
 
     // Errors are libusb's codes (negative).
     bool devices(int vendorId, int productId, QList<UsbDeviceInfo> *out, int *error) override;
-    int deviceRequest(const UsbDeviceInfo &device, const UsbControlRequest &request, QByteArray *data) override;
+    int deviceRequest(
+        const UsbDeviceInfo &device, const UsbControlRequest &request, QByteArray *data) override;
 
     // The handle of a device: its bus number and address, which name it while
     // it stays connected (a replugged device gets a new address).
-    static quint64 handleFor(int busNumber, int address) { return (quint64(busNumber) << 8) | quint64(address & 0xFF); }
+    static quint64 handleFor(int busNumber, int address)
+    {
+        return (quint64(busNumber) << 8) | quint64(address & 0xFF);
+    }
 
 private:
     int ensureContext();

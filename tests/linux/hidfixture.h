@@ -49,29 +49,34 @@ public:
 
     explicit FakeSysfs(const QString &root)
         : m_root(root)
-    {
-    }
+    { }
 
     // Answers the hidraw node's own folder.
     QString add(const Device &device)
     {
-        const QString usb = QStringLiteral("%1/devices/pci0000:00/0000:00:14.0/usb1/1-%2").arg(m_root).arg(++m_port);
+        const QString usb
+            = QStringLiteral("%1/devices/pci0000:00/0000:00:14.0/usb1/1-%2").arg(m_root).arg(++m_port);
         const QString hid = QStringLiteral("%1/1-%2:1.0/").arg(usb).arg(m_port)
             + QString::asprintf("%04X:%04X:%04X.%04X", device.bus, device.vendorId, device.productId, m_port);
         const QString own = hid + QStringLiteral("/hidraw/") + device.hidraw;
         QDir().mkpath(own);
         if (device.bus == 3) {
-            write(usb + QStringLiteral("/idVendor"), QByteArray::number(device.vendorId, 16).rightJustified(4, '0'));
-            write(usb + QStringLiteral("/idProduct"), QByteArray::number(device.productId, 16).rightJustified(4, '0'));
+            write(usb + QStringLiteral("/idVendor"),
+                QByteArray::number(device.vendorId, 16).rightJustified(4, '0'));
+            write(usb + QStringLiteral("/idProduct"),
+                QByteArray::number(device.productId, 16).rightJustified(4, '0'));
             if (!device.usbProduct.isEmpty())
                 write(usb + QStringLiteral("/product"), device.usbProduct.toUtf8() + '\n');
         }
         QByteArray uevent = "DRIVER=hid-generic\n";
         if (!device.brokenUevent)
-            uevent += QString::asprintf("HID_ID=%04X:%08X:%08X\n", device.bus, device.vendorId, device.productId).toUtf8();
+            uevent
+                += QString::asprintf("HID_ID=%04X:%08X:%08X\n", device.bus, device.vendorId, device.productId)
+                       .toUtf8();
         uevent += "HID_NAME=" + device.hidName.toUtf8() + "\nHID_PHYS=usb-0000:00:14.0-1/input0\n";
         write(hid + QStringLiteral("/uevent"), uevent);
-        write(own + QStringLiteral("/uevent"), "MAJOR=241\nMINOR=0\nDEVNAME=" + device.hidraw.toUtf8() + '\n');
+        write(
+            own + QStringLiteral("/uevent"), "MAJOR=241\nMINOR=0\nDEVNAME=" + device.hidraw.toUtf8() + '\n');
         if (!device.reportDescriptor.isEmpty())
             write(hid + QStringLiteral("/report_descriptor"), device.reportDescriptor);
         int input = 10 + m_port;
@@ -89,7 +94,10 @@ public:
         QDir().mkpath(QStringLiteral("%1/../../input/input99/%2").arg(hidrawFolder, event));
     }
 
-    QString classPath(const QString &hidraw) const { return m_root + QStringLiteral("/class/hidraw/") + hidraw; }
+    QString classPath(const QString &hidraw) const
+    {
+        return m_root + QStringLiteral("/class/hidraw/") + hidraw;
+    }
 
 private:
     static void write(const QString &path, const QByteArray &bytes)

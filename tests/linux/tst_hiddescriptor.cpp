@@ -21,7 +21,8 @@ namespace {
 
 std::optional<HidDescriptorSummary> parse(const QByteArray &bytes)
 {
-    return parseHidDescriptor(std::span(reinterpret_cast<const std::uint8_t *>(bytes.constData()), size_t(bytes.size())));
+    return parseHidDescriptor(
+        std::span(reinterpret_cast<const std::uint8_t *>(bytes.constData()), size_t(bytes.size())));
 }
 
 } // namespace
@@ -44,13 +45,14 @@ void TestHidDescriptor::realShapedDescriptors_data()
     QTest::addColumn<Pairs>("collections");
     QTest::addColumn<bool>("numbered");
 
-    QTest::newRow("vendor-page tablet") << "vendor-tablet.hex" << Pairs{{0xFF0A, 1}} << true;
-    QTest::newRow("command and boot channels") << "vendor-command.hex" << Pairs{{0xFF0B, 1}, {0xFF0C, 1}} << true;
+    QTest::newRow("vendor-page tablet") << "vendor-tablet.hex" << Pairs { { 0xFF0A, 1 } } << true;
+    QTest::newRow("command and boot channels")
+        << "vendor-command.hex" << Pairs { { 0xFF0B, 1 }, { 0xFF0C, 1 } } << true;
     QTest::newRow("generic desktop: mouse, keyboard, consumer")
-        << "desktop-mouse-keyboard.hex" << Pairs{{0x01, 0x02}, {0x01, 0x06}, {0x0C, 0x01}} << true;
+        << "desktop-mouse-keyboard.hex" << Pairs { { 0x01, 0x02 }, { 0x01, 0x06 }, { 0x0C, 0x01 } } << true;
     // The stylus collection is nested in the pen's: not a pair of its own.
-    QTest::newRow("digitizer pen") << "digitizer-pen.hex" << Pairs{{0x0D, 0x02}} << true;
-    QTest::newRow("unnumbered boot mouse") << "boot-mouse.hex" << Pairs{{0x01, 0x02}} << false;
+    QTest::newRow("digitizer pen") << "digitizer-pen.hex" << Pairs { { 0x0D, 0x02 } } << true;
+    QTest::newRow("unnumbered boot mouse") << "boot-mouse.hex" << Pairs { { 0x01, 0x02 } } << false;
 }
 
 void TestHidDescriptor::realShapedDescriptors()
@@ -75,19 +77,20 @@ void TestHidDescriptor::itemOrderAndForms_data()
 
     // HID 1.11, 6.2.2.8: a 16-bit usage is read with the page in effect at
     // the main item, even when the page is set after the usage.
-    QTest::newRow("page after usage") << QByteArray::fromHex("0901060AFFA101C0") << Pairs{{0xFF0A, 1}};
+    QTest::newRow("page after usage") << QByteArray::fromHex("0901060AFFA101C0") << Pairs { { 0xFF0A, 1 } };
     // A 32-bit usage names its own page, whatever page is in effect.
-    QTest::newRow("extended usage") << QByteArray::fromHex("05010B01000AFFA101C0") << Pairs{{0xFF0A, 1}};
+    QTest::newRow("extended usage") << QByteArray::fromHex("05010B01000AFFA101C0") << Pairs { { 0xFF0A, 1 } };
     // Usages are local: the second collection has none of its own.
     QTest::newRow("usage does not outlive its collection")
-        << QByteArray::fromHex("060AFF0901A101C0A101C0") << Pairs{{0xFF0A, 1}, {0xFF0A, 0}};
+        << QByteArray::fromHex("060AFF0901A101C0A101C0") << Pairs { { 0xFF0A, 1 }, { 0xFF0A, 0 } };
     QTest::newRow("pop restores the page")
-        << QByteArray::fromHex("060BFFA40501B40901A101C0") << Pairs{{0xFF0B, 1}};
-    QTest::newRow("long item skipped") << QByteArray::fromHex("FE0210AABB050D0902A101C0") << Pairs{{0x0D, 2}};
+        << QByteArray::fromHex("060BFFA40501B40901A101C0") << Pairs { { 0xFF0B, 1 } };
+    QTest::newRow("long item skipped")
+        << QByteArray::fromHex("FE0210AABB050D0902A101C0") << Pairs { { 0x0D, 2 } };
     // Top-level collections that are not application collections are no
     // interface the system lists.
-    QTest::newRow("top-level physical ignored") << QByteArray::fromHex("05010901A100C0") << Pairs{};
-    QTest::newRow("empty") << QByteArray() << Pairs{};
+    QTest::newRow("top-level physical ignored") << QByteArray::fromHex("05010901A100C0") << Pairs {};
+    QTest::newRow("empty") << QByteArray() << Pairs {};
 }
 
 void TestHidDescriptor::itemOrderAndForms()
@@ -111,7 +114,8 @@ void TestHidDescriptor::malformedDescriptorsAreRefused_data()
     QTest::newRow("collection left open") << QByteArray::fromHex("05010902A101");
     QTest::newRow("pop without push") << QByteArray::fromHex("B4");
     QTest::newRow("push past the stack") << QByteArray::fromHex("A4A4A4A4A4");
-    QTest::newRow("cut after a good collection") << hidFixture(QStringLiteral("vendor-tablet.hex")) + QByteArray::fromHex("26FF");
+    QTest::newRow("cut after a good collection")
+        << hidFixture(QStringLiteral("vendor-tablet.hex")) + QByteArray::fromHex("26FF");
 }
 
 void TestHidDescriptor::malformedDescriptorsAreRefused()

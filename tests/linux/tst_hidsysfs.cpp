@@ -37,17 +37,17 @@ void TestHidSysfs::nodesAreRead_data()
     QTest::addColumn<QStringList>("events");
 
     const QByteArray descriptor = hidFixture(QStringLiteral("vendor-tablet.hex"));
-    QTest::newRow("USB tablet with two input nodes")
-        << FakeSysfs::Device{"hidraw0", 3, 0x3A8F, 0x1104, "Tevra M", "Orvane Tevra M Tablet", descriptor, {"event4", "event5"}}
-        << "Tevra M" << QStringList{"/dev/input/event4", "/dev/input/event5"};
+    QTest::newRow("USB tablet with two input nodes") << FakeSysfs::Device {
+        "hidraw0", 3, 0x3A8F, 0x1104, "Tevra M", "Orvane Tevra M Tablet", descriptor, { "event4", "event5" }
+    } << "Tevra M" << QStringList { "/dev/input/event4", "/dev/input/event5" };
     // The USB product string is what the system names the device by; the
     // kernel's HID name adds the manufacturer and is the fallback only.
     QTest::newRow("USB device without product string")
-        << FakeSysfs::Device{"hidraw1", 3, 0x3A8F, 0x1105, {}, "Orvane Tablet", descriptor, {}}
-        << "Orvane Tablet" << QStringList{};
+        << FakeSysfs::Device { "hidraw1", 3, 0x3A8F, 0x1105, {}, "Orvane Tablet", descriptor, {} }
+        << "Orvane Tablet" << QStringList {};
     QTest::newRow("Bluetooth device")
-        << FakeSysfs::Device{"hidraw2", 5, 0x3A8F, 0x1106, {}, "Orvane BT", {}, {"event7"}}
-        << "Orvane BT" << QStringList{"/dev/input/event7"};
+        << FakeSysfs::Device { "hidraw2", 5, 0x3A8F, 0x1106, {}, "Orvane BT", {}, { "event7" } }
+        << "Orvane BT" << QStringList { "/dev/input/event7" };
 }
 
 void TestHidSysfs::nodesAreRead()
@@ -84,8 +84,10 @@ void TestHidSysfs::foreignFoldersAreNoNodes()
 {
     QFETCH(QString, relative);
 
-    const QString good = m_sysfs->add(FakeSysfs::Device{"hidraw0", 3, 0x3A8F, 0x1104, "Tevra M", "", {}, {}});
-    const QString broken = m_sysfs->add(FakeSysfs::Device{"hidraw1", 3, 0x3A8F, 0x1104, "Tevra M", "", {}, {}, true});
+    const QString good
+        = m_sysfs->add(FakeSysfs::Device { "hidraw0", 3, 0x3A8F, 0x1104, "Tevra M", "", {}, {} });
+    const QString broken
+        = m_sysfs->add(FakeSysfs::Device { "hidraw1", 3, 0x3A8F, 0x1104, "Tevra M", "", {}, {}, true });
     QString path = m_dir->filePath(relative);
     if (relative == QLatin1String("hid"))
         path = QFileInfo(good + "/../..").canonicalFilePath();
@@ -96,9 +98,10 @@ void TestHidSysfs::foreignFoldersAreNoNodes()
 
 void TestHidSysfs::classListingFindsEveryNode()
 {
-    m_sysfs->add(FakeSysfs::Device{"hidraw1", 3, 0x3A8F, 0x1104, "Tevra M", "", {}, {}});
-    m_sysfs->add(FakeSysfs::Device{"hidraw0", 3, 0x046D, 0xC077, "Mouse", "", {}, {}});
-    QCOMPARE(hidrawSysPaths(m_dir->path()), (QStringList{m_sysfs->classPath("hidraw0"), m_sysfs->classPath("hidraw1")}));
+    m_sysfs->add(FakeSysfs::Device { "hidraw1", 3, 0x3A8F, 0x1104, "Tevra M", "", {}, {} });
+    m_sysfs->add(FakeSysfs::Device { "hidraw0", 3, 0x046D, 0xC077, "Mouse", "", {}, {} });
+    QCOMPARE(hidrawSysPaths(m_dir->path()),
+        (QStringList { m_sysfs->classPath("hidraw0"), m_sysfs->classPath("hidraw1") }));
     QVERIFY(hidrawSysPaths(m_dir->filePath("nothing-here")).isEmpty());
 }
 

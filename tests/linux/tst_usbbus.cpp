@@ -19,7 +19,7 @@ private slots:
 void TestUsbBus::absentDevicesAnswerErrors()
 {
     LibUsbBus bus;
-    QList<UsbDeviceInfo> listed{UsbDeviceInfo{7, 1, 1}};
+    QList<UsbDeviceInfo> listed { UsbDeviceInfo { 7, 1, 1 } };
     int error = 0;
     if (bus.devices(0x3A8F, 0xFFFE, &listed, &error)) {
         QVERIFY(listed.isEmpty());
@@ -29,9 +29,10 @@ void TestUsbBus::absentDevicesAnswerErrors()
     }
 
     // String descriptor 100, language 0, as one model's start asks for it.
-    const UsbControlRequest request{0x80, 6, 0x0364, 0, 255};
+    const UsbControlRequest request { 0x80, 6, 0x0364, 0, 255 };
     QByteArray data("kept");
-    const int result = bus.deviceRequest(UsbDeviceInfo{LibUsbBus::handleFor(255, 127), 0x3A8F, 0xFFFE}, request, &data);
+    const int result
+        = bus.deviceRequest(UsbDeviceInfo { LibUsbBus::handleFor(255, 127), 0x3A8F, 0xFFFE }, request, &data);
     QVERIFY(result < 0);
     QCOMPARE(data, QByteArray("kept"));
 }
