@@ -49,29 +49,6 @@ bool isUnsignedType(const QVariant &value)
     }
 }
 
-// An unsigned setting: a non-negative integer, or a finite non-negative real
-// truncated (the settings application writes unsigned integers; a real is
-// what another writer may have left).
-std::optional<quint64> unsignedValue(const QVariant &value)
-{
-    if (isInteger(value)) {
-        if (isUnsignedType(value))
-            return value.toULongLong();
-        const qint64 signedValue = value.toLongLong();
-        if (signedValue < 0)
-            return std::nullopt;
-        return quint64(signedValue);
-    }
-    if (isFloating(value)) {
-        const double real = value.toDouble();
-        // 2^64 is exactly representable; anything from there on does not fit.
-        if (!std::isfinite(real) || real < 0 || real >= 18446744073709551616.0)
-            return std::nullopt;
-        return quint64(real);
-    }
-    return std::nullopt;
-}
-
 std::optional<bool> boolValue(const QVariant &value)
 {
     if (value.typeId() == QMetaType::Bool || isInteger(value))
@@ -117,6 +94,26 @@ QVariant query(const QVariantMap &configuration, QLatin1String category, QLatin1
 }
 
 } // namespace
+
+std::optional<quint64> unsignedValue(const QVariant &value)
+{
+    if (isInteger(value)) {
+        if (isUnsignedType(value))
+            return value.toULongLong();
+        const qint64 signedValue = value.toLongLong();
+        if (signedValue < 0)
+            return std::nullopt;
+        return quint64(signedValue);
+    }
+    if (isFloating(value)) {
+        const double real = value.toDouble();
+        // 2^64 is exactly representable; anything from there on does not fit.
+        if (!std::isfinite(real) || real < 0 || real >= 18446744073709551616.0)
+            return std::nullopt;
+        return quint64(real);
+    }
+    return std::nullopt;
+}
 
 std::optional<QStringList> namesToReload(const QVariantMap &userInfo, const QString &devKey)
 {

@@ -38,6 +38,11 @@ struct ServiceSettings
     friend bool operator==(const ServiceSettings &, const ServiceSettings &) = default;
 };
 
+// An unsigned setting: a non-negative integer, or a finite non-negative real
+// truncated (the settings application writes unsigned integers; a real is
+// what another writer may have left). Anything else reads as absent.
+std::optional<quint64> unsignedValue(const QVariant &value);
+
 // The names a change notice asks this device to reload: the array under the
 // notice's last user-info key when that key is devKey. nullopt for a notice
 // of another device or one without user info; entries that are not text are

@@ -1,0 +1,125 @@
+#include "keyconfig.h"
+
+#include "driver/hotkeys.h"
+#include "driver/settingsreload.h"
+#include "store/ovpublicdefine.h"
+
+namespace driver {
+
+namespace {
+
+constexpr quint64 kLastCustomKind = 3;
+constexpr int kLastWheelSlot = 10;
+
+std::optional<QVariantMap> dictionary(const QVariant &value)
+{
+    if (value.typeId() != QMetaType::QVariantMap)
+        return std::nullopt;
+    return value.toMap();
+}
+
+QString text(const QVariant &value)
+{
+    return value.typeId() == QMetaType::QString ? value.toString() : QString();
+}
+
+} // namespace
+
+std::optional<RecordedCombo> recordedCombo(const QVariant &recorder)
+{
+    const std::optional<QVariantMap> map = dictionary(recorder);
+    if (!map || map->isEmpty())
+        return std::nullopt;
+    const std::optional<quint64> keyCode = unsignedValue(map->value(store::kRecorderKeyCode));
+    if (!keyCode)
+        return std::nullopt;
+    // A recorder without flags records a bare key.
+    const quint64 flags = unsignedValue(map->value(store::kRecorderModifierFlags)).value_or(0);
+    return RecordedCombo{quint16(*keyCode & 0xFFFF), flags};
+}
+
+std::optional<CustomAction> customAction(const QVariant &value)
+{
+    const std::optional<QVariantMap> map = dictionary(value);
+    if (!map)
+        return std::nullopt;
+    const std::optional<quint64> kind = unsignedValue(map->value(store::OVCFGPenKeyCus));
+    if (!kind || *kind > kLastCustomKind)
+        return std::nullopt;
+    CustomAction action;
+    action.kind = CustomKind(*kind);
+    action.alias = text(map->value(store::OVCFGPenKeyCusAlias));
+    action.appPath = text(map->value(store::OVCFGPenKeyCusAppPath));
+    action.url = text(map->value(store::OVCFGPenKeyCusURL));
+    action.hotKeyIndex = unsignedValue(map->value(store::OVCFGPenKeyCusHotKey));
+    action.combo = recordedCombo(map->value(store::OVCFGPenKeyCusCusHotKey));
+    action.mouse = unsignedValue(map->value(store::OVCFGPenKeyCusMouse));
+    return action;
+}
+
+std::optional<WheelCustom> wheelCustom(const QVariant &value)
+{
+    const std::optional<QVariantMap> map = dictionary(value);
+    if (!map)
+        return std::nullopt;
+    return WheelCustom{text(map->value(store::OVCFGRKeyCusAlias)),
+                       recordedCombo(map->value(store::OVCFGRKeyCusCusCCWHK)),
+                       recordedCombo(map->value(store::OVCFGRKeyCusCusCWHK))};
+}
+
+QVariant configValue(const KeyConfiguration &configuration, const QString &category, const QString &key)
+{
+    const std::optional<QVariantMap> map = dictionary(configuration.value(category));
+    return map ? map->value(key) : QVariant();
+}
+
+quint64 actionIndex(const KeyConfiguration &configuration, const QString &category, const QString &key)
+{
+    if (const std::optional<quint64> index = unsignedValue(configValue(configuration, category, key)))
+        return *index;
+    return unsignedValue(configValue(configuration, category, store::defKey(key))).value_or(0);
+}
+
+std::optional<QVariantMap> applicationSet(const KeyConfiguration &configuration, bool wheel,
+                                          const QString &processName)
+{
+    const QVariant sets = wheel ? configValue(configuration, store::OVCFGRKApp, store::OVCFGRKAppOptions)
+                                : configValue(configuration, store::OVCFGBKApp, store::OVCFGBKAppOptions);
+    const std::optional<QVariantMap> byName = dictionary(sets);
+    if (!byName)
+        return std::nullopt;
+    const auto it = byName->constFind(processName);
+    if (it == byName->constEnd())
+        return std::nullopt;
+    return dictionary(*it);
+}
+
+std::optional<int> wheelSlot(const QVariant &value)
+{
+    const std::optional<quint64> slot = unsignedValue(value);
+    if (!slot || *slot < 1 || *slot > quint64(kLastWheelSlot))
+        return std::nullopt;
+    return int(*slot);
+}
+
+QString searchValue(const KeyConfiguration &configuration, const QString &key, const QString &processName,
+                    bool wheel, const std::function<QString(const QString &textKey)> &localised)
+{
+    const QLatin1String aliasKey = wheel ? store::OVCFGRKeyCusAlias : store::OVCFGPenKeyCusAlias;
+    auto aliasOf = [&aliasKey](const QVariant &action) {
+        const std::optional<QVariantMap> map = dictionary(action);
+        return map ? text(map->value(aliasKey)) : QString();
+    };
+    if (const std::optional<QVariantMap> set = applicationSet(configuration, wheel, processName))
+        return aliasOf(set->value(store::cusKey(key)));
+
+    const QLatin1String category = wheel ? store::OVCFGWheelKey : store::OVCFGBoardKey;
+    const quint64 index = actionIndex(configuration, category, key);
+    if (const char *textKey = wheel ? wheelFunctionTextKey(index) : expressKeyTextKey(index))
+        return localised(QLatin1String(textKey));
+    if (index == (wheel ? kWheelCustomIndex : kExpressKeyCustomIndex))
+        return aliasOf(configValue(configuration, category, store::cusKey(key)));
+    return QString();
+}
+
+} // namespace driver
