@@ -1,6 +1,7 @@
 #include "appdelegate.h"
 
 #include "driver/driverlog.h"
+#include "driver/ovhudalert.h"
 #include "driver/ovmanager.h"
 #include "platform/platform.h"
 #include "platform/runloop.h"
@@ -35,7 +36,8 @@ void AppDelegate::launchedInit()
         terminate(QStringLiteral("another copy is running"));
         return;
     }
-    OVManager::shareManager(m_platform, [this](const QString &reason) { terminate(reason); });
+    OVManager &manager = OVManager::shareManager(m_platform, [this](const QString &reason) { terminate(reason); });
+    OVHUDAlert::setContext(m_platform, manager);
 }
 
 void AppDelegate::applicationWillTerminate()
@@ -45,6 +47,8 @@ void AppDelegate::applicationWillTerminate()
     m_cleanedUp = true;
     if (OVManager *shared = OVManager::sharedManager())
         shared->cleanup();
+    // The notice goes with the manager it asks for the current device.
+    OVHUDAlert::clearContext();
 }
 
 void AppDelegate::terminate(const QString &reason)

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 
+#include <QFont>
 #include <QList>
 #include <QRectF>
 #include <QString>
@@ -18,6 +19,11 @@ namespace driver {
 
 class OVHUDWin;
 class OVManager;
+}
+
+class QLabel;
+
+namespace driver {
 
 // Screen rectangles of the notice and the wheel-function panel are worked out
 // in frame space (origin at the bottom-left corner of the main display, y
@@ -27,6 +33,9 @@ class OVManager;
 // 0 without one.
 QRectF frameBottomLeftFromBoundsTopLeft(const QRectF &boundsTopLeft, double mainScreenHeight);
 QRectF boundsTopLeftFromFrameBottomLeft(const QRectF &frameBottomLeft, double mainScreenHeight);
+
+// The main display's height in points; 0 without a main display.
+double mainScreenHeight(const QList<platform::DisplayInfo> &displays);
 
 // What the screen look-up saw: the current device's monitor mapping and
 // display id (both 0 without a current device) and the online displays.
@@ -99,7 +108,14 @@ public:
 
     // The instance, or nullptr before the first notice; for tests and renders.
     static OVHUDAlert *instance();
+    // nullptr when the program has no widgets (a test without a QApplication).
     OVHUDWin *window() const { return m_window.get(); }
+    QLabel *textf() const { return m_textf; }
+    // The last message as shown (a blank for an empty one), the frame-space
+    // frame it was laid out in, and whether the panel is on screen.
+    QString text() const { return m_text; }
+    QRectF frame() const { return m_frame; }
+    bool isShown() const { return m_shown; }
     qint64 monitorMap() const { return m_monitorMap; }
     void setMonitorMap(qint64 map) { m_monitorMap = map; }
     // Looks the screen up afresh and keeps the result.
@@ -120,6 +136,12 @@ private:
     platform::Platform &m_platform;
     OVManager &m_manager;
     std::unique_ptr<OVHUDWin> m_window;
+    QLabel *m_textf = nullptr;
+    QLabel *m_imageViewI = nullptr;
+    QFont m_textfont; // measures the messages
+    QString m_text;
+    QRectF m_frame;
+    bool m_shown = false;
     qint64 m_monitorMap = -1;
     QRectF m_curScreenRect;
     platform::RunLoop::TimerId m_dismissTimer = 0;

@@ -4,6 +4,7 @@
 #include <QSaveFile>
 
 #include "driver/appdelegate.h"
+#include "driver/ovhudalert.h"
 #include "driver/ovmanager.h"
 #include "driver/ovservice.h"
 #include "platform/hid.h"
@@ -55,6 +56,7 @@ Simulator::~Simulator()
 {
     // The driver first: its cleanup still reaches the hooks and the platform.
     m_delegate.reset();
+    driver::OVHUDAlert::setObservers({}, {});
     m_platform->runLoop.cancelAll(this);
 }
 
@@ -88,6 +90,8 @@ void Simulator::installHooks()
     });
     m_sim.files.setHook(
         [this](const QString &path, const QByteArray &bytes) { m_out.write(relativeName(path), bytes); });
+    driver::OVHUDAlert::setObservers([this](const QString &text) { m_out.notice(text); },
+        [this](const QString &name, bool shown) { m_out.window(name, shown); });
 }
 
 QString Simulator::relativeName(const QString &path) const

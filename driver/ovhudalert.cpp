@@ -1,0 +1,304 @@
+#include "ovhudalert.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QFontMetricsF>
+#include <QGraphicsOpacityEffect>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+
+#include "driver/ovhudwin.h"
+#include "driver/ovmanager.h"
+#include "driver/ovservice.h"
+#include "driver/settingsreload.h"
+#include "platform/platform.h"
+#include "store/ovpublicdefine.h"
+#include "store/ovpublicobject.h"
+
+namespace driver {
+
+namespace {
+
+struct Context
+{
+    platform::Platform *platform = nullptr;
+    OVManager *manager = nullptr;
+    std::unique_ptr<OVHUDAlert> instance;
+    OVHUDAlert::NoticeObserver noticeObserver;
+    OVHUDAlert::WindowObserver windowObserver;
+};
+
+Context &context()
+{
+    static Context s_context;
+    return s_context;
+}
+
+// Widgets need a QApplication; a driver test built without one still runs
+// the notice's rules, only nothing is drawn.
+bool canMakeWindows()
+{
+    return qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
+}
+
+// Fonts need a QGuiApplication; without one a message measures 0 and the
+// notice takes its narrowest frame.
+double messageWidth(const QFont &font, const QString &message)
+{
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return 0;
+    return QFontMetricsF(font).horizontalAdvance(message);
+}
+
+// The program's icon when the desktop gave it one, else the product's own
+// mark: a tablet with its pen, in the notice's text colour.
+QPixmap applicationIcon(int size, const QColor &colour)
+{
+    const QIcon icon = QApplication::windowIcon();
+    if (!icon.isNull())
+        return icon.pixmap(size, size);
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(colour, size / 12.0));
+    painter.setBrush(Qt::NoBrush);
+    const double m = size / 8.0;
+    painter.drawRoundedRect(QRectF(m, m * 2, size - 2 * m, size - 4 * m), m, m);
+    painter.setBrush(colour);
+    painter.drawEllipse(QPointF(size - 2.2 * m, size / 2.0), m * 0.7, m * 0.7);
+    painter.drawLine(QPointF(m * 2, size - m * 3), QPointF(size / 2.0, m * 3));
+    return pixmap;
+}
+
+const QColor kTextColour = QColor::fromRgbF(35 / 255.0, 126 / 255.0, 91 / 255.0, 1);
+
+} // namespace
+
+QRectF frameBottomLeftFromBoundsTopLeft(const QRectF &boundsTopLeft, double mainScreenHeight)
+{
+    return QRectF(boundsTopLeft.x(), mainScreenHeight - boundsTopLeft.y() - boundsTopLeft.height(),
+        boundsTopLeft.width(), boundsTopLeft.height());
+}
+
+QRectF boundsTopLeftFromFrameBottomLeft(const QRectF &frameBottomLeft, double mainScreenHeight)
+{
+    return QRectF(frameBottomLeft.x(), mainScreenHeight - frameBottomLeft.y() - frameBottomLeft.height(),
+        frameBottomLeft.width(), frameBottomLeft.height());
+}
+
+double mainScreenHeight(const QList<platform::DisplayInfo> &displays)
+{
+    for (const platform::DisplayInfo &display : displays) {
+        if (display.main)
+            return display.bounds.height();
+    }
+    return 0;
+}
+
+QRectF noticeScreenRect(const NoticeScreenInput &input, const QRectF &previous)
+{
+    const double mainHeight = mainScreenHeight(input.displays);
+    QRectF mainFrame;
+    QRectF mappedFrame;
+    for (const platform::DisplayInfo &display : input.displays) {
+        const QRectF frame = frameBottomLeftFromBoundsTopLeft(display.bounds, mainHeight);
+        if (display.id == input.monitorNumber && mappedFrame.isNull())
+            mappedFrame = frame;
+        if (display.main && mainFrame.isNull())
+            mainFrame = frame;
+    }
+    switch (input.monitorMap) {
+    case 2:
+        // A display that is not online has no rectangle: the zero one.
+        return mappedFrame;
+    case 0:
+    case 1:
+        return mainFrame;
+    default:
+        return previous;
+    }
+}
+
+NoticeLayout noticeLayout(const QRectF &screenFrame, double messageWidth)
+{
+    // The limit comes from the creation frame, not from the frame the last
+    // message left behind: otherwise one long message would shrink the room
+    // of every later one, and on a narrow screen turn it negative.
+    const double limit = screenFrame.width() / 2 - hud::kWidth / 2 - hud::kTextX - 10;
+    NoticeLayout layout;
+    layout.textWidth = std::max(0.0, std::min(messageWidth + 10, limit));
+    const double width = layout.textWidth + hud::kTextX + 10;
+    layout.window = QRectF(screenFrame.center().x() - width / 2, screenFrame.y() + hud::kBottomGap, width,
+        hud::kHeight);
+    return layout;
+}
+
+OVHUDAlert::OVHUDAlert(platform::Platform &platform, OVManager &manager)
+    : m_platform(platform)
+    , m_manager(manager)
+{
+}
+
+OVHUDAlert::~OVHUDAlert()
+{
+    m_platform.runLoop.cancelAll(this);
+}
+
+void OVHUDAlert::setContext(platform::Platform &platform, OVManager &manager)
+{
+    Context &c = context();
+    if (c.platform != &platform || c.manager != &manager)
+        c.instance.reset();
+    c.platform = &platform;
+    c.manager = &manager;
+}
+
+void OVHUDAlert::clearContext()
+{
+    Context &c = context();
+    if (c.instance)
+        c.instance->dismiss();
+    c.instance.reset();
+    c.platform = nullptr;
+    c.manager = nullptr;
+}
+
+void OVHUDAlert::setObservers(NoticeObserver notice, WindowObserver window)
+{
+    context().noticeObserver = std::move(notice);
+    context().windowObserver = std::move(window);
+}
+
+void OVHUDAlert::windowShown(const QString &name, bool shown)
+{
+    if (context().windowObserver)
+        context().windowObserver(name, shown);
+}
+
+QString OVHUDAlert::windowName()
+{
+    return QStringLiteral("OVHUDAlert");
+}
+
+OVHUDAlert *OVHUDAlert::instance()
+{
+    return context().instance.get();
+}
+
+void OVHUDAlert::hudWinInit()
+{
+    Context &c = context();
+    std::unique_ptr<OVHUDAlert> alert(new OVHUDAlert(*c.platform, *c.manager));
+    alert->m_textfont = QFont(QStringLiteral("Helvetica"));
+    alert->m_textfont.setPixelSize(int(hud::kFontPixels));
+    if (canMakeWindows()) {
+        // Frame space and bounds space agree inside this window: both
+        // subviews sit symmetrically in its 60-point height.
+        auto window = std::make_unique<OVHUDWin>(QColor::fromRgbF(0.9, 0.9, 0.9, 0.4), 15);
+        window->setObjectName(windowName());
+        window->resize(int(hud::kWidth), int(hud::kHeight));
+        auto *image = new QLabel(window.get());
+        image->setGeometry(12, 12, 36, 36);
+        image->setScaledContents(true);
+        image->setPixmap(applicationIcon(72, kTextColour));
+        auto *opacity = new QGraphicsOpacityEffect(image);
+        opacity->setOpacity(0.6);
+        image->setGraphicsEffect(opacity);
+        auto *text = new QLabel(window.get());
+        text->setGeometry(int(hud::kTextX), int(hud::kTextY), int(hud::kTextWidth), int(hud::kTextHeight));
+        text->setFont(alert->m_textfont);
+        text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        text->setTextInteractionFlags(Qt::NoTextInteraction);
+        QPalette palette = text->palette();
+        palette.setColor(QPalette::WindowText, kTextColour);
+        text->setPalette(palette);
+        alert->m_imageViewI = image;
+        alert->m_textf = text;
+        alert->m_window = std::move(window);
+    }
+    alert->m_monitorMap = -1;
+    alert->m_curScreenRect = QRectF();
+    c.instance = std::move(alert);
+}
+
+void OVHUDAlert::showInfo(const QString &message)
+{
+    Context &c = context();
+    if (!c.platform)
+        return;
+    if (!c.instance)
+        hudWinInit();
+    c.instance->showWindowToUpdateFrameWithMessage(message);
+}
+
+QRectF OVHUDAlert::getWheelFunInfoScreenRect()
+{
+    Context &c = context();
+    if (!c.platform)
+        return QRectF();
+    if (!c.instance)
+        hudWinInit();
+    return c.instance->mCurScreenRect();
+}
+
+QRectF OVHUDAlert::mCurScreenRect()
+{
+    // The current device is the one the settings application shows, which
+    // need not be the device whose key was pressed.
+    NoticeScreenInput input;
+    if (OVService *service = m_manager.getCurService()) {
+        if (store::OVPublicObject *config = service->configMan()) {
+            // Values of another kind read as 0, as absent ones do.
+            input.monitorMap = qint64(
+                unsignedValue(config->queryConfiguration(store::OVCFGMonitor, store::OVCFGMonitorMap)).value_or(0));
+            input.monitorNumber = quint32(
+                unsignedValue(config->queryConfiguration(store::OVCFGMonitor, store::OVCFGMonitorNumber)).value_or(0));
+        }
+    }
+    input.displays = m_platform.displays.displays();
+    m_curScreenRect = noticeScreenRect(input, m_curScreenRect);
+    m_monitorMap = input.monitorMap;
+    return m_curScreenRect;
+}
+
+void OVHUDAlert::showWindowToUpdateFrameWithMessage(const QString &message)
+{
+    const QRectF screen = mCurScreenRect();
+    const NoticeLayout layout = noticeLayout(screen, messageWidth(m_textfont, message));
+    m_frame = layout.window;
+    m_text = message.isEmpty() ? QStringLiteral(" ") : message;
+    if (m_window) {
+        m_textf->setGeometry(int(hud::kTextX), int(hud::kTextY), int(layout.textWidth), int(hud::kTextHeight));
+        m_textf->setText(
+            QFontMetricsF(m_textfont).elidedText(m_text, Qt::ElideRight, std::max(0.0, layout.textWidth)));
+        const QRectF bounds =
+            boundsTopLeftFromFrameBottomLeft(layout.window, mainScreenHeight(m_platform.displays.displays()));
+        m_window->setGeometry(bounds.toRect());
+        m_window->show();
+    }
+    if (context().noticeObserver)
+        context().noticeObserver(m_text);
+    if (!m_shown) {
+        m_shown = true;
+        windowShown(windowName(), true);
+    }
+    m_platform.runLoop.cancel(m_dismissTimer);
+    m_dismissTimer = m_platform.runLoop.after(hud::kDismissSeconds, this, [this] { dismiss(); });
+}
+
+void OVHUDAlert::dismiss()
+{
+    m_platform.runLoop.cancel(m_dismissTimer);
+    m_dismissTimer = 0;
+    if (m_window)
+        m_window->hide();
+    if (m_shown) {
+        m_shown = false;
+        windowShown(windowName(), false);
+    }
+}
+
+} // namespace driver

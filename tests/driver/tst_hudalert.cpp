@@ -1,0 +1,252 @@
+#include <QRegularExpression>
+#include <QTest>
+
+#include "driver/appdelegate.h"
+#include "driver/ovhudalert.h"
+#include "driver/ovmanager.h"
+#include "driver/ovservice.h"
+#include "platform/sim/simplatform.h"
+#include "store/ovmodels.h"
+#include "store/ovpublicdefine.h"
+#include "store/ovpublicobject.h"
+
+using namespace platform;
+using namespace platform::sim;
+using driver::OVHUDAlert;
+using store::Model;
+
+namespace {
+
+// Main display 1920 x 1080 at the origin; a second one of 1280 x 1024 to its
+// right, top edges aligned, so its bottom edge is 56 points above the main
+// display's.
+DisplayInfo mainDisplay()
+{
+    DisplayInfo d;
+    d.id = 1;
+    d.bounds = QRectF(0, 0, 1920, 1080);
+    d.main = true;
+    return d;
+}
+
+DisplayInfo rightDisplay()
+{
+    DisplayInfo d;
+    d.id = 2;
+    d.bounds = QRectF(1920, 0, 1280, 1024);
+    return d;
+}
+
+const QRectF kMainFrame(0, 0, 1920, 1080);
+const QRectF kRightFrame(1920, 56, 1280, 1024);
+
+// One driver process with its notice observed.
+struct Driver
+{
+    SimBus bus;
+    SimPlatform sim { bus, QLatin1String(kDriverBundleId) };
+    driver::AppDelegate delegate { sim.platform() };
+    QStringList notices;
+    QList<QPair<QString, bool>> windows;
+
+    Driver()
+    {
+        sim.displays.setDisplay(mainDisplay());
+        sim.displays.setDisplay(rightDisplay());
+        OVHUDAlert::setObservers([this](const QString &text) { notices << text; },
+            [this](const QString &name, bool shown) { windows.append({ name, shown }); });
+        delegate.applicationDidFinishLaunching();
+        sim.runLoop.drain();
+    }
+    ~Driver() { OVHUDAlert::setObservers({}, {}); }
+
+    // A Kalverin S becomes the current device with this monitor mapping.
+    void connectMapped(qint64 map, quint32 display)
+    {
+        const store::ModelRow &row = store::rowFor(Model::KalverinS);
+        sim.hid.connect("r",
+            QVariantMap { { QLatin1String(kHidVendorID), row.vendorId },
+                { QLatin1String(kHidProductID), row.productId },
+                { QLatin1String(kHidPrimaryUsagePage), 0xFF0A }, { QLatin1String(kHidPrimaryUsage), 1 } });
+        sim.runLoop.drain();
+        driver::OVService *service = delegate.manager()->getCurService();
+        QVERIFY(service);
+        service->configMan()->updateConfiguration(store::OVCFGMonitor, store::OVCFGMonitorMap, map);
+        service->configMan()->updateConfiguration(store::OVCFGMonitor, store::OVCFGMonitorNumber, qint64(display));
+        sim.runLoop.drain();
+    }
+};
+
+} // namespace
+
+class TestHudAlert : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+
+    void layout_data();
+    void layout();
+    void screenRect_data();
+    void screenRect();
+    void placement_data();
+    void placement();
+    void widthLimitIgnoresPreviousMessage();
+    void dismissedAfterLastMessage();
+    void nothingWithoutDriver();
+};
+
+void TestHudAlert::init()
+{
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+}
+
+void TestHudAlert::layout_data()
+{
+    QTest::addColumn<QRectF>("screen");
+    QTest::addColumn<double>("messageWidth");
+    QTest::addColumn<double>("textWidth");
+    QTest::addColumn<QRectF>("window");
+
+    // Limit on the main display: 1920 / 2 - 260 / 2 - 58 - 10 = 762.
+    QTest::newRow("short message") << kMainFrame << 100.0 << 110.0 << QRectF(871, 140, 178, 60);
+    QTest::newRow("long message cut at the limit") << kMainFrame << 2000.0 << 762.0 << QRectF(545, 140, 830, 60);
+    QTest::newRow("just under the limit") << kMainFrame << 751.0 << 761.0 << QRectF(545.5, 140, 829, 60);
+    QTest::newRow("empty message") << kMainFrame << 0.0 << 10.0 << QRectF(921, 140, 78, 60);
+    QTest::newRow("second display") << kRightFrame << 100.0 << 110.0 << QRectF(2471, 196, 178, 60);
+    // 300 / 2 - 198 is negative: no room for text, never a negative width.
+    QTest::newRow("narrow screen") << QRectF(0, 0, 300, 200) << 100.0 << 0.0 << QRectF(116, 140, 68, 60);
+    QTest::newRow("no screen") << QRectF() << 50.0 << 0.0 << QRectF(-34, 140, 68, 60);
+}
+
+void TestHudAlert::layout()
+{
+    QFETCH(QRectF, screen);
+    QFETCH(double, messageWidth);
+    QFETCH(double, textWidth);
+    QFETCH(QRectF, window);
+
+    const driver::NoticeLayout layout = driver::noticeLayout(screen, messageWidth);
+    QCOMPARE(layout.textWidth, textWidth);
+    QCOMPARE(layout.window, window);
+}
+
+void TestHudAlert::screenRect_data()
+{
+    QTest::addColumn<qint64>("map");
+    QTest::addColumn<quint32>("number");
+    QTest::addColumn<QList<DisplayInfo>>("displays");
+    QTest::addColumn<QRectF>("expected");
+
+    const QList<DisplayInfo> both { mainDisplay(), rightDisplay() };
+    const QRectF previous(5, 6, 7, 8);
+    QTest::newRow("one screen: that display") << qint64(2) << 2u << both << kRightFrame;
+    QTest::newRow("one screen: the main one") << qint64(2) << 1u << both << kMainFrame;
+    QTest::newRow("one screen, display offline") << qint64(2) << 9u << both << QRectF();
+    QTest::newRow("portion: main display") << qint64(1) << 2u << both << kMainFrame;
+    QTest::newRow("whole desktop: main display") << qint64(0) << 2u << both << kMainFrame;
+    QTest::newRow("unknown mapping keeps the last") << qint64(7) << 2u << both << previous;
+    QTest::newRow("no main display") << qint64(0) << 0u << QList<DisplayInfo> { rightDisplay() } << QRectF();
+
+    // A display above the main one: its frame lies above the main
+    // display's top edge in a y-up space.
+    DisplayInfo above = rightDisplay();
+    above.bounds = QRectF(0, -900, 1600, 900);
+    QTest::newRow("display above the main one")
+        << qint64(2) << 2u << QList<DisplayInfo> { mainDisplay(), above } << QRectF(0, 1080, 1600, 900);
+}
+
+void TestHudAlert::screenRect()
+{
+    QFETCH(qint64, map);
+    QFETCH(quint32, number);
+    QFETCH(QList<DisplayInfo>, displays);
+    QFETCH(QRectF, expected);
+
+    const driver::NoticeScreenInput input { map, number, displays };
+    QCOMPARE(driver::noticeScreenRect(input, QRectF(5, 6, 7, 8)), expected);
+}
+
+void TestHudAlert::placement_data()
+{
+    QTest::addColumn<bool>("device");
+    QTest::addColumn<qint64>("map");
+    QTest::addColumn<QRectF>("screen");
+
+    QTest::newRow("no device connected") << false << qint64(0) << kMainFrame;
+    QTest::newRow("mapped to the second display") << true << qint64(2) << kRightFrame;
+    QTest::newRow("portion of the screens") << true << qint64(1) << kMainFrame;
+}
+
+void TestHudAlert::placement()
+{
+    QFETCH(bool, device);
+    QFETCH(qint64, map);
+    QFETCH(QRectF, screen);
+
+    Driver d;
+    if (device)
+        d.connectMapped(map, rightDisplay().id);
+    OVHUDAlert::showInfo(QStringLiteral("Canvas zoom"));
+    OVHUDAlert *alert = OVHUDAlert::instance();
+    QVERIFY(alert);
+    QCOMPARE(alert->frame().center().x(), screen.center().x());
+    QCOMPARE(alert->frame().y(), screen.y() + 140);
+    QCOMPARE(alert->frame().height(), 60.0);
+    QCOMPARE(OVHUDAlert::getWheelFunInfoScreenRect(), screen);
+    QCOMPARE(d.notices, QStringList { QStringLiteral("Canvas zoom") });
+}
+
+void TestHudAlert::widthLimitIgnoresPreviousMessage()
+{
+    Driver d;
+    OVHUDAlert::showInfo(QStringLiteral("Undo"));
+    const double alone = OVHUDAlert::instance()->frame().width();
+
+    OVHUDAlert::showInfo(QString(400, QLatin1Char('W')));
+    QCOMPARE(OVHUDAlert::instance()->frame().width(), 762.0 + 58 + 10);
+    // The long message's frame must not narrow the room of the next one.
+    OVHUDAlert::showInfo(QString(400, QLatin1Char('W')));
+    QCOMPARE(OVHUDAlert::instance()->frame().width(), 762.0 + 58 + 10);
+    OVHUDAlert::showInfo(QStringLiteral("Undo"));
+    QCOMPARE(OVHUDAlert::instance()->frame().width(), alone);
+
+    // An empty message shows one blank.
+    OVHUDAlert::showInfo(QString());
+    QCOMPARE(OVHUDAlert::instance()->text(), QStringLiteral(" "));
+}
+
+void TestHudAlert::dismissedAfterLastMessage()
+{
+    Driver d;
+    OVHUDAlert::showInfo(QStringLiteral("first"));
+    d.sim.runLoop.advance(1.0);
+    OVHUDAlert::showInfo(QStringLiteral("second"));
+    QCOMPARE(OVHUDAlert::instance()->text(), QStringLiteral("second"));
+    d.sim.runLoop.advance(1.4);
+    QVERIFY(OVHUDAlert::instance()->isShown());
+    d.sim.runLoop.advance(0.1); // 1.5 s after the second, 2.5 s after the first
+    QVERIFY(!OVHUDAlert::instance()->isShown());
+
+    const QString name = OVHUDAlert::windowName();
+    const QList<QPair<QString, bool>> expected { { name, true }, { name, false } };
+    QCOMPARE(d.windows, expected);
+    QCOMPARE(d.notices, (QStringList { QStringLiteral("first"), QStringLiteral("second") }));
+}
+
+void TestHudAlert::nothingWithoutDriver()
+{
+    {
+        Driver d;
+        OVHUDAlert::showInfo(QStringLiteral("shown"));
+        QVERIFY(OVHUDAlert::instance());
+    }
+    // The driver ended: its notice went with it and nothing new is made.
+    QVERIFY(!OVHUDAlert::instance());
+    OVHUDAlert::showInfo(QStringLiteral("late"));
+    QVERIFY(!OVHUDAlert::instance());
+    QCOMPARE(OVHUDAlert::getWheelFunInfoScreenRect(), QRectF());
+}
+
+QTEST_MAIN(TestHudAlert)
+#include "tst_hudalert.moc"
