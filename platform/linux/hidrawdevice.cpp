@@ -7,8 +7,6 @@
 #include <QSocketNotifier>
 
 #include <fcntl.h>
-#include <linux/hidraw.h>
-#include <linux/input.h>
 
 #include "platform/linux/hidsyscalls.h"
 #include "platform/linux/linuxlog.h"
@@ -90,22 +88,14 @@ void HidrawDevice::describe(const std::optional<HidDescriptorSummary> &summary)
 
 std::optional<HidDescriptorSummary> HidrawDevice::readDescriptorFromNode()
 {
-    int size = 0;
-    int result = m_calls.ioctl(m_fd, HIDIOCGRDESCSIZE, &size);
-    if (result < 0 || size <= 0 || size > HID_MAX_DESCRIPTOR_SIZE) {
-        qCWarning(lcLinux, "cannot read the report descriptor of %s: %s", qPrintable(m_node.devNode),
-            qPrintable(result < 0 ? errorText(-result) : QStringLiteral("bad size %1").arg(size)));
-        return std::nullopt;
-    }
-    hidraw_report_descriptor descriptor {};
-    descriptor.size = quint32(size);
-    result = m_calls.ioctl(m_fd, HIDIOCGRDESC, &descriptor);
+    std::vector<std::uint8_t> descriptor;
+    const int result = m_calls.reportDescriptor(m_fd, &descriptor);
     if (result < 0) {
         qCWarning(lcLinux, "cannot read the report descriptor of %s: %s", qPrintable(m_node.devNode),
             qPrintable(errorText(-result)));
         return std::nullopt;
     }
-    return parseHidDescriptor(std::span(descriptor.value, descriptor.size));
+    return parseHidDescriptor(descriptor);
 }
 
 quint32 HidrawDevice::open(Seize seize)
@@ -149,8 +139,7 @@ quint32 HidrawDevice::grab(const QString &eventNode)
         qCWarning(lcLinux, "cannot open %s to seize it: %s", path.constData(), qPrintable(errorText(-fd)));
         return hidResultFromErrno(-fd);
     }
-    int on = 1;
-    const int result = m_calls.ioctl(fd, EVIOCGRAB, reinterpret_cast<void *>(intptr_t(on)));
+    const int result = m_calls.grab(fd);
     if (result < 0) {
         qCWarning(lcLinux, "cannot seize %s: %s", path.constData(), qPrintable(errorText(-result)));
         m_calls.close(fd);
@@ -253,7 +242,7 @@ quint32 HidrawDevice::setReport(ReportType type, quint32 reportId, std::span<con
         return hidresult::Error;
 
     if (type == ReportType::Feature) {
-        const int result = m_calls.ioctl(m_fd, HIDIOCSFEATURE(out.size()), out.data());
+        const int result = m_calls.sendFeature(m_fd, out.data(), out.size());
         return result < 0 ? hidResultFromErrno(-result) : hidresult::Success;
     }
     const ssize_t written = m_calls.write(m_fd, out.data(), out.size());

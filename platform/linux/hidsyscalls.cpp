@@ -3,6 +3,8 @@
 #include <cerrno>
 
 #include <fcntl.h>
+#include <linux/hidraw.h>
+#include <linux/input.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -37,9 +39,29 @@ ssize_t HidSysCalls::write(int fd, const void *buffer, size_t length)
     return orErrno(::write(fd, buffer, length));
 }
 
-int HidSysCalls::ioctl(int fd, unsigned long request, void *argument)
+int HidSysCalls::grab(int fd)
 {
-    return orErrno(::ioctl(fd, request, argument));
+    return orErrno(::ioctl(fd, EVIOCGRAB, 1));
+}
+
+int HidSysCalls::reportDescriptor(int fd, std::vector<std::uint8_t> *descriptor)
+{
+    int size = 0;
+    if (::ioctl(fd, HIDIOCGRDESCSIZE, &size) < 0)
+        return -errno;
+    if (size <= 0 || size > HID_MAX_DESCRIPTOR_SIZE)
+        return -EINVAL;
+    hidraw_report_descriptor read {};
+    read.size = std::uint32_t(size);
+    if (::ioctl(fd, HIDIOCGRDESC, &read) < 0)
+        return -errno;
+    descriptor->assign(read.value, read.value + read.size);
+    return 0;
+}
+
+int HidSysCalls::sendFeature(int fd, const std::uint8_t *report, size_t length)
+{
+    return orErrno(::ioctl(fd, HIDIOCSFEATURE(length), report));
 }
 
 HidSysCalls &HidSysCalls::system()

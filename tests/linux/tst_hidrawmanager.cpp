@@ -5,8 +5,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <linux/hidraw.h>
-#include <linux/input.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -46,7 +44,7 @@ public:
     std::map<QString, int> grabErrors; // event node -> errno
     int writeError = 0;
     int readError = 0; // answered by every read once set: the node is gone
-    QByteArray ioctlDescriptor; // HIDIOCGRDESC answer
+    QByteArray nodeDescriptor; // what the node answers when asked for its descriptor
 
     std::map<int, QString> open_; // our fd -> path
     std::map<QString, int> peers; // path -> the test's end
@@ -95,31 +93,26 @@ public:
             { open_[fd], false, QByteArray(static_cast<const char *>(buffer), qsizetype(length)) });
         return ssize_t(length);
     }
-    int ioctl(int fd, unsigned long request, void *argument) override
+    int grab(int fd) override
     {
-        if (request == EVIOCGRAB) {
-            const QString path = open_[fd];
-            if (auto it = grabErrors.find(path); it != grabErrors.end())
-                return -it->second;
-            grabbed.append(path);
-            return 0;
-        }
-        if (request == HIDIOCGRDESCSIZE) {
-            *static_cast<int *>(argument) = int(ioctlDescriptor.size());
-            return ioctlDescriptor.isEmpty() ? -EINVAL : 0;
-        }
-        if (request == HIDIOCGRDESC) {
-            auto *descriptor = static_cast<hidraw_report_descriptor *>(argument);
-            memcpy(descriptor->value, ioctlDescriptor.constData(), size_t(ioctlDescriptor.size()));
-            descriptor->size = quint32(ioctlDescriptor.size());
-            return 0;
-        }
-        if (_IOC_TYPE(request) == 'H' && _IOC_NR(request) == 0x06) { // HIDIOCSFEATURE(len)
-            sent.push_back({ open_[fd], true,
-                QByteArray(static_cast<const char *>(argument), qsizetype(_IOC_SIZE(request))) });
-            return 0;
-        }
-        return -ENOTTY;
+        const QString path = open_[fd];
+        if (auto it = grabErrors.find(path); it != grabErrors.end())
+            return -it->second;
+        grabbed.append(path);
+        return 0;
+    }
+    int reportDescriptor(int, std::vector<std::uint8_t> *descriptor) override
+    {
+        if (nodeDescriptor.isEmpty())
+            return -EINVAL;
+        descriptor->assign(nodeDescriptor.begin(), nodeDescriptor.end());
+        return 0;
+    }
+    int sendFeature(int fd, const std::uint8_t *report, size_t length) override
+    {
+        sent.push_back(
+            { open_[fd], true, QByteArray(reinterpret_cast<const char *>(report), qsizetype(length)) });
+        return 0;
     }
 
     QStringList openPaths() const
@@ -314,7 +307,7 @@ void TestHidrawManager::matchedInterfacesAnswerTheirProperties()
     QFETCH(bool, descriptorInSysfs);
 
     const QByteArray descriptor = hidFixture("vendor-command.hex");
-    m_calls->ioctlDescriptor = descriptor;
+    m_calls->nodeDescriptor = descriptor;
     m_sysfs->add({ "hidraw0", 3, kVendor, kTevraM, "Tevra M", "Orvane Tevra M",
         descriptorInSysfs ? descriptor : QByteArray(), {} });
 
