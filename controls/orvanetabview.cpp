@@ -68,7 +68,8 @@ protected:
         if (count == 0 || size.isEmpty())
             return;
         const double radius = size.height() / 2.0;
-        const QRectF strip = tabRect(0, count, width(), size).united(tabRect(count - 1, count, width(), size));
+        const QRectF strip
+            = tabRect(0, count, width(), size).united(tabRect(count - 1, count, width(), size));
         QPainterPath outline;
         outline.addRoundedRect(strip.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
 
@@ -184,7 +185,8 @@ void OrvaneTabView::paintEvent(QPaintEvent *)
     panel.setFillRule(Qt::OddEvenFill);
     panel.addRect(QRectF(0, radius, width(), height() - radius));
     if (count > 0 && !m_tabSize.isEmpty()) {
-        const QRectF strip = tabRect(0, count, width(), m_tabSize).united(tabRect(count - 1, count, width(), m_tabSize));
+        const QRectF strip
+            = tabRect(0, count, width(), m_tabSize).united(tabRect(count - 1, count, width(), m_tabSize));
         QPainterPath around;
         around.addRoundedRect(strip.adjusted(-3, -3, 3, 3), radius + 3, radius + 3);
         panel = panel.subtracted(around);

@@ -1,5 +1,7 @@
 #include "platform/qtkeycodes.h"
 
+#include "platform/keycodes.h"
+
 #include <utility>
 
 namespace platform {
@@ -10,6 +12,7 @@ using Row = std::pair<int, quint16>;
 
 // Keys of the main block. Shifted symbols of the US layout (Qt reports "!"
 // for Shift+1) name the key they are printed on.
+// clang-format off
 constexpr Row kMainKeys[] = {
     { Qt::Key_A, 0x00 }, { Qt::Key_S, 0x01 }, { Qt::Key_D, 0x02 }, { Qt::Key_F, 0x03 },
     { Qt::Key_H, 0x04 }, { Qt::Key_G, 0x05 }, { Qt::Key_Z, 0x06 }, { Qt::Key_X, 0x07 },
@@ -52,9 +55,9 @@ constexpr Row kKeypadKeys[] = {
     { Qt::Key_3, 0x55 }, { Qt::Key_4, 0x56 }, { Qt::Key_5, 0x57 }, { Qt::Key_6, 0x58 },
     { Qt::Key_7, 0x59 }, { Qt::Key_8, 0x5B }, { Qt::Key_9, 0x5C },
 };
+// clang-format on
 
-template <std::size_t N>
-std::optional<quint16> find(const Row (&rows)[N], int qtKey)
+template <std::size_t N> std::optional<quint16> find(const Row (&rows)[N], int qtKey)
 {
     for (const Row &row : rows) {
         if (row.first == qtKey)
@@ -72,6 +75,16 @@ std::optional<quint16> macKeyForQtKey(int qtKey, Qt::KeyboardModifiers modifiers
             return code;
     }
     return find(kMainKeys, qtKey);
+}
+
+std::optional<quint16> macKeyForKeyPress(int qtKey, Qt::KeyboardModifiers modifiers, quint32 nativeScanCode)
+{
+    constexpr quint32 kXkbOffset = 8;
+    if (nativeScanCode > kXkbOffset) {
+        if (const auto code = macKeyForEvdevKey(int(nativeScanCode - kXkbOffset)))
+            return code;
+    }
+    return macKeyForQtKey(qtKey, modifiers);
 }
 
 } // namespace platform

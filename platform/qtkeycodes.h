@@ -17,4 +17,11 @@ namespace platform {
 // boundary. std::nullopt for a key that no mac key code names.
 std::optional<quint16> macKeyForQtKey(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
+// The mac key code of a key press. On X11 and Wayland Qt hands over the
+// XKB keycode of the physical key (the kernel's key number + 8), which names
+// the key whatever the layout, as a mac key code does: a French user's A, on
+// the key where a US keyboard has Q, is still key code 12. Without a scan
+// code (0, or one of no known key) the Qt key decides.
+std::optional<quint16> macKeyForKeyPress(int qtKey, Qt::KeyboardModifiers modifiers, quint32 nativeScanCode);
+
 } // namespace platform

@@ -15,13 +15,15 @@ bool prefersChineseGuide(const QStringList &languages)
         return true;
     const QLocale locale(tag);
     return locale.language() == QLocale::Chinese
-        && (locale.script() == QLocale::SimplifiedHanScript || locale.script() == QLocale::TraditionalHanScript);
+        && (locale.script() == QLocale::SimplifiedHanScript
+            || locale.script() == QLocale::TraditionalHanScript);
 }
 
 QString setupGuidePath(const QStringList &languages)
 {
     return QLatin1String(kSettingInstallPath) + QLatin1String("/Contents/Resources/")
-        + (prefersChineseGuide(languages) ? QLatin1String("MacOS_Setup_CN.pdf") : QLatin1String("MacOS_Setup_En.pdf"));
+        + (prefersChineseGuide(languages) ? QLatin1String("MacOS_Setup_CN.pdf")
+                                          : QLatin1String("MacOS_Setup_En.pdf"));
 }
 
 } // namespace platform

@@ -4,8 +4,7 @@ namespace settings {
 
 AboutViewCtrl::AboutViewCtrl(QObject *parent)
     : PageViewCtrl(QStringLiteral("AboutViewCtrl"), parent)
-{
-}
+{ }
 
 void AboutViewCtrl::setDiagnoseEnable(bool enable)
 {

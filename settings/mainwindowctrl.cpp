@@ -48,8 +48,7 @@ constexpr store::Model kNoBoardPage[] = { store::Model::Sorvi10, store::Model::S
 constexpr store::Model kNoDiagnose[] = { store::Model::M517V1, store::Model::Sorvi10, store::Model::Sorvi13,
     store::Model::Sorvi1316, store::Model::Sorvi16Pro, store::Model::Sorvi22, store::Model::Sorvi22Pro };
 
-template <std::size_t N>
-bool isOneOf(const QString &devKey, const store::Model (&models)[N])
+template <std::size_t N> bool isOneOf(const QString &devKey, const store::Model (&models)[N])
 {
     const auto model = store::modelForKey(devKey);
     return model && std::find(std::begin(models), std::end(models), *model) != std::end(models);
@@ -124,8 +123,7 @@ void MainWindowCtrl::buildWindow()
     layout->addLayout(top);
 
     m_tabView = new controls::OrvaneTabView(QLatin1String(controls::kTabViewMain));
-    for (const QLatin1String key : { OVS_MW_T0, OVS_MW_T1, OVS_MW_T2, OVS_MW_T3,
-             OVS_MW_T4 })
+    for (const QLatin1String key : { OVS_MW_T0, OVS_MW_T1, OVS_MW_T2, OVS_MW_T3, OVS_MW_T4 })
         m_tabView->addTabViewItem(strings.text(key));
     layout->addWidget(m_tabView, 1);
 
@@ -147,7 +145,8 @@ void MainWindowCtrl::buildWindow()
     m_window->setContentView(m_contentView);
 
     m_tabView->setShouldSelect([this](int index) { return tabViewShouldSelectTabViewItem(index); });
-    connect(m_tabView, &controls::OrvaneTabView::didSelect, this, &MainWindowCtrl::tabViewDidSelectTabViewItem);
+    connect(
+        m_tabView, &controls::OrvaneTabView::didSelect, this, &MainWindowCtrl::tabViewDidSelectTabViewItem);
     connect(m_popup, &OrvanePopUpButton::popupSelectDidChanged, this, &MainWindowCtrl::popupSelectDidChanged);
 }
 
@@ -183,7 +182,8 @@ void MainWindowCtrl::popupSelectDidChanged(OrvanePopUpButton *sender)
     // leave the driver's current device on a key that is gone: the driver
     // would keep mapping its notices to a device nobody can select.
     const QString key = cursorKey();
-    if (!m_postedKey.isNull() && !key.isNull() && m_popup->indexOfItemWithTitle(productNameWithDevkey(m_postedKey)) < 0)
+    if (!m_postedKey.isNull() && !key.isNull()
+        && m_popup->indexOfItemWithTitle(productNameWithDevkey(m_postedKey)) < 0)
         postCurDevKey();
 }
 

@@ -63,7 +63,7 @@ void OVWindow::keyPressEvent(QKeyEvent *event)
     default:
         break;
     }
-    const auto code = platform::macKeyForQtKey(event->key(), event->modifiers());
+    const auto code = platform::macKeyForKeyPress(event->key(), event->modifiers(), event->nativeScanCode());
     if (!code)
         return;
     m_local.post(store::WindowKeyDownNoti, QString::number(*code));

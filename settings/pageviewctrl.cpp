@@ -7,8 +7,7 @@ namespace settings {
 PageViewCtrl::PageViewCtrl(const QString &nibName, QObject *parent)
     : QObject(parent)
     , m_nibName(nibName)
-{
-}
+{ }
 
 PageViewCtrl::~PageViewCtrl()
 {
@@ -25,8 +24,6 @@ QWidget *PageViewCtrl::view()
     return m_view;
 }
 
-void PageViewCtrl::viewDidLoad(QWidget *)
-{
-}
+void PageViewCtrl::viewDidLoad(QWidget *) { }
 
 } // namespace settings

@@ -29,7 +29,8 @@ void TstTabView::tabGeometry_data()
     QTest::newRow("first of five main tabs") << "Orvane.Main" << 5 << 600.0 << 0 << QRectF(95, 0, 82, 42);
     QTest::newRow("second of five main tabs") << "Orvane.Main" << 5 << 600.0 << 1 << QRectF(177, 0, 82, 42);
     QTest::newRow("last of five main tabs") << "Orvane.Main" << 5 << 600.0 << 4 << QRectF(423, 0, 82, 42);
-    QTest::newRow("single action tab centred") << "Orvane.ActCus" << 1 << 300.0 << 0 << QRectF(105, 0, 90, 32);
+    QTest::newRow("single action tab centred")
+        << "Orvane.ActCus" << 1 << 300.0 << 0 << QRectF(105, 0, 90, 32);
     QTest::newRow("tabs wider than the view") << "Orvane.ActCus" << 4 << 300.0 << 0 << QRectF(-30, 0, 90, 32);
     QTest::newRow("unknown identifier: no width") << "Other" << 3 << 600.0 << 1 << QRectF(300, 0, 0, 0);
 }
@@ -58,11 +59,11 @@ void TstTabView::selection_data()
     QTest::addColumn<int>("selectedAfter");
     QTest::addColumn<QList<int>>("reported");
 
-    QTest::newRow("allowed") << 3 << 0 << 2 << 2 << QList<int>{ 2 };
-    QTest::newRow("refused: current tab stays") << 3 << 1 << 3 << 1 << QList<int>{};
-    QTest::newRow("no veto set") << -1 << 0 << 3 << 3 << QList<int>{ 3 };
-    QTest::newRow("selected tab again") << -1 << 2 << 2 << 2 << QList<int>{};
-    QTest::newRow("out of range") << -1 << 0 << 5 << 0 << QList<int>{};
+    QTest::newRow("allowed") << 3 << 0 << 2 << 2 << QList<int> { 2 };
+    QTest::newRow("refused: current tab stays") << 3 << 1 << 3 << 1 << QList<int> {};
+    QTest::newRow("no veto set") << -1 << 0 << 3 << 3 << QList<int> { 3 };
+    QTest::newRow("selected tab again") << -1 << 2 << 2 << 2 << QList<int> {};
+    QTest::newRow("out of range") << -1 << 0 << 5 << 0 << QList<int> {};
 }
 
 void TstTabView::selection()
@@ -95,7 +96,7 @@ void TstTabView::selection()
         got << args.at(0).toInt();
     QCOMPARE(got, reported);
     if (refused >= 0 && target != selectedBefore)
-        QCOMPARE(asked, QList<int>{ target });
+        QCOMPARE(asked, QList<int> { target });
 }
 
 void TstTabView::clickSelectsTabUnderPointer()

@@ -2,6 +2,7 @@
 #include <memory>
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QDir>
 #include <QImage>
 #include <QSignalSpy>
@@ -50,13 +51,13 @@ class Devices : public settings::DeviceDirectory
 public:
     explicit Devices(platform::Platform &platform)
         : m_platform(platform)
-    {
-    }
+    { }
 
     void add(const QString &key)
     {
         Objects &objects = m_objects[key];
-        objects.store = std::make_unique<store::OVPublicObject>(m_platform, key, store::StoreVariant::Settings);
+        objects.store
+            = std::make_unique<store::OVPublicObject>(m_platform, key, store::StoreVariant::Settings);
         objects.store->loadConfiguration(QString(), false);
         objects.pages[0] = std::make_unique<settings::PenViewCtrl>(store::penViewXIBName(key));
         objects.pages[1] = std::make_unique<settings::MonitorViewCtrl>(store::monitorViewXIBName(key));
@@ -127,9 +128,9 @@ struct Fixture
     }
 
     SimBus bus;
-    SimPlatform sim{bus, QLatin1String(platform::kSettingBundleId)};
-    Devices devices{sim.platform()};
-    MainWindowCtrl main{sim.platform(), devices};
+    SimPlatform sim { bus, QLatin1String(platform::kSettingBundleId) };
+    Devices devices { sim.platform() };
+    MainWindowCtrl main { sim.platform(), devices };
     QList<Notification> posts;
     int terminations = 0;
 };
@@ -180,7 +181,7 @@ void TstMainWindow::popupChangeReport_data()
     // Run-loop turns until the report; -1: none.
     QTest::addColumn<int>("turns");
 
-    const QStringList two{ QStringLiteral("Tevra M"), QStringLiteral("Sorvi 16Pro") };
+    const QStringList two { QStringLiteral("Tevra M"), QStringLiteral("Sorvi 16Pro") };
     const QString device = QLatin1String(settings::kNeedSelectDidChanged);
     QTest::newRow("menu closed without a choice") << device << two << PopupAction::OpenClose << -1;
     QTest::newRow("selected item chosen again") << device << two << PopupAction::PickSame << -1;
@@ -189,10 +190,11 @@ void TstMainWindow::popupChangeReport_data()
     QTest::newRow("menu closed by a disconnect") << device << two << PopupAction::CancelTracking << -1;
     QTest::newRow("selected item removed") << device << two << PopupAction::RemoveSelected << 1;
     QTest::newRow("unselected item removed") << device << two << PopupAction::RemoveOther << -1;
-    QTest::newRow("only item removed") << device << QStringList{ two[0] } << PopupAction::RemoveLast << 1;
+    QTest::newRow("only item removed") << device << QStringList { two[0] } << PopupAction::RemoveLast << 1;
     QTest::newRow("title not in the pop-up") << device << two << PopupAction::RemoveMissing << -1;
     QTest::newRow("other identifier, other item chosen") << "Other" << two << PopupAction::PickOther << -1;
-    QTest::newRow("other identifier, selected removed") << "Other" << two << PopupAction::RemoveSelected << -1;
+    QTest::newRow("other identifier, selected removed")
+        << "Other" << two << PopupAction::RemoveSelected << -1;
 }
 
 void TstMainWindow::popupChangeReport()
@@ -388,12 +390,13 @@ void TstMainWindow::deviceChangeAttachesCurrentTab()
     settings::PageViewCtrl *page = f.devices.pageForKey(tab, second);
     QCOMPARE(f.tabs().view(tab), page->view());
     QCOMPARE(before, f.devices.pageForKey(tab, first)->view());
-    QCOMPARE(f.postedKeys(), QStringList{ second });
+    QCOMPARE(f.postedKeys(), QStringList { second });
     QCOMPARE(f.main.window()->acceptsMouseMovedEvents(), followsPointer);
     // Only the shown tab's page was loaded for the new device.
     for (int other = settings::kTabPen; other <= settings::kTabBoard; ++other) {
         if (other != tab)
-            QVERIFY2(!f.devices.pageForKey(other, second)->isViewLoaded(), qPrintable(QString::number(other)));
+            QVERIFY2(
+                !f.devices.pageForKey(other, second)->isViewLoaded(), qPrintable(QString::number(other)));
     }
 
     // Choosing the selected device again changes nothing.
@@ -423,7 +426,7 @@ void TstMainWindow::removalOnAboutTabMovesDriverOffRemovedKey()
     f.popup().selectItemWithTitle(nameOf(Model::TevraM));
     f.popup().removeItemWithTitle(nameOf(Model::TevraM));
     f.sim.runLoop.drain();
-    QCOMPARE(f.postedKeys(), QStringList{ keyOf(Model::TevraQ) });
+    QCOMPARE(f.postedKeys(), QStringList { keyOf(Model::TevraQ) });
 
     // The last one going leaves nothing to name.
     f.posts.clear();
@@ -437,25 +440,35 @@ void TstMainWindow::keyDownNotice_data()
     QTest::addColumn<int>("key");
     QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
     QTest::addColumn<bool>("throughPopup");
+    QTest::addColumn<quint32>("scanCode"); // XKB keycode; 0: none (offscreen)
     QTest::addColumn<int>("macKeyCode"); // -1: no notice
 
     const Qt::KeyboardModifiers none = Qt::NoModifier;
-    QTest::newRow("escape") << int(Qt::Key_Escape) << none << false << 53;
-    QTest::newRow("a") << int(Qt::Key_A) << none << false << 0;
-    QTest::newRow("return") << int(Qt::Key_Return) << none << false << 36;
-    QTest::newRow("backspace") << int(Qt::Key_Backspace) << none << false << 51;
-    QTest::newRow("forward delete") << int(Qt::Key_Delete) << none << false << 117;
-    QTest::newRow("shift+1 reports !") << int(Qt::Key_Exclam) << Qt::KeyboardModifiers(Qt::ShiftModifier) << false
-                                       << 18;
-    QTest::newRow("keypad 1") << int(Qt::Key_1) << Qt::KeyboardModifiers(Qt::KeypadModifier) << false << 83;
-    QTest::newRow("keypad enter") << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier) << false << 76;
-    QTest::newRow("f1") << int(Qt::Key_F1) << none << false << 122;
-    QTest::newRow("left arrow") << int(Qt::Key_Left) << none << false << 123;
-    QTest::newRow("ctrl+c") << int(Qt::Key_C) << Qt::KeyboardModifiers(Qt::ControlModifier) << false << 8;
-    QTest::newRow("ctrl alone") << int(Qt::Key_Control) << none << false << -1;
-    QTest::newRow("super alone") << int(Qt::Key_Meta) << none << false << -1;
-    QTest::newRow("letter passed on by the pop-up") << int(Qt::Key_K) << none << true << 40;
-    QTest::newRow("key without a mac key code") << int(Qt::Key_LaunchMail) << none << false << -1;
+    QTest::newRow("escape") << int(Qt::Key_Escape) << none << false << quint32(0) << 53;
+    QTest::newRow("a") << int(Qt::Key_A) << none << false << quint32(0) << 0;
+    QTest::newRow("return") << int(Qt::Key_Return) << none << false << quint32(0) << 36;
+    QTest::newRow("backspace") << int(Qt::Key_Backspace) << none << false << quint32(0) << 51;
+    QTest::newRow("forward delete") << int(Qt::Key_Delete) << none << false << quint32(0) << 117;
+    QTest::newRow("shift+1 reports !")
+        << int(Qt::Key_Exclam) << Qt::KeyboardModifiers(Qt::ShiftModifier) << false << quint32(0) << 18;
+    QTest::newRow("keypad 1") << int(Qt::Key_1) << Qt::KeyboardModifiers(Qt::KeypadModifier) << false
+                              << quint32(0) << 83;
+    QTest::newRow("keypad enter") << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier) << false
+                                  << quint32(0) << 76;
+    QTest::newRow("f1") << int(Qt::Key_F1) << none << false << quint32(0) << 122;
+    QTest::newRow("left arrow") << int(Qt::Key_Left) << none << false << quint32(0) << 123;
+    QTest::newRow("ctrl+c") << int(Qt::Key_C) << Qt::KeyboardModifiers(Qt::ControlModifier) << false
+                            << quint32(0) << 8;
+    QTest::newRow("ctrl alone") << int(Qt::Key_Control) << none << false << quint32(0) << -1;
+    QTest::newRow("super alone") << int(Qt::Key_Meta) << none << false << quint32(0) << -1;
+    QTest::newRow("letter passed on by the pop-up") << int(Qt::Key_K) << none << true << quint32(0) << 40;
+    QTest::newRow("key without a mac key code")
+        << int(Qt::Key_LaunchMail) << none << false << quint32(0) << -1;
+    // A French layout: the key of the US A types Q, the key of the US Q types A.
+    QTest::newRow("scan code names the key, not the letter")
+        << int(Qt::Key_Q) << none << false << quint32(30 + 8) << 0;
+    QTest::newRow("scan code of the keypad") << int(Qt::Key_1) << none << false << quint32(79 + 8) << 83;
+    QTest::newRow("scan code of no known key") << int(Qt::Key_A) << none << false << quint32(0x2ff) << 0;
 }
 
 void TstMainWindow::keyDownNotice()
@@ -463,6 +476,7 @@ void TstMainWindow::keyDownNotice()
     QFETCH(int, key);
     QFETCH(Qt::KeyboardModifiers, modifiers);
     QFETCH(bool, throughPopup);
+    QFETCH(quint32, scanCode);
     QFETCH(int, macKeyCode);
 
     Fixture f;
@@ -473,10 +487,17 @@ void TstMainWindow::keyDownNotice()
         notices << n.object;
     });
     QWidget *target = throughPopup ? static_cast<QWidget *>(f.main.ibPopupBtn()) : f.main.window();
-    QTest::keyClick(target, Qt::Key(key), modifiers);
+    if (scanCode == 0) {
+        QTest::keyClick(target, Qt::Key(key), modifiers);
+    } else {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers, scanCode, 0, 0);
+        QApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, modifiers, scanCode, 0, 0);
+        QApplication::sendEvent(target, &release);
+    }
     f.sim.local.removeObserver(this);
 
-    QCOMPARE(notices, macKeyCode < 0 ? QStringList() : QStringList{ QString::number(macKeyCode) });
+    QCOMPARE(notices, macKeyCode < 0 ? QStringList() : QStringList { QString::number(macKeyCode) });
 }
 
 void TstMainWindow::forwardersFollowCurrentDevice_data()
@@ -521,14 +542,16 @@ void TstMainWindow::forwardersFollowCurrentDevice()
     }
     QCOMPARE(store->queryConfiguration(store::OVCFGPenKey, store::OVCFGPressure), QVariant(!before.toBool()));
     QCOMPARE(f.main.queryConfiguration(store::OVCFGPenKey, store::OVCFGPressure), QVariant(!before.toBool()));
-    QCOMPARE(f.devices.storeForKey(first)->queryConfiguration(store::OVCFGPenKey, store::OVCFGPressure), before);
+    QCOMPARE(
+        f.devices.storeForKey(first)->queryConfiguration(store::OVCFGPenKey, store::OVCFGPressure), before);
     // The per-model answers are the current model's, not the other device's.
     QCOMPARE(f.main.penImageName(), store::penImageName(current));
     QCOMPARE(f.main.fullRectInch(), store::fullRectInch(current));
     QVERIFY(f.main.fullRectInch() != store::fullRectInch(first));
     QCOMPARE(f.main.boardKeyCusWinXIBName(), store::boardKeyCusWinXIBName(current));
     const store::TabletViewEdge expected = store::tabletViewEdge(current);
-    QCOMPARE(QList<double>({ edge, slen, dlen }), QList<double>({ expected.edge, expected.slen, expected.dlen }));
+    QCOMPARE(
+        QList<double>({ edge, slen, dlen }), QList<double>({ expected.edge, expected.slen, expected.dlen }));
 }
 
 void TstMainWindow::commands_data()
@@ -539,17 +562,20 @@ void TstMainWindow::commands_data()
     QTest::addColumn<QStringList>("terminated");
     QTest::addColumn<int>("terminations");
 
-    const QString guides = QLatin1String(platform::kSettingInstallPath) + QLatin1String("/Contents/Resources/");
-    const QStringList en{ guides + "MacOS_Setup_En.pdf" };
-    const QStringList cn{ guides + "MacOS_Setup_CN.pdf" };
+    const QString guides
+        = QLatin1String(platform::kSettingInstallPath) + QLatin1String("/Contents/Resources/");
+    const QStringList en { guides + "MacOS_Setup_En.pdf" };
+    const QStringList cn { guides + "MacOS_Setup_CN.pdf" };
     const QStringList none;
-    QTest::newRow("guide, simplified Chinese") << "guide" << QStringList{ "zh-Hans-CN", "en" } << cn << none << 0;
-    QTest::newRow("guide, traditional Chinese") << "guide" << QStringList{ "zh-Hant" } << cn << none << 0;
-    QTest::newRow("guide, Chinese only second") << "guide" << QStringList{ "en-US", "zh-Hans" } << en << none << 0;
+    QTest::newRow("guide, simplified Chinese")
+        << "guide" << QStringList { "zh-Hans-CN", "en" } << cn << none << 0;
+    QTest::newRow("guide, traditional Chinese") << "guide" << QStringList { "zh-Hant" } << cn << none << 0;
+    QTest::newRow("guide, Chinese only second")
+        << "guide" << QStringList { "en-US", "zh-Hans" } << en << none << 0;
     QTest::newRow("guide, no language") << "guide" << QStringList() << en << none << 0;
-    QTest::newRow("quit") << "quit" << QStringList{ "en" } << none << none << 1;
-    QTest::newRow("quit driver") << "quitDriver" << QStringList{ "en" } << none
-                                 << QStringList{ QLatin1String(platform::kDriverBundleId) } << 1;
+    QTest::newRow("quit") << "quit" << QStringList { "en" } << none << none << 1;
+    QTest::newRow("quit driver") << "quitDriver" << QStringList { "en" } << none
+                                 << QStringList { QLatin1String(platform::kDriverBundleId) } << 1;
 }
 
 void TstMainWindow::commands()
