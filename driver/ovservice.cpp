@@ -373,10 +373,7 @@ void OVService::postPointEvent(quint32 type)
 {
     m_posting->postPointEvent(type);
 }
-void OVService::preparePenKey(bool, bool) {}
-void OVService::prepareHKEraser(bool, bool) {}
 void OVService::upPen(std::span<const std::uint8_t>) {}
-void OVService::parseBoard(BoardParser, std::span<const std::uint8_t>) {}
 
 void OVService::cleanup()
 {

@@ -11,6 +11,8 @@
 #include "driver/calibtypes.h"
 #include "driver/penmapping.h"
 #include "driver/eventposting.h"
+#include "driver/hotkeys.h"
+#include "driver/keyconfig.h"
 #include "driver/penparser.h"
 #include "driver/pensink.h"
 #include "driver/screencheck.h"
@@ -125,6 +127,26 @@ public:
     void upPen(std::span<const std::uint8_t> report) override;
     void parseBoard(BoardParser parser, std::span<const std::uint8_t> report) override;
 
+    // Key actions (ovservice_keys.cpp). The configuration is read afresh at
+    // every press and release, so a change of the settings application
+    // applies to the next event.
+    // An express-key or wheel event: "OVCFGBoardKey1".."10",
+    // "OVCFGWheelKeyL", "OVCFGWheelKeyR", "OVCFGWheelKeyC"; an empty name
+    // does nothing.
+    void prepareBoardKey(const QString &name, bool press);
+    // One fixed action of the hot-key table, down on press, up on release.
+    void prepareHotKey(HotKey action, bool press);
+    // One keyboard event; flags kNoModifierFlags leave the event's own. A
+    // key-up is followed by key-ups of the modifiers the flags carry.
+    void postKeyboardEvent(quint16 keyCode, bool keyDown, quint64 eventFlags);
+    // Launches an application (a bundle path ending in ".app", a desktop
+    // entry or an executable's absolute path) or opens an address; text that
+    // is neither is dropped with a log line. Never through a shell.
+    void postAction(const QString &action);
+    // Whether the pen/eraser switch stands on the eraser.
+    bool isEOP() const { return m_isEOP; }
+    QString lastBoardKey() const { return m_lastBoardKey; }
+
     // The display text of an express key's action (wkey false, key
     // "OVCFGBoardKey1".."10") or of a wheel slot's function (wkey true, key
     // "OVCFGWheelKey1".."10"), as the front application processName sees it.
@@ -155,6 +177,18 @@ private:
     // Runs fn after `seconds` on the main loop unless the service is gone.
     void afterIfAlive(double seconds, std::function<void()> fn);
     void logDropped(const ReportResult &result);
+    // Key actions.
+    QVariantMap keyConfiguration() const;
+    void preparePenCus(bool press, bool isDownKey);
+    void prepareBoardCus(const QString &name, bool press);
+    void preparePenAndBoardCus(const CustomAction &action, bool press);
+    void preparePenCusMouse(quint64 mouse);
+    void preparePenCusHotKey(const CustomAction &action, bool press);
+    void prepareHKCustom(const CustomAction &action, bool press);
+    void prepareWheelKey(const QString &name, bool press, const QString &processName);
+    void prepareWheelCus(const QString &name, bool press, const QVariant &act);
+    // The notice, when the device's "OVCFGTips" is on.
+    void showTip(const QString &text);
 
     platform::Platform &m_platform;
     OVManager &m_manager;

@@ -185,6 +185,10 @@ inline constexpr QLatin1String OVCFGResponseDNotification("OVCFGResponseDNotific
 inline constexpr QLatin1String OV_GetCurDevKey_Noti("OV_GetCurDevKey_Noti");
 inline constexpr QLatin1String OVCFGDiaSDNotification("OVCFGDiaSDNotification");
 inline constexpr QLatin1String OVCFGQuitDNotification("OVCFGQuitDNotification");
+// Driver -> settings, object nil, no user info: an express key asks for the
+// settings window while the settings application already runs; it brings its
+// main window to the front instead of a second copy being started.
+inline constexpr QLatin1String OVCFGShowDNotification("OVCFGShowDNotification");
 inline constexpr QLatin1String OVUI_DeviceDisconnect_Hide_Noti("OVUI_DeviceDisconnect_Hide_Noti");
 inline constexpr QLatin1String OVMCRequestDNotification("OVMCRequestDNotification");
 inline constexpr QLatin1String OVMCResponseDNotification("OVMCResponseDNotification");
