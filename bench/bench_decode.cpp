@@ -7,6 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/penstroke.h"
 #include "driver/penparser.h"
 #include "driver/pensink.h"
 #include "driver/reportdispatch.h"
@@ -28,44 +29,9 @@ public:
     quint64 calls = 0;
 };
 
-// One stroke of 64 reports: a hover, 31 tip reports dragging (the tilt
-// filters run), 32 hover reports moving; every report 20 units on, so the
-// hold-still filter lets all of them through.
-std::vector<std::vector<std::uint8_t>> stroke(Model model)
-{
-    std::vector<std::vector<std::uint8_t>> reports;
-    for (int i = 0; i < 64; ++i) {
-        const bool tip = i >= 1 && i < 32;
-        const int x = 0x1000 + 20 * i;
-        const int y = 0x2000 + 20 * i;
-        std::vector<std::uint8_t> r;
-        switch (model) {
-        case Model::Sorvi10:
-        case Model::Sorvi22:
-        case Model::Sorvi1316: {
-            const std::uint8_t status = model == Model::Sorvi10 ? (tip ? 0xA1 : 0xA0)
-                                                                : (tip ? 0x41 : 0xA0);
-            r = {0x01, status, std::uint8_t(x >> 8), std::uint8_t(x), std::uint8_t(y >> 8),
-                 std::uint8_t(y), 0x80, 0x4A, 0x25};
-            break;
-        }
-        case Model::Sorvi16Pro:
-            r = {0x09, 0x41, std::uint8_t(tip ? 0xA1 : 0xA0), std::uint8_t(x), std::uint8_t(x >> 8),
-                 0x00, std::uint8_t(y), std::uint8_t(y >> 8), 0x00, 0x34, 0x12, 0x0A, 0xF6};
-            break;
-        default:
-            r = {0x02, std::uint8_t(tip ? 0xA1 : 0xA0), std::uint8_t(x), std::uint8_t(x >> 8),
-                 std::uint8_t(y), std::uint8_t(y >> 8), 0x34, 0x12, 0x0A, 0xF6};
-            break;
-        }
-        reports.push_back(r);
-    }
-    return reports;
-}
-
 void decode(benchmark::State &bench, Model model)
 {
-    const auto reports = stroke(model);
+    const auto reports = penbench::penStroke(model);
     driver::resetTiltStateForTests();
     driver::PenState state;
     state.orvaneModeInited = true;
@@ -90,12 +56,6 @@ void decode(benchmark::State &bench, Model model)
 
 } // namespace
 
-BENCHMARK_CAPTURE(decode, generic_tilt_TevraM, Model::TevraM);
-BENCHMARK_CAPTURE(decode, generic_notilt_TevraS, Model::TevraS);
-BENCHMARK_CAPTURE(decode, generic_edges_Sorvi12Pro, Model::Sorvi12Pro);
-BENCHMARK_CAPTURE(decode, sorvi10, Model::Sorvi10);
-BENCHMARK_CAPTURE(decode, sorvi22, Model::Sorvi22);
-BENCHMARK_CAPTURE(decode, sorvi16, Model::Sorvi1316);
-BENCHMARK_CAPTURE(decode, sorvi16pro, Model::Sorvi16Pro);
+PENBENCH_PER_FAMILY(decode);
 
 BENCHMARK_MAIN();
