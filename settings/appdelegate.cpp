@@ -1,5 +1,6 @@
 #include "appdelegate.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFont>
 #include <QFontMetrics>
@@ -7,6 +8,7 @@
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QPalette>
+#include <QStyle>
 #include <QUrl>
 
 #include "controls/orvanetabview.h"
@@ -85,6 +87,10 @@ AppDelegate::~AppDelegate()
 
 void AppDelegate::applicationDidFinishLaunching()
 {
+    // The pages are drawn for a light window: a dark desktop theme would put
+    // the black no-device text and the pages' own drawings on dark grey.
+    if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance()))
+        app->setPalette(app->style()->standardPalette());
     std::weak_ptr<int> alive = m_alive;
     m_platform.runLoop.post([this, alive] {
         if (alive.lock())

@@ -127,6 +127,7 @@ private slots:
     void exportSettings();
     void importSettings();
     void quitAndStop();
+    void renderNoDeviceView();
 };
 
 void TestAppDelegate::startUp_data()
@@ -544,6 +545,26 @@ void TestAppDelegate::quitAndStop()
     expectBandLogs(0);
     app.announce({ { keyOf(Model::TevraS), true } });
     QVERIFY(app.delegate->deviceKeys().isEmpty());
+}
+
+void TestAppDelegate::renderNoDeviceView()
+{
+    Settings app;
+    app.start();
+    QWidget *window = app.delegate->window();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QVERIFY(app.noDeviceShown());
+    // The text sits in the middle of the view, whatever the window's size.
+    auto *text = app.delegate->cttView()->findChild<QLabel *>();
+    const QPoint middle = app.delegate->cttView()->rect().center();
+    QVERIFY((text->geometry().center() - middle).manhattanLength() <= 2);
+    QVERIFY(text->width() > text->fontMetrics().horizontalAdvance(text->text()));
+
+    const QImage image = window->grab().toImage();
+    QVERIFY(!image.isNull());
+    const QString folder = qEnvironmentVariable("OV_BUILD_DIR", QDir::tempPath()) + QLatin1String("/renders");
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(image.save(folder + QLatin1String("/settings-no-device.png")));
 }
 
 QTEST_MAIN(TestAppDelegate)
