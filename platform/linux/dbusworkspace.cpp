@@ -1,6 +1,9 @@
 #include "dbusworkspace.h"
 
+#include <cstdlib>
+#include <cstring>
 #include <optional>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -18,6 +21,8 @@
 #include <QUrl>
 
 #include "platform/linux/linuxlog.h"
+
+#include <xcb/xcb.h>
 
 namespace platform::native {
 
@@ -164,7 +169,131 @@ std::optional<QStringList> desktopEntryCommand(const QString &path, QString *why
     return std::nullopt;
 }
 
+// readlink() of a link to a file that was replaced since (an upgraded
+// program still running) ends in this.
+const QString kDeletedSuffix = QStringLiteral(" (deleted)");
+
+QString procExecutable(quint32 pid)
+{
+    char target[4096];
+    const QByteArray link = "/proc/" + QByteArray::number(pid) + "/exe";
+    const ssize_t length = ::readlink(link.constData(), target, sizeof target);
+    if (length <= 0 || size_t(length) >= sizeof target)
+        return {};
+    return QString::fromLocal8Bit(target, length);
+}
+
 } // namespace
+
+FrontApplication frontApplicationFromWindow(const QByteArray &wmClass, const QString &executable)
+{
+    FrontApplication front;
+    const QList<QByteArray> names = wmClass.split('\0');
+    const QByteArray instance = names.value(0);
+    const QByteArray className = names.value(1);
+    front.processName = QString::fromUtf8(className.isEmpty() ? instance : className);
+    QString program = executable;
+    if (program.endsWith(kDeletedSuffix))
+        program.chop(kDeletedSuffix.size());
+    front.bundleId = program.section(u'/', -1);
+    return front;
+}
+
+// The X11 active window, on a connection of its own that selects no events.
+// Asked afresh at every question (two round trips): the window manager
+// changes it at any time, and a window id may name another window later.
+class LinuxWorkspace::FrontWindow
+{
+public:
+    FrontWindow()
+    {
+        if (QGuiApplication::platformName() == QLatin1String("wayland") || qEnvironmentVariableIsEmpty("DISPLAY"))
+            return;
+        int screenNumber = 0;
+        m_c = xcb_connect(nullptr, &screenNumber);
+        if (xcb_connection_has_error(m_c)) {
+            xcb_disconnect(m_c);
+            m_c = nullptr;
+            return;
+        }
+        xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_c));
+        for (int i = 0; i < screenNumber && screens.rem; ++i)
+            xcb_screen_next(&screens);
+        if (screens.rem)
+            m_root = screens.data->root;
+        m_activeAtom = atom("_NET_ACTIVE_WINDOW");
+        m_pidAtom = atom("_NET_WM_PID");
+    }
+
+    ~FrontWindow()
+    {
+        if (m_c)
+            xcb_disconnect(m_c);
+    }
+
+    FrontApplication read()
+    {
+        if (!m_c || !m_root || m_activeAtom == XCB_ATOM_NONE || xcb_connection_has_error(m_c))
+            return {};
+        const QByteArray active = takeProperty(askProperty(m_root, m_activeAtom, XCB_ATOM_WINDOW, 1), XCB_ATOM_WINDOW);
+        xcb_window_t window = XCB_WINDOW_NONE;
+        if (active.size() == sizeof window)
+            std::memcpy(&window, active.constData(), sizeof window);
+        if (window == XCB_WINDOW_NONE)
+            return {};
+        // Both questions go out before the first answer is awaited. A
+        // WM_CLASS longer than 1 KiB is no class name.
+        const auto classCookie = askProperty(window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 256);
+        const auto pidCookie = askProperty(window, m_pidAtom, XCB_ATOM_CARDINAL, 1);
+        const QByteArray wmClass = takeProperty(classCookie, XCB_ATOM_STRING);
+        const QByteArray pidBytes = takeProperty(pidCookie, XCB_ATOM_CARDINAL);
+        quint32 pid = 0;
+        if (pidBytes.size() == sizeof pid)
+            std::memcpy(&pid, pidBytes.constData(), sizeof pid);
+        // A window that is gone (the window manager has not caught up yet) is
+        // no front application.
+        if (wmClass.isEmpty() && !pid)
+            return {};
+        return frontApplicationFromWindow(wmClass, pid ? procExecutable(pid) : QString());
+    }
+
+private:
+    xcb_atom_t atom(const char *name)
+    {
+        xcb_generic_error_t *error = nullptr;
+        xcb_intern_atom_reply_t *reply
+            = xcb_intern_atom_reply(m_c, xcb_intern_atom(m_c, 0, uint16_t(std::strlen(name)), name), &error);
+        std::free(error);
+        const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return result;
+    }
+
+    xcb_get_property_cookie_t askProperty(xcb_window_t window, xcb_atom_t name, xcb_atom_t type, uint32_t words)
+    {
+        return xcb_get_property(m_c, 0, window, name, type, 0, words);
+    }
+
+    // A window that is gone answers with an error, taken here so that it
+    // does not pile up in the connection's event queue.
+    QByteArray takeProperty(xcb_get_property_cookie_t cookie, xcb_atom_t type)
+    {
+        xcb_generic_error_t *error = nullptr;
+        xcb_get_property_reply_t *reply = xcb_get_property_reply(m_c, cookie, &error);
+        std::free(error);
+        QByteArray value;
+        if (reply && reply->type == type)
+            value = QByteArray(static_cast<const char *>(xcb_get_property_value(reply)),
+                               xcb_get_property_value_length(reply));
+        std::free(reply);
+        return value;
+    }
+
+    xcb_connection_t *m_c = nullptr;
+    xcb_window_t m_root = 0;
+    xcb_atom_t m_activeAtom = XCB_ATOM_NONE;
+    xcb_atom_t m_pidAtom = XCB_ATOM_NONE;
+};
 
 // The exported application object and the bus calls, on the main thread.
 class LinuxWorkspace::Bus : public QObject
@@ -373,7 +502,9 @@ bool LinuxWorkspace::open(const QString &pathOrUrl)
 
 FrontApplication LinuxWorkspace::frontApplication() const
 {
-    return {};
+    if (!m_front)
+        m_front = std::make_unique<FrontWindow>();
+    return m_front->read();
 }
 
 double LinuxWorkspace::doubleClickInterval() const

@@ -5,7 +5,17 @@
 
 #include "platform/workspace.h"
 
+class QByteArray;
+
 namespace platform::native {
+
+// The front application from the properties of the active window: its
+// WM_CLASS value (instance name and class name, each ended by a NUL) gives the
+// process name, the class as the settings application stores it for
+// per-application sets (the instance name when the class is empty); the
+// program file that /proc/<_NET_WM_PID>/exe names gives the bundle identifier
+// (its file name). Empty fields where a property is missing.
+FrontApplication frontApplicationFromWindow(const QByteArray &wmClass, const QString &executable);
 
 // The workspace of a Linux desktop.
 //
@@ -24,6 +34,10 @@ namespace platform::native {
 // in $OV_BIN_DIR, else beside the running executable; a ".desktop" file runs
 // its Exec command (split on blanks and double quotes, field codes dropped);
 // any other executable file runs as it is, without arguments.
+//
+// The front application is the X11 active window's (_NET_ACTIVE_WINDOW on
+// its own connection to $DISPLAY); empty without an X server or in a Wayland
+// session, where no client may know which window is active.
 //
 // Build it on the main thread, after the application object, early: the
 // name is claimed in the constructor.
@@ -51,7 +65,10 @@ public:
 
 private:
     class Bus;
+    class FrontWindow;
     std::unique_ptr<Bus> m_bus;
+    // Opened at the first question.
+    mutable std::unique_ptr<FrontWindow> m_front;
 };
 
 } // namespace platform::native
