@@ -53,6 +53,7 @@ void OVService::serviceInit()
     }
     PostingHooks hooks;
     hooks.calibration = &m_calibration;
+    hooks.calibrationHandoff = this;
     hooks.monitorNamePresent = [this] {
         return m_configMan && m_configMan->queryConfiguration(store::OVCFGMonitor, store::OVCFGMonitorName).isValid();
     };
@@ -279,64 +280,6 @@ void OVService::ovCFG(const platform::Notification &notification)
         const QString names = m_configMan->queryConfiguration(store::OVCFGMonitor, store::OVCFGMonitorName).toString();
         rotateDisplay(m_platform.displays, names, *outcome.penDisplayOrientation);
     }
-}
-
-void OVService::updateCalib(quint64 orientation, bool reset)
-{
-    if (!m_configMan)
-        return;
-    static const QLatin1String kOrientationKeys[] = {store::OVCFGMonitorCalibZD, store::OVCFGMonitorCalibND,
-                                                     store::OVCFGMonitorCalibOED, store::OVCFGMonitorCalibTSD};
-    const QString name = kOrientationKeys[orientation <= 3 ? orientation : 0];
-    QVariant stored = m_configMan->queryConfiguration(store::OVCFGMonitor, store::OVCFGMonitorCalib);
-    QVariantMap calib = stored.typeId() == QMetaType::QVariantMap ? stored.toMap() : QVariantMap();
-    if (reset) {
-        for (const QString &edge : {QString(store::OVCFGMonitorCalibMINXCus), QString(store::OVCFGMonitorCalibMINYCus),
-                                    QString(store::OVCFGMonitorCalibMAXXCus), QString(store::OVCFGMonitorCalibMAXYCus)})
-            m_configMan->updateConfiguration(store::OVCFGMonitor, edge, QVariant());
-        calib.remove(store::cusKey(name));
-        m_configMan->updateConfiguration(store::OVCFGMonitor, store::OVCFGMonitorCalib, calib);
-    }
-    // The user's edge reading, else the factory one: x is the integer part,
-    // y the fraction, both truncated.
-    auto edge = [this](const QString &key) {
-        QVariant text = m_configMan->queryConfiguration(store::OVCFGMonitor, store::cusKey(key));
-        if (text.typeId() != QMetaType::QString)
-            text = m_configMan->queryConfiguration(store::OVCFGMonitor, key);
-        const QPointF p = text.typeId() == QMetaType::QString ? store::pointFromString(text.toString()) : QPointF();
-        auto truncated = [](double v) {
-            return std::isfinite(v) ? qint32(std::clamp(v, -2147483648.0, 2147483647.0)) : 0;
-        };
-        return std::pair<qint32, qint32>{truncated(p.x()), truncated(p.y())};
-    };
-    const auto minX = edge(store::OVCFGMonitorCalibMINX);
-    const auto minY = edge(store::OVCFGMonitorCalibMINY);
-    const auto maxX = edge(store::OVCFGMonitorCalibMAXX);
-    const auto maxY = edge(store::OVCFGMonitorCalibMAXY);
-    m_calibration.cbDelta.minX = {minX.first, minX.second};
-    m_calibration.cbDelta.minY = {minY.first, minY.second};
-    m_calibration.cbDelta.maxX = {maxX.first, maxX.second};
-    m_calibration.cbDelta.maxY = {maxY.first, maxY.second};
-
-    QVariant matrix = calib.value(store::cusKey(name));
-    if (matrix.typeId() != QMetaType::QVariantMap)
-        matrix = calib.value(name);
-    if (matrix.typeId() != QMetaType::QVariantMap)
-        return;
-    const QVariantMap m = matrix.toMap();
-    auto coefficient = [&m](const char *key) {
-        bool ok = false;
-        const double v = m.value(QLatin1String(key)).toDouble(&ok);
-        return ok && std::isfinite(v) ? float(v) : 0.0f;
-    };
-    m_calibration.abcdef = {coefficient("A"), coefficient("B"), coefficient("C"),
-                            coefficient("D"), coefficient("E"), coefficient("F")};
-    m_calibration.calibrated = true;
-}
-
-void OVService::monitorCalibRequest(const platform::Notification &)
-{
-    // The calibration service of the pen displays comes later.
 }
 
 void OVService::checkScreens()

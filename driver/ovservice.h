@@ -8,6 +8,7 @@
 #include <QPointF>
 #include <QString>
 
+#include "driver/calibsolver.h"
 #include "driver/calibtypes.h"
 #include "driver/penmapping.h"
 #include "driver/eventposting.h"
@@ -50,7 +51,7 @@ class OVManager;
 // The platform hands every input report over as a span that is valid during
 // the callback, so the service keeps no report buffers of its own; nothing
 // it holds can be freed under a report in flight.
-class OVService : public PenSink
+class OVService : public PenSink, private CalibrationHandoff
 {
 public:
     // Runs serviceInit(): observers, the 2-second screen check, then the
@@ -114,9 +115,12 @@ public:
     const MappingCalibration &calibration() const { return m_calibration; }
     PenEventPosting &posting() { return *m_posting; }
 
+    // Calibration service of the pen displays (ovservice_calibration.cpp).
     // Loads the stored calibration of an orientation (0..3); reset first
     // removes the user's own calibration of it and the user's edge readings.
     void updateCalib(quint64 orientation, bool reset);
+    // A calibration run is in progress (begin .. end or cancel).
+    bool isCalibrating() const { return m_calibrating; }
 
     // PenSink: what the report decoders make happen; the event poster and
     // the key actions take these.
@@ -170,6 +174,19 @@ private:
     // Targets of the service's observers and its screen timer.
     void ovCFG(const platform::Notification &notification);
     void monitorCalibRequest(const platform::Notification &notification);
+    // CalibrationHandoff: the pen-downs of a calibration run.
+    bool calibrating() const override { return m_calibrating; }
+    bool edgeProbing() const override;
+    void calibTablet() override;
+    void calibPoint(QPointF p, QPointF tabletPoint) override;
+    // The fit at the end of a run; answers whether a correction was stored.
+    bool fitCalibration();
+    void respCalibResult(bool ok);
+    void respCalibValid(bool valid);
+    // "OVMCCancel": the run ends and the stored calibration is back.
+    void cancelCalibration();
+    // A run ends as if cancelled when the settings application goes away.
+    void watchCalibrationRequester();
     void checkScreens();
     // Firmware side: the version read, the boot-program prompt and the
     // resumed update. Each starts its own worker thread where it needs one.
@@ -225,6 +242,12 @@ private:
     bool m_psmaxying = false;
     // Accepted edge readings (the captured ones are in m_pen).
     QPointF m_psminx2, m_psminy2, m_psmaxx2, m_psmaxy2;
+    // Which of the four edges (left, top, right, bottom) has ever been
+    // accepted: a fit stores the edge readings only when all four have.
+    std::array<bool, 4> m_edgeAccepted{};
+    CalibSamples m_calibrater;
+    // The settings application's disappearance is watched (once per service).
+    bool m_watchingRequester = false;
     // calibrated, abcdef and cbDelta.
     MappingCalibration m_calibration;
 
