@@ -91,7 +91,7 @@ void TestScenarios::penStrokeOnOneDisplay()
                                 "report n 02 A1 40 2A 00 10 00 10 00 00\n"
                                 "report n 02 A1 40 2A 00 20 00 10 00 00\n"
                                 "report n 02 A0 40 2A 00 20 00 00 00 00\n"
-                                "report n 02 00 40 2A 00 20 00 00 00 00\n"),
+                                "report n 02 C0 40 2A 00 20 00 00 00 00\n"),
                  &run);
     QList<int> types;
     QList<QJsonObject> posts;
@@ -100,7 +100,8 @@ void TestScenarios::penStrokeOnOneDisplay()
         types << posts.last().value("type").toInt();
     }
     // Proximity, moved; the first tip report of a service is dropped, so the
-    // press comes with the second; hold-still drops the third; drag; up.
+    // press comes with the second; hold-still drops the third; drag; up;
+    // leaving range (status 0xC0).
     QVERIFY2(types.size() >= 5, qPrintable(QString::fromUtf8(run.out)));
     QCOMPARE(types.mid(0, 2), (QList<int>{24, 5}));
     QCOMPARE(posts[0].value("fields").toObject().value("38").toInt(), 1);
@@ -113,6 +114,12 @@ void TestScenarios::penStrokeOnOneDisplay()
     QVERIFY(posts[drag].value("y").toDouble() > posts[down].value("y").toDouble());
     const qsizetype up = types.indexOf(2);
     QVERIFY(up > drag);
+    // Out of range: the proximity-subtype move first, then the proximity
+    // event, both saying the pen leaves.
+    QCOMPARE(types.mid(up + 1), (QList<int>{5, 24}));
+    QCOMPARE(posts[up + 1].value("fields").toObject().value("7").toInt(), 2);
+    QCOMPARE(posts[up + 1].value("fields").toObject().value("38").toInt(), 0);
+    QCOMPARE(posts[up + 2].value("fields").toObject().value("38").toInt(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestScenarios)
