@@ -161,6 +161,7 @@ private slots:
     void fullRun_data();
     void fullRun();
     void fiveIdenticalTouches();
+    void everyPenDisplayTakesPart();
     void foreignPointStepsAreIgnored_data();
     void foreignPointStepsAreIgnored();
     void factoryCalibration();
@@ -243,6 +244,41 @@ void TestCalibration::fiveIdenticalTouches()
     const QJsonObject monitor = monitorOf(run);
     QVERIFY(!monitor.value("OVCFGMonitorCalib").toObject().contains("OVCFGMonitorCalibZDCus"));
     QVERIFY(!monitor.contains("OVCFGMonitorCalibMINXCus"));
+}
+
+void TestCalibration::everyPenDisplayTakesPart()
+{
+    // A Sorvi10 beside the Sorvi 22: the steps reach both, only the Sorvi
+    // 22's pen touches. Each answers the end for itself; the Sorvi10, whose
+    // pen never touched, has nothing to fit.
+    QString body = step("{\"OVMCBegin\": true}") + edgeSteps();
+    for (int i = 0; i < 5; ++i)
+        body += pointStep(i, kTargets[i].x(), kTargets[i].y()) + pointTouch(kTargets[i].x() + 10, kTargets[i].y());
+    body += step("{\"OVMCEnd\": true}") + QStringLiteral("dump \"Sorvi10\"\n");
+    Run run;
+    runSimulator(QStringLiteral("display 10 1920 0 1280 800 name=\"SV10\"\nconnect t \"Sorvi10\" page=0x01\n")
+                     + script(body),
+                 &run);
+
+    const QList<QPair<QString, bool>> all = answers(run);
+    QCOMPARE(all.count({QStringLiteral("OVMCValid"), true}), 9);
+    QCOMPARE(all.count({QStringLiteral("OVMCValid"), false}), 0);
+    QCOMPARE(all.count({QStringLiteral("OVMCFinish"), true}), 1);
+    QCOMPARE(all.count({QStringLiteral("OVMCFinish"), false}), 1);
+    QVERIFY(run.logged(QStringLiteral("ts_calibrate: determinant is too small -- 0.000000")));
+    // Stored for the Sorvi 22 only.
+    QHash<QString, bool> stored;
+    for (const Line &dump : run.of(QStringLiteral("config"))) {
+        const QJsonObject d = dump.value.toObject();
+        stored.insert(d.value("device").toString(), d.value("value")
+                                                        .toObject()
+                                                        .value("OVCFGMonitor")
+                                                        .toObject()
+                                                        .value("OVCFGMonitorCalib")
+                                                        .toObject()
+                                                        .contains("OVCFGMonitorCalibZDCus"));
+    }
+    QCOMPARE(stored, (QHash<QString, bool>{{kKey, true}, {store::devKeyFor(store::Model::Sorvi10), false}}));
 }
 
 void TestCalibration::foreignPointStepsAreIgnored_data()
