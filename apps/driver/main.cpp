@@ -22,10 +22,16 @@
 #include "platform/files.h"
 #include "platform/linux/dbuscenter.h"
 #include "platform/linux/dbusworkspace.h"
+#include "platform/linux/desktopdisplays.h"
+#include "platform/linux/evdevmodifiertap.h"
+#include "platform/linux/hidrawsystem.h"
 #include "platform/linux/messageboxalerts.h"
 #include "platform/linux/qsettingsdefaults.h"
 #include "platform/linux/qtfilepanels.h"
 #include "platform/linux/qtrunloop.h"
+#include "platform/linux/uinputeventposter.h"
+#include "platform/linux/usbbus.h"
+#include "platform/linux/xkbkeyboard.h"
 #include "platform/log.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
@@ -221,9 +227,8 @@ int runSimDevices(const Arguments &args, driverapp::SimOutput &out, QApplication
     return app.exec();
 }
 
-// The Linux platform. The device, display and posting backends (hidraw,
-// uinput, XRandR) come later; until then those services are empty
-// simulated ones, so the driver runs but finds nothing.
+// The Linux platform. Without tablets, uinput or an X server it still runs:
+// each missing piece says why in one line and the driver waits for devices.
 int runLinux(QApplication &app)
 {
     const QString bundleId = QLatin1String(platform::kDriverBundleId);
@@ -236,21 +241,25 @@ int runLinux(QApplication &app)
     platform::native::QtAlerts alerts;
     platform::native::QtFilePanels filePanels;
     platform::Files files;
-    platform::sim::SimHidSystem hid;
-    platform::sim::SimUsbBus usb;
-    platform::sim::RecordingPoster poster;
-    poster.setHook([&poster](const platform::OVEvent &) { poster.clear(); });
-    platform::sim::SimModifierTap modifierTap;
-    platform::sim::SimDisplays displays;
-    platform::sim::SimKeyboard keyboard;
+    // Says why hidraw is unavailable when the driver's managers open.
+    platform::native::HidrawSystem hid;
+    platform::native::LibUsbBus usb;
+    QString note;
+    const std::unique_ptr<platform::Displays> displays = platform::native::createDesktopDisplays(&note);
+    qCInfo(lcDriverApp, "%s", qPrintable(note));
+    // Declared after the displays, so gone before them: it follows their change notices.
+    platform::native::UinputEventPoster poster;
+    QString why;
+    if (!poster.available(&why))
+        qCInfo(lcDriverApp, "uinput unavailable: %s", qPrintable(why));
+    poster.followDisplays(*displays);
+    platform::native::EvdevModifierTap modifierTap;
+    platform::native::XkbKeyboard keyboard;
     const QString dataFolder
         = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') + bundleId;
-    platform::Platform platform { runLoop, local, distributed, hid, usb, poster, modifierTap, displays,
+    platform::Platform platform { runLoop, local, distributed, hid, usb, poster, modifierTap, *displays,
         workspace, defaults, strings, alerts, filePanels, keyboard, files, dataFolder, bundleId };
 
-    qCInfo(lcDriverApp,
-        "the real device backends (hidraw, uinput, XRandR) are not built yet: "
-        "no device, display or event posting");
     driver::AppDelegate delegate(platform);
     workspace.setQuitHandler([&delegate] { delegate.terminate(QStringLiteral("quit request")); });
     SignalWatcher signalWatcher([&delegate] { delegate.terminate(QStringLiteral("signal")); });

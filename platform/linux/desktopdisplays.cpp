@@ -1,0 +1,23 @@
+#include "desktopdisplays.h"
+
+#include <QGuiApplication>
+
+#include "platform/linux/qscreendisplays.h"
+#include "platform/linux/xrandrdisplays.h"
+
+namespace platform::native {
+
+std::unique_ptr<Displays> createDesktopDisplays(QString *note)
+{
+    QString why;
+    if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+        why = QStringLiteral("a Wayland session");
+    } else if (auto randr = XRandrDisplays::connect(QByteArray(), &why)) {
+        *note = QStringLiteral("displays through XRandR");
+        return randr;
+    }
+    *note = QStringLiteral("displays through Qt's screens (%1): display rotation unsupported").arg(why);
+    return std::make_unique<QScreenDisplays>();
+}
+
+} // namespace platform::native
