@@ -9,7 +9,9 @@ constexpr unsigned char kHeader[8] = { 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
 
 // Four 18-byte descriptors follow the timing data. One whose first two bytes
 // are 0 is a display descriptor, typed by its fourth byte; its text runs
-// over bytes 5..17, ended by a line feed and padded with blanks.
+// over bytes 5..17, ended by a line feed and padded with blanks. Any other
+// control character (C0 or C1) ends it too: the name goes into labels and
+// log lines, where it could carry an escape sequence.
 constexpr qsizetype kDescriptorStart = 54;
 constexpr qsizetype kDescriptorBytes = 18;
 constexpr int kDescriptorCount = 4;
@@ -26,7 +28,7 @@ QString descriptorText(const QByteArray &edid, qsizetype start)
     QByteArray text;
     for (qsizetype i = start + kDescriptorTextStart; i < start + kDescriptorBytes; ++i) {
         const quint8 c = byteAt(edid, i);
-        if (c == 0x0A || c == 0x00)
+        if (c < 0x20 || (c >= 0x7F && c < 0xA0))
             break;
         text.append(char(c));
     }

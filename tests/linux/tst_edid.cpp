@@ -40,6 +40,12 @@ void TestEdid::reads_data()
     full.replace(95, 13, "ABCDEFGHIJKLM");
     QTest::newRow("name without line feed")
         << edidWith(full, 95, 'A') << "DEL" << 0x10AC << 0xA0C4 << 0x4134334Cu << "ABCDEFGHIJKLM";
+    // The name reaches labels and log lines: a control character (C0 or C1)
+    // ends it like the line feed, so no escape sequence gets through.
+    QTest::newRow("escape ends the name")
+        << edidWith(edid, 99, 0x1B) << "DEL" << 0x10AC << 0xA0C4 << 0x4134334Cu << "DELL";
+    QTest::newRow("C1 control ends the name")
+        << edidWith(edid, 99, 0x9B) << "DEL" << 0x10AC << 0xA0C4 << 0x4134334Cu << "DELL";
 }
 
 void TestEdid::reads()
