@@ -178,6 +178,16 @@ void OVHUDAlert::windowShown(const QString &name, bool shown)
         context().windowObserver(name, shown);
 }
 
+void OVHUDAlert::setWindowShown(QWidget *window, const QString &name, bool &shown, bool show)
+{
+    if (window)
+        window->setVisible(show);
+    if (shown == show)
+        return;
+    shown = show;
+    windowShown(name, show);
+}
+
 QString OVHUDAlert::windowName()
 {
     return QStringLiteral("OVHUDAlert");
@@ -277,14 +287,10 @@ void OVHUDAlert::showWindowToUpdateFrameWithMessage(const QString &message)
         const QRectF bounds =
             boundsTopLeftFromFrameBottomLeft(layout.window, mainScreenHeight(m_platform.displays.displays()));
         m_window->setGeometry(bounds.toRect());
-        m_window->show();
     }
     if (context().noticeObserver)
         context().noticeObserver(m_text);
-    if (!m_shown) {
-        m_shown = true;
-        windowShown(windowName(), true);
-    }
+    setWindowShown(m_window.get(), windowName(), m_shown, true);
     m_platform.runLoop.cancel(m_dismissTimer);
     m_dismissTimer = m_platform.runLoop.after(hud::kDismissSeconds, this, [this] { dismiss(); });
 }
@@ -293,12 +299,7 @@ void OVHUDAlert::dismiss()
 {
     m_platform.runLoop.cancel(m_dismissTimer);
     m_dismissTimer = 0;
-    if (m_window)
-        m_window->hide();
-    if (m_shown) {
-        m_shown = false;
-        windowShown(windowName(), false);
-    }
+    setWindowShown(m_window.get(), windowName(), m_shown, false);
 }
 
 } // namespace driver

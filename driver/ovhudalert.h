@@ -22,6 +22,7 @@ class OVManager;
 }
 
 class QLabel;
+class QWidget;
 
 namespace driver {
 
@@ -102,6 +103,9 @@ public:
     using WindowObserver = std::function<void(const QString &name, bool shown)>;
     static void setObservers(NoticeObserver notice, WindowObserver window);
     static void windowShown(const QString &name, bool shown);
+    // Shows or hides one of the driver's windows (nullptr without widgets)
+    // and reports it when `shown` changes.
+    static void setWindowShown(QWidget *window, const QString &name, bool &shown, bool show);
 
     // The name the notice's window is reported under.
     static QString windowName();

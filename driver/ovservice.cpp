@@ -7,6 +7,7 @@
 
 #include "driver/driverlog.h"
 #include "driver/ovmanager.h"
+#include "driver/ovwheelfuninfo.h"
 #include "driver/reportdispatch.h"
 #include "driver/startcommand.h"
 #include "firmware/deviceexchange.h"
@@ -342,6 +343,7 @@ void OVService::cleanup()
     }
     m_platform.runLoop.cancel(m_atimer);
     m_atimer = 0;
+    wheelCleanup();
     m_platform.runLoop.cancelAll(this);
     m_platform.local.removeObserver(this);
     m_platform.distributed.removeObserver(this);

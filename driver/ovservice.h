@@ -3,10 +3,12 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <QPointF>
 #include <QString>
+#include <QVariantMap>
 
 #include "driver/calibsolver.h"
 #include "driver/calibtypes.h"
@@ -39,6 +41,7 @@ class DeviceInfo;
 namespace driver {
 
 class OVManager;
+class OVWheelFunInfo;
 
 // The driver's object for one connected device key: owns the device's
 // configuration store, holds up to three of its HID interfaces, receives
@@ -157,6 +160,24 @@ public:
     QString searchValueForKey(const QString &key, const QString &processName, bool wkey) const;
     // The wheel's centre button pressed (true) or released.
     void wheelCenterKey(bool press);
+    // Wheel centre (ovservice_wheel.cpp). The short press: the next wheel
+    // slot with a function, for the front application processName.
+    void prepareRKC(const QString &processName);
+    // The 3-second long press: the wheel-function panel opens on the next turn.
+    void prepareRKCLong();
+    void showWheelFun();
+    // The next slot with a function after the current one, walking 1..6 and
+    // round; none when no other slot has one. Device-wide, or in a
+    // per-application wheel set.
+    std::optional<qint64> searchIndexForWheelKeyAct() const;
+    std::optional<qint64> searchIndexForWheelKeyCusAct(const QVariantMap &set) const;
+    // "OVCFGWheelKey" and the current slot (1..10), or a null string.
+    QString searchWheelKey() const;
+    // A per-application set's custom function of a slot (1..10); empty when
+    // there is none.
+    QVariantMap searchWheelKeyCusForAct(const QVariantMap &set, qint64 index) const;
+    // The open wheel-function panel, or nullptr.
+    OVWheelFunInfo *wheelFunInfo() const { return m_wfiCtrl.get(); }
 
 private:
     void serviceInit();
@@ -206,6 +227,8 @@ private:
     void prepareWheelCus(const QString &name, bool press, const QVariant &act);
     // The notice, when the device's "OVCFGTips" is on.
     void showTip(const QString &text);
+    // Stops the long-press wait and closes the wheel-function panel.
+    void wheelCleanup();
 
     platform::Platform &m_platform;
     OVManager &m_manager;
@@ -260,6 +283,7 @@ private:
     // Wheel centre.
     platform::RunLoop::TimerId m_wkcTimer = 0;
     bool m_wkcDown = false;
+    std::unique_ptr<OVWheelFunInfo> m_wfiCtrl;
 
     // Device information and firmware update.
     firmware::CpuInfo m_cpuInfo;

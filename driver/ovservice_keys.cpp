@@ -274,8 +274,10 @@ void OVService::prepareHKCustom(const CustomAction &action, bool press)
 
 void OVService::prepareWheelKey(const QString &name, bool press, const QString &processName)
 {
-    if (name == store::OVCFGWheelKeyC)
+    if (name == store::OVCFGWheelKeyC) {
+        wheelCenterKey(press);
         return;
+    }
     const QVariantMap configuration = keyConfiguration();
     if (const std::optional<QVariantMap> set = applicationSet(configuration, true, processName)) {
         if (const std::optional<int> slot = wheelSlot(set->value(store::OVCFGRKAppCur)))

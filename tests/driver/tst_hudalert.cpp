@@ -1,14 +1,13 @@
 #include <QRegularExpression>
 #include <QTest>
 
-#include "driver/appdelegate.h"
 #include "driver/ovhudalert.h"
 #include "driver/ovmanager.h"
 #include "driver/ovservice.h"
-#include "platform/sim/simplatform.h"
 #include "store/ovmodels.h"
 #include "store/ovpublicdefine.h"
 #include "store/ovpublicobject.h"
+#include "support_noticedriver.h"
 
 using namespace platform;
 using namespace platform::sim;
@@ -40,39 +39,19 @@ DisplayInfo rightDisplay()
 const QRectF kMainFrame(0, 0, 1920, 1080);
 const QRectF kRightFrame(1920, 56, 1280, 1024);
 
-// One driver process with its notice observed.
-struct Driver
+// The driver with the second display, and a Kalverin S as the current
+// device with this monitor mapping.
+struct Driver : NoticeDriver
 {
-    SimBus bus;
-    SimPlatform sim { bus, QLatin1String(kDriverBundleId) };
-    driver::AppDelegate delegate { sim.platform() };
-    QStringList notices;
-    QList<QPair<QString, bool>> windows;
+    Driver() { sim.displays.setDisplay(rightDisplay()); }
 
-    Driver()
-    {
-        sim.displays.setDisplay(mainDisplay());
-        sim.displays.setDisplay(rightDisplay());
-        OVHUDAlert::setObservers([this](const QString &text) { notices << text; },
-            [this](const QString &name, bool shown) { windows.append({ name, shown }); });
-        delegate.applicationDidFinishLaunching();
-        sim.runLoop.drain();
-    }
-    ~Driver() { OVHUDAlert::setObservers({}, {}); }
-
-    // A Kalverin S becomes the current device with this monitor mapping.
     void connectMapped(qint64 map, quint32 display)
     {
-        const store::ModelRow &row = store::rowFor(Model::KalverinS);
-        sim.hid.connect("r",
-            QVariantMap { { QLatin1String(kHidVendorID), row.vendorId },
-                { QLatin1String(kHidProductID), row.productId },
-                { QLatin1String(kHidPrimaryUsagePage), 0xFF0A }, { QLatin1String(kHidPrimaryUsage), 1 } });
-        sim.runLoop.drain();
-        driver::OVService *service = delegate.manager()->getCurService();
-        QVERIFY(service);
-        service->configMan()->updateConfiguration(store::OVCFGMonitor, store::OVCFGMonitorMap, map);
-        service->configMan()->updateConfiguration(store::OVCFGMonitor, store::OVCFGMonitorNumber, qint64(display));
+        connect(Model::KalverinS);
+        driver::OVService *current = service();
+        QVERIFY(current);
+        current->configMan()->updateConfiguration(store::OVCFGMonitor, store::OVCFGMonitorMap, map);
+        current->configMan()->updateConfiguration(store::OVCFGMonitor, store::OVCFGMonitorNumber, qint64(display));
         sim.runLoop.drain();
     }
 };
@@ -228,9 +207,7 @@ void TestHudAlert::dismissedAfterLastMessage()
     d.sim.runLoop.advance(0.1); // 1.5 s after the second, 2.5 s after the first
     QVERIFY(!OVHUDAlert::instance()->isShown());
 
-    const QString name = OVHUDAlert::windowName();
-    const QList<QPair<QString, bool>> expected { { name, true }, { name, false } };
-    QCOMPARE(d.windows, expected);
+    QCOMPARE(d.windowChanges(OVHUDAlert::windowName()), (QList<bool> { true, false }));
     QCOMPARE(d.notices, (QStringList { QStringLiteral("first"), QStringLiteral("second") }));
 }
 
