@@ -92,6 +92,8 @@ private slots:
     void toolState();
     void logLines_data();
     void logLines();
+    void notices_data();
+    void notices();
 };
 
 void TestKeys::expressKeys_data()
@@ -425,6 +427,57 @@ void TestKeys::logLines()
     runSimulator(plugIn(Model::TevraM) + script, &run);
     QVERIFY2(run.logged(line), run.out.constData());
     QVERIFY(effects(run).isEmpty());
+}
+
+void TestKeys::notices_data()
+{
+    QTest::addColumn<QString>("prelude");
+    QTest::addColumn<QStringList>("expected");
+
+    const QString custom = boardKey(Model::TevraM, 8, "11");
+    auto action = [](const QString &json) {
+        return change(Model::TevraM, "OVCFGBoardKey", "OVCFGBoardKey8Cus", json);
+    };
+    QTest::newRow("hot key: its name at the press") << boardKey(Model::TevraM, 8, "6") << QStringList{"Undo"};
+    QTest::newRow("tips off: the key without a notice")
+        << boardKey(Model::TevraM, 8, "6") + change(Model::TevraM, "OVCFGPenKey", "OVCFGTips", "false")
+        << QStringList();
+    QTest::newRow("hot-key entry 18") << custom + action("{\"OVCFGPenKeyCus\": 1, \"OVCFGPenKeyCusHotKey\": 18}")
+                                      << QStringList{"Shift"};
+    QTest::newRow("recorded combination: its name")
+        << custom
+               + action("{\"OVCFGPenKeyCus\": 1, \"OVCFGPenKeyCusHotKey\": 0, \"OVCFGPenKeyCusAlias\": \"Redo it\", "
+                        "\"OVCFGPenKeyCusCusHotKey\": {\"keyCode\": 6, \"modifierFlags\": 1179648}}")
+        << QStringList{"Redo it"};
+    QTest::newRow("entry 0 without a combination: nothing")
+        << custom + action("{\"OVCFGPenKeyCus\": 1, \"OVCFGPenKeyCusHotKey\": 0, \"OVCFGPenKeyCusAlias\": \"x\"}")
+        << QStringList();
+    QTest::newRow("address: its name at the release")
+        << custom
+               + action("{\"OVCFGPenKeyCus\": 2, \"OVCFGPenKeyCusAlias\": \"Docs\", "
+                        "\"OVCFGPenKeyCusURL\": \"https://example.org\"}")
+        << QStringList{"Docs"};
+    QTest::newRow("address without a name: no notice")
+        << custom + action("{\"OVCFGPenKeyCus\": 2, \"OVCFGPenKeyCusURL\": \"https://example.org\"}")
+        << QStringList();
+    QTest::newRow("mouse action: no notice")
+        << custom + action("{\"OVCFGPenKeyCus\": 3, \"OVCFGPenKeyCusAlias\": \"Scroll\", \"OVCFGPenKeyCusMouse\": 2}")
+        << QStringList();
+}
+
+void TestKeys::notices()
+{
+    QFETCH(QString, prelude);
+    QFETCH(QStringList, expected);
+
+    Run run;
+    runSimulator(QStringLiteral("languages en\n") + plugIn(Model::TevraM) + prelude
+                     + QStringLiteral("report k 02F0010000000000\nreport k 02F0000000000000\n"),
+                 &run);
+    QStringList texts;
+    for (const Line &line : run.of(QStringLiteral("notice")))
+        texts << line.value.toString();
+    QCOMPARE(texts, expected);
 }
 
 QTEST_GUILESS_MAIN(TestKeys)
