@@ -1,5 +1,6 @@
 #include "xrandrdisplays.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include <QMetaObject>
@@ -66,6 +67,19 @@ std::optional<quint16> randrRotationFromDegrees(int degrees)
     case 270: return XCB_RANDR_ROTATION_ROTATE_90;
     default: return std::nullopt;
     }
+}
+
+QSize screenSizeAfterTurn(const QList<QRect> &crtcs, qsizetype turning, quint16 from, quint16 to)
+{
+    QRect needed;
+    for (qsizetype i = 0; i < crtcs.size(); ++i) {
+        QRect crtc = crtcs.at(i);
+        if (i == turning && isQuarterTurn(from) != isQuarterTurn(to))
+            crtc.setSize(crtc.size().transposed());
+        needed |= crtc;
+    }
+    // The screen starts at the server's origin whatever the CRTCs leave free.
+    return needed.isEmpty() ? QSize() : QSize(needed.right() + 1, needed.bottom() + 1);
 }
 
 class XRandrDisplays::Connection
@@ -280,23 +294,28 @@ public:
         if ((one.rotation & kRotationMask) == *bits)
             return true;
 
-        QRect turned = one.geometry;
-        if (isQuarterTurn(one.rotation) != isQuarterTurn(*bits))
-            turned.setSize(turned.size().transposed());
-        QRect needed = turned;
+        // One rectangle per CRTC: outputs that mirror each other share one.
+        QList<QRect> crtcs;
+        std::vector<xcb_randr_crtc_t> seen;
+        qsizetype turning = -1;
         for (const Lit &other : lit) {
-            if (other.crtc != one.crtc)
-                needed |= other.geometry;
+            if (std::find(seen.cbegin(), seen.cend(), other.crtc) != seen.cend())
+                continue;
+            seen.push_back(other.crtc);
+            if (other.crtc == one.crtc)
+                turning = crtcs.size();
+            crtcs.append(other.geometry);
         }
-        QRect current;
-        for (const Lit &other : lit)
-            current |= other.geometry;
         Reply range(xcb_randr_get_screen_size_range_reply(c, xcb_randr_get_screen_size_range(c, root), nullptr));
         Reply geometry(xcb_get_geometry_reply(c, xcb_get_geometry(c, root), nullptr));
-        if (!range || !geometry)
-            return check() && false;
+        if (!range || !geometry) {
+            if (check())
+                qCWarning(lcLinux, "cannot rotate display %08X to %d degrees: the X server does not tell its screen size",
+                          id, degrees);
+            return false;
+        }
         const QSize now(geometry->width, geometry->height);
-        const QSize after(needed.right() + 1, needed.bottom() + 1);
+        const QSize after = screenSizeAfterTurn(crtcs, turning, one.rotation, *bits);
         if (after.width() > range->max_width || after.height() > range->max_height) {
             qCWarning(lcLinux, "cannot rotate display %08X to %d degrees: the screen cannot grow to %dx%d", id,
                       degrees, after.width(), after.height());

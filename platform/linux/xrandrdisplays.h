@@ -6,6 +6,9 @@
 #include <vector>
 
 #include <QByteArray>
+#include <QList>
+#include <QRect>
+#include <QSize>
 #include <QString>
 
 #include "platform/displays.h"
@@ -16,6 +19,11 @@ namespace platform::native {
 // 8 three quarters) against the clockwise degrees that the driver uses.
 int degreesFromRandrRotation(quint16 rotation);
 std::optional<quint16> randrRotationFromDegrees(int degrees);
+
+// The screen that holds every CRTC (pixel rectangles in the server's space)
+// after crtcs[turning] turns from one rotation word to another, keeping its
+// top-left corner: a quarter turn swaps its width and height.
+QSize screenSizeAfterTurn(const QList<QRect> &crtcs, qsizetype turning, quint16 from, quint16 to);
 
 // The displays of an X server through RandR 1.3 or later, on a connection of
 // their own (Qt's is not touched). The list is read once and again after each

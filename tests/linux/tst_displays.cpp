@@ -100,6 +100,8 @@ private slots:
     void builtin();
     void rotationWords_data();
     void rotationWords();
+    void screenAfterTurn_data();
+    void screenAfterTurn();
     void connectorEdid();
     void xrandr();
 };
@@ -203,6 +205,43 @@ void TestDisplays::rotationWords()
     QCOMPARE(platform::native::degreesFromRandrRotation(quint16(word | XCB_RANDR_ROTATION_REFLECT_X)), degrees);
     QCOMPARE(platform::native::randrRotationFromDegrees(degrees), std::optional<quint16>(quint16(word)));
     QCOMPARE(platform::native::randrRotationFromDegrees(degrees + 45), std::nullopt);
+}
+
+void TestDisplays::screenAfterTurn_data()
+{
+    QTest::addColumn<QList<QRect>>("crtcs");
+    QTest::addColumn<int>("turning");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<QSize>("screen");
+
+    const int normal = XCB_RANDR_ROTATION_ROTATE_0;
+    const int right = XCB_RANDR_ROTATION_ROTATE_270;
+    const int left = XCB_RANDR_ROTATION_ROTATE_90;
+    const int inverted = XCB_RANDR_ROTATION_ROTATE_180;
+    QTest::newRow("one display to portrait") << QList<QRect> { { 0, 0, 1920, 1080 } } << 0 << normal << right
+                                             << QSize(1080, 1920);
+    QTest::newRow("pen display right of the main one, to portrait")
+        << QList<QRect> { { 0, 0, 1920, 1080 }, { 1920, 0, 1920, 1080 } } << 1 << normal << left << QSize(3000, 1920);
+    QTest::newRow("back from portrait: the screen shrinks")
+        << QList<QRect> { { 0, 0, 1920, 1080 }, { 1920, 0, 1080, 1920 } } << 1 << right << normal << QSize(3840, 1080);
+    QTest::newRow("portrait to the other portrait: no change")
+        << QList<QRect> { { 0, 0, 1080, 1920 } } << 0 << left << right << QSize(1080, 1920);
+    QTest::newRow("upside down: no change") << QList<QRect> { { 0, 0, 1920, 1080 }, { 0, 1080, 1280, 800 } } << 1
+                                            << normal << inverted << QSize(1920, 1880);
+    // Reflection bits ride along in the same word and change nothing.
+    QTest::newRow("reflected") << QList<QRect> { { 0, 0, 1920, 1080 } } << 0
+                               << int(normal | XCB_RANDR_ROTATION_REFLECT_X) << right << QSize(1080, 1920);
+}
+
+void TestDisplays::screenAfterTurn()
+{
+    QFETCH(QList<QRect>, crtcs);
+    QFETCH(int, turning);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(QSize, screen);
+    QCOMPARE(platform::native::screenSizeAfterTurn(crtcs, turning, quint16(from), quint16(to)), screen);
 }
 
 void TestDisplays::connectorEdid()
