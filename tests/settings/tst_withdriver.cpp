@@ -197,7 +197,7 @@ void TestWithDriver::settingsFollowsDriver()
     const QStringList titles = mFirst ? QStringList { productName(Model::TevraM), productName(Model::Sorvi16Pro) }
                                       : QStringList { productName(Model::Sorvi16Pro), productName(Model::TevraM) };
 
-    // The first device is unplugged 15 s after the start, well after the
+    // The first device is unplugged 18 s after the start, well after the
     // settings application's change and the driver's 3-second save.
     const QString script = m_dir.filePath(QStringLiteral("devices.ovs"));
     {
@@ -207,7 +207,7 @@ void TestWithDriver::settingsFollowsDriver()
                    "connect m-pen \"Tevra M\" page=0x01 product=\"Tevra M\"\n"
                    "connect m \"Tevra M\" page=0xFF0A product=\"Tevra M\"\n"
                    "connect s \"Sorvi 16Pro\" page=0xFF0A product=\"Sorvi 16Pro\"\n"
-                   "wait 15\n");
+                   "wait 18\n");
         file.write(mFirst ? "remove m\n" : "remove s\n");
     }
     const QString driverData = m_dir.filePath(QStringLiteral("driver"));
