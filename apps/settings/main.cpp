@@ -33,14 +33,15 @@
 #include "platform/files.h"
 #include "platform/linux/dbuscenter.h"
 #include "platform/linux/dbusworkspace.h"
+#include "platform/linux/desktopdisplays.h"
 #include "platform/linux/messageboxalerts.h"
 #include "platform/linux/qsettingsdefaults.h"
 #include "platform/linux/qtfilepanels.h"
 #include "platform/linux/qtrunloop.h"
+#include "platform/linux/xkbkeyboard.h"
 #include "platform/log.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
-#include "platform/sim/simdesktop.h"
 #include "platform/sim/simhid.h"
 #include "platform/sim/simrecorders.h"
 #include "platform/sim/simusb.h"
@@ -253,18 +254,22 @@ int main(int argc, char **argv)
     platform::native::QtAlerts alerts;
     platform::native::QtFilePanels filePanels;
     platform::Files files;
-    // The settings application uses no device, event posting or modifier
-    // tap; those services stay empty. Without a display backend the tablet
-    // area's default falls back to the 16:9 band.
+    // The displays as the driver sees them, so that both agree on every
+    // display id the monitor page stores; the keyboard layout for the
+    // shortcut recorder.
+    QString displaysNote;
+    const std::unique_ptr<platform::Displays> displays = platform::native::createDesktopDisplays(&displaysNote);
+    qInfo("%s", qPrintable(displaysNote));
+    platform::native::XkbKeyboard keyboard;
+    // The settings application opens no device, posts no event and taps no
+    // modifier key: those services stay empty.
     platform::sim::SimHidSystem hid;
     platform::sim::SimUsbBus usb;
     platform::sim::RecordingPoster poster;
     platform::sim::SimModifierTap modifierTap;
-    platform::sim::SimDisplays displays;
-    platform::sim::SimKeyboard keyboard;
     const QString dataFolder
         = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') + bundleId;
-    platform::Platform platform { runLoop, local, distributed, hid, usb, poster, modifierTap, displays,
+    platform::Platform platform { runLoop, local, distributed, hid, usb, poster, modifierTap, *displays,
         workspace, defaults, strings, alerts, filePanels, keyboard, files, dataFolder, bundleId };
 
     watchSignals();
