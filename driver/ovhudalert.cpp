@@ -131,16 +131,15 @@ NoticeLayout noticeLayout(const QRectF &screenFrame, double messageWidth)
     NoticeLayout layout;
     layout.textWidth = std::max(0.0, std::min(messageWidth + 10, limit));
     const double width = layout.textWidth + hud::kTextX + 10;
-    layout.window = QRectF(screenFrame.center().x() - width / 2, screenFrame.y() + hud::kBottomGap, width,
-        hud::kHeight);
+    layout.window = QRectF(
+        screenFrame.center().x() - width / 2, screenFrame.y() + hud::kBottomGap, width, hud::kHeight);
     return layout;
 }
 
 OVHUDAlert::OVHUDAlert(platform::Platform &platform, OVManager &manager)
     : m_platform(platform)
     , m_manager(manager)
-{
-}
+{ }
 
 OVHUDAlert::~OVHUDAlert()
 {
@@ -263,9 +262,11 @@ QRectF OVHUDAlert::mCurScreenRect()
         if (store::OVPublicObject *config = service->configMan()) {
             // Values of another kind read as 0, as absent ones do.
             input.monitorMap = qint64(
-                unsignedValue(config->queryConfiguration(store::OVCFGMonitor, store::OVCFGMonitorMap)).value_or(0));
+                unsignedValue(config->queryConfiguration(store::OVCFGMonitor, store::OVCFGMonitorMap))
+                    .value_or(0));
             input.monitorNumber = quint32(
-                unsignedValue(config->queryConfiguration(store::OVCFGMonitor, store::OVCFGMonitorNumber)).value_or(0));
+                unsignedValue(config->queryConfiguration(store::OVCFGMonitor, store::OVCFGMonitorNumber))
+                    .value_or(0));
         }
     }
     input.displays = m_platform.displays.displays();
@@ -281,11 +282,12 @@ void OVHUDAlert::showWindowToUpdateFrameWithMessage(const QString &message)
     m_frame = layout.window;
     m_text = message.isEmpty() ? QStringLiteral(" ") : message;
     if (m_window) {
-        m_textf->setGeometry(int(hud::kTextX), int(hud::kTextY), int(layout.textWidth), int(hud::kTextHeight));
+        m_textf->setGeometry(
+            int(hud::kTextX), int(hud::kTextY), int(layout.textWidth), int(hud::kTextHeight));
         m_textf->setText(
             QFontMetricsF(m_textfont).elidedText(m_text, Qt::ElideRight, std::max(0.0, layout.textWidth)));
-        const QRectF bounds =
-            boundsTopLeftFromFrameBottomLeft(layout.window, mainScreenHeight(m_platform.displays.displays()));
+        const QRectF bounds = boundsTopLeftFromFrameBottomLeft(
+            layout.window, mainScreenHeight(m_platform.displays.displays()));
         m_window->setGeometry(bounds.toRect());
     }
     if (context().noticeObserver)

@@ -7,8 +7,8 @@ namespace driver {
 
 OVHUDWin::OVHUDWin(const QColor &box, double radius)
     : QWidget(nullptr,
-          Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus
-              | Qt::NoDropShadowWindowHint)
+        Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus
+            | Qt::NoDropShadowWindowHint)
     , m_box(box)
     , m_radius(radius)
 {

@@ -101,9 +101,8 @@ std::optional<qint64> OVService::searchIndexForWheelKeyAct() const
 std::optional<qint64> OVService::searchIndexForWheelKeyCusAct(const QVariantMap &set) const
 {
     const qint64 current = wheelSlot(set.value(store::OVCFGRKAppCur)).value_or(0);
-    return nextSlot(current, [&set](qint64 slot) {
-        return set.value(slotCusKey(slot)).typeId() == QMetaType::QVariantMap;
-    });
+    return nextSlot(current,
+        [&set](qint64 slot) { return set.value(slotCusKey(slot)).typeId() == QMetaType::QVariantMap; });
 }
 
 QString OVService::searchWheelKey() const

@@ -44,7 +44,6 @@ bool canMakeWindows()
     return qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
 }
 
-
 } // namespace
 
 const WheelFunLayout &wheelFunLayoutFor(const QString &devKey)
@@ -59,8 +58,9 @@ const WheelFunLayout &wheelFunLayoutFor(const QString &devKey)
 
 int wheelFunKeyCount(const QString &devKey)
 {
-    return store::isModel(devKey, store::Model::KalverinM) || store::isModel(devKey, store::Model::Sorvi1316) ? 8
-                                                                                                               : 6;
+    return store::isModel(devKey, store::Model::KalverinM) || store::isModel(devKey, store::Model::Sorvi1316)
+        ? 8
+        : 6;
 }
 
 OVWheelFunInfo::OVWheelFunInfo(platform::Platform &platform, const QString &devKey)
@@ -165,10 +165,11 @@ void OVWheelFunInfo::showWindow()
 {
     const QRectF screen = OVHUDAlert::getWheelFunInfoScreenRect();
     const QSizeF size = m_window ? QSizeF(m_window->size()) : QSizeF();
-    m_frame = QRectF(screen.x() + kLeftGap, screen.y() + (screen.height() - size.height()) * 0.5, size.width(),
-        size.height());
+    m_frame = QRectF(screen.x() + kLeftGap, screen.y() + (screen.height() - size.height()) * 0.5,
+        size.width(), size.height());
     if (m_window) {
-        const QRectF bounds = boundsTopLeftFromFrameBottomLeft(m_frame, mainScreenHeight(m_platform.displays.displays()));
+        const QRectF bounds
+            = boundsTopLeftFromFrameBottomLeft(m_frame, mainScreenHeight(m_platform.displays.displays()));
         m_window->move(bounds.topLeft().toPoint());
     }
     OVHUDAlert::setWindowShown(m_window.get(), windowName(), m_shown, true);

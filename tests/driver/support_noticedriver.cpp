@@ -16,7 +16,9 @@ NoticeDriver::NoticeDriver()
     display.main = true;
     sim.displays.setDisplay(display);
     driver::OVHUDAlert::setObservers([this](const QString &text) { notices << text; },
-        [this](const QString &name, bool shown) { windows.append({ name, shown }); });
+        [this](const QString &name, bool shown) {
+            windows.append({ name, shown });
+        });
     delegate.applicationDidFinishLaunching();
     sim.runLoop.drain();
 }
@@ -30,8 +32,9 @@ void NoticeDriver::connect(store::Model model)
 {
     const store::ModelRow &row = store::rowFor(model);
     sim.hid.connect("r",
-        QVariantMap { { QLatin1String(kHidVendorID), row.vendorId }, { QLatin1String(kHidProductID), row.productId },
-            { QLatin1String(kHidPrimaryUsagePage), 0xFF0A }, { QLatin1String(kHidPrimaryUsage), 1 } });
+        QVariantMap { { QLatin1String(kHidVendorID), row.vendorId },
+            { QLatin1String(kHidProductID), row.productId }, { QLatin1String(kHidPrimaryUsagePage), 0xFF0A },
+            { QLatin1String(kHidPrimaryUsage), 1 } });
     sim.runLoop.drain();
 }
 

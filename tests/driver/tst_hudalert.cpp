@@ -51,7 +51,8 @@ struct Driver : NoticeDriver
         driver::OVService *current = service();
         QVERIFY(current);
         current->configMan()->updateConfiguration(store::OVCFGMonitor, store::OVCFGMonitorMap, map);
-        current->configMan()->updateConfiguration(store::OVCFGMonitor, store::OVCFGMonitorNumber, qint64(display));
+        current->configMan()->updateConfiguration(
+            store::OVCFGMonitor, store::OVCFGMonitorNumber, qint64(display));
         sim.runLoop.drain();
     }
 };
@@ -89,7 +90,8 @@ void TestHudAlert::layout_data()
 
     // Limit on the main display: 1920 / 2 - 260 / 2 - 58 - 10 = 762.
     QTest::newRow("short message") << kMainFrame << 100.0 << 110.0 << QRectF(871, 140, 178, 60);
-    QTest::newRow("long message cut at the limit") << kMainFrame << 2000.0 << 762.0 << QRectF(545, 140, 830, 60);
+    QTest::newRow("long message cut at the limit")
+        << kMainFrame << 2000.0 << 762.0 << QRectF(545, 140, 830, 60);
     QTest::newRow("just under the limit") << kMainFrame << 751.0 << 761.0 << QRectF(545.5, 140, 829, 60);
     QTest::newRow("empty message") << kMainFrame << 0.0 << 10.0 << QRectF(921, 140, 78, 60);
     QTest::newRow("second display") << kRightFrame << 100.0 << 110.0 << QRectF(2471, 196, 178, 60);

@@ -95,9 +95,8 @@ void TestWheelCentre::walk_data()
         << QVariantMap { { k2, 0 }, { k3, 0 } } << QList<qint64> { 1, 1 };
     QTest::newRow("current absent starts from 0")
         << QVariantMap { { OVCFGWheelKeyCur, QVariant() } } << QList<qint64> { 1, 2 };
-    QTest::newRow("current 0 never reaches slot 6")
-        << QVariantMap { { OVCFGWheelKeyCur, 0 }, { k1, 0 }, { k2, 0 }, { k3, 0 }, { k6, 4 } }
-        << QList<qint64> { 0 };
+    QTest::newRow("current 0 never reaches slot 6") << QVariantMap { { OVCFGWheelKeyCur, 0 }, { k1, 0 },
+        { k2, 0 }, { k3, 0 }, { k6, 4 } } << QList<qint64> { 0 };
     QTest::newRow("slot 6 then round to 1")
         << QVariantMap { { OVCFGWheelKeyCur, 3 }, { k6, 4 } } << QList<qint64> { 6, 1 };
     QTest::newRow("current of another kind counts as absent")
@@ -163,8 +162,8 @@ void TestWheelCentre::applicationSet()
         { store::cusKey(store::OVCFGWheelKeyN(6)), customFunction(QStringLiteral("Layer")) } };
     const QVariantMap other { { store::OVCFGRKAppCur, 1 } };
     d.config().updateConfiguration(store::OVCFGRKApp, store::OVCFGRKAppOptions,
-        QVariantMap { { QStringLiteral("krita"), set }, { QStringLiteral("gimp"), QStringLiteral("not a set") },
-            { QStringLiteral("inkscape"), other } });
+        QVariantMap { { QStringLiteral("krita"), set },
+            { QStringLiteral("gimp"), QStringLiteral("not a set") }, { QStringLiteral("inkscape"), other } });
     auto appCur = [&d](const QString &app) {
         return d.config()
             .queryConfiguration(store::OVCFGRKApp, store::OVCFGRKAppOptions)
@@ -193,8 +192,10 @@ void TestWheelCentre::applicationSet()
     d.front(QStringLiteral("gimp"));
     d.click();
     QCOMPARE(d.wheel(store::OVCFGWheelKeyCur).toLongLong(), 2);
-    QCOMPARE(d.config().queryConfiguration(store::OVCFGRKApp, store::OVCFGRKAppOptions).toMap().value(
-                 QStringLiteral("gimp")),
+    QCOMPARE(d.config()
+                 .queryConfiguration(store::OVCFGRKApp, store::OVCFGRKAppOptions)
+                 .toMap()
+                 .value(QStringLiteral("gimp")),
         QVariant(QStringLiteral("not a set")));
 }
 
@@ -204,8 +205,8 @@ void TestWheelCentre::pressTiming_data()
     QTest::addColumn<qint64>("slot");
     QTest::addColumn<bool>("panel");
 
-    QTest::newRow("release after 2.9 s is a short press") << QList<Event> { { 0, true }, { 2.9, false } }
-                                                           << qint64(2) << false;
+    QTest::newRow("release after 2.9 s is a short press")
+        << QList<Event> { { 0, true }, { 2.9, false } } << qint64(2) << false;
     QTest::newRow("held 3 s opens the panel, release changes nothing")
         << QList<Event> { { 0, true }, { 3.5, false } } << qint64(1) << true;
     QTest::newRow("a second press report restarts the wait")
@@ -321,7 +322,8 @@ void TestWheelCentre::diesWithService()
     // An open panel closed with its service, and nothing of it is left to
     // fire: no panel after the pending long press, no second hiding.
     d.sim.runLoop.advance(10.0);
-    QCOMPARE(d.windowChanges(OVWheelFunInfo::windowName()), panelOpen ? (QList<bool> { true, false }) : QList<bool>());
+    QCOMPARE(d.windowChanges(OVWheelFunInfo::windowName()),
+        panelOpen ? (QList<bool> { true, false }) : QList<bool>());
 }
 
 QTEST_MAIN(TestWheelCentre)
