@@ -35,7 +35,8 @@ QString plugIn(Model model, const QString &page = QStringLiteral("FF0A"))
 }
 
 // What the key actions did, one word each: "key 6 down 0x100000",
-// "scroll -5", "mouse 25", "launch PATH", "open URL". Pen points are left out.
+// "scroll -5", "mouse 25" (button events), "launch PATH", "open URL".
+// Proximity and moves are left out.
 QStringList effects(const Run &run)
 {
     QStringList list;
@@ -52,7 +53,7 @@ QStringList effects(const Run &run)
                             .arg(quint64(p.value("flags").toInteger()), 0, 16);
             } else if (type == 22) {
                 list << QStringLiteral("scroll %1").arg(p.value("lines").toInt());
-            } else if (type == 25 || type == 26) {
+            } else if ((type >= 1 && type <= 4) || type == 25 || type == 26) {
                 list << QStringLiteral("mouse %1").arg(type);
             }
         }
@@ -84,6 +85,8 @@ private slots:
     void applicationSet();
     void customAtRelease_data();
     void customAtRelease();
+    void penButtons_data();
+    void penButtons();
     void penEraserSwitch_data();
     void penEraserSwitch();
     void keyFunctionOff();
@@ -302,6 +305,41 @@ void TestKeys::customAtRelease()
     QCOMPARE(withTime(run, QStringLiteral("launch")), launched);
     QCOMPARE(withTime(run, QStringLiteral("open")), opened);
     QCOMPARE(effects(run).filter(QRegularExpression("^(key|scroll|mouse)")).join(QLatin1Char(',')), expected);
+}
+
+void TestKeys::penButtons_data()
+{
+    QTest::addColumn<QString>("upper");
+    QTest::addColumn<QString>("custom");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("left click") << "1" << QString() << "mouse 1,mouse 2";
+    QTest::newRow("right click") << "2" << QString() << "mouse 3,mouse 4";
+    QTest::newRow("pen and eraser") << "3" << QString() << "key 14 down 0x0,key 14 up 0x0";
+    QTest::newRow("custom hot key: copy")
+        << "4" << "{\"OVCFGPenKeyCus\": 1, \"OVCFGPenKeyCusHotKey\": 3}"
+        << "key 8 down 0x100000,key 8 up 0x100000,key 55 up 0x0";
+    QTest::newRow("custom double click at the release")
+        << "4" << "{\"OVCFGPenKeyCus\": 3, \"OVCFGPenKeyCusMouse\": 0}" << "mouse 1,mouse 2,mouse 1,mouse 2";
+    QTest::newRow("past the list") << "5" << QString() << "";
+}
+
+void TestKeys::penButtons()
+{
+    QFETCH(QString, upper);
+    QFETCH(QString, custom);
+    QFETCH(QString, expected);
+
+    // Tevra N4: hover, upper button held (state 5), back to hover.
+    QString script = plugIn(Model::TevraN4) + change(Model::TevraN4, "OVCFGPenKey", "OVCFGPenKeyUp", upper);
+    if (!custom.isEmpty())
+        script += change(Model::TevraN4, "OVCFGPenKey", "OVCFGPenKeyUpCus", custom);
+    script += QStringLiteral("report k 02 A0 40 2A 00 10 00 00 00 00\n"
+                             "report k 02 A4 41 2A 00 10 00 00 00 00\n"
+                             "report k 02 A0 42 2A 00 10 00 00 00 00\n");
+    Run run;
+    runSimulator(script, &run);
+    QCOMPARE(effects(run).join(QLatin1Char(',')), expected);
 }
 
 void TestKeys::penEraserSwitch_data()
