@@ -24,7 +24,7 @@ using platform::sim::SimPlatform;
 struct Rig
 {
     SimBus bus;
-    SimPlatform sim{bus, QLatin1String(platform::kDriverBundleId)};
+    SimPlatform sim { bus, QLatin1String(platform::kDriverBundleId) };
     driver::OVManager *manager = nullptr;
     std::unique_ptr<driver::OVService> service;
 
@@ -32,10 +32,10 @@ struct Rig
     {
         manager = &driver::OVManager::shareManager(sim.platform(), [](const QString &) {});
         sim.runLoop.drain();
-        service = std::make_unique<driver::OVService>(sim.platform(), *manager,
-                                                      store::devKeyFor(store::Model::KalverinM));
+        service = std::make_unique<driver::OVService>(
+            sim.platform(), *manager, store::devKeyFor(store::Model::KalverinM));
         sim.runLoop.drain();
-        sim.workspace.setFront({QStringLiteral("org.test"), QStringLiteral("Gimp")});
+        sim.workspace.setFront({ QStringLiteral("org.test"), QStringLiteral("Gimp") });
     }
     ~Rig()
     {
@@ -51,18 +51,18 @@ void keyReports(benchmark::State &bench, const QByteArray &press, bool applicati
     // Express key 1: undo, device-wide or in the front application's set.
     store.updateConfiguration(store::OVCFGBoardKey, store::OVCFGBoardKey1, qint64(6));
     if (applicationSet) {
-        const QVariantMap action{{store::OVCFGPenKeyCus, 1}, {store::OVCFGPenKeyCusHotKey, 16}};
+        const QVariantMap action { { store::OVCFGPenKeyCus, 1 }, { store::OVCFGPenKeyCusHotKey, 16 } };
         store.updateConfiguration(store::OVCFGBKApp, store::OVCFGBKAppOptions,
-                                  QVariantMap{{QStringLiteral("Gimp"), QVariantMap{{store::OVCFGBoardKey1Cus, action}}}});
+            QVariantMap { { QStringLiteral("Gimp"), QVariantMap { { store::OVCFGBoardKey1Cus, action } } } });
     }
     rig.sim.runLoop.drain();
     const QByteArray release = QByteArray::fromHex("02f0000000000000");
-    const QByteArray *reports[] = {&press, &release};
+    const QByteArray *reports[] = { &press, &release };
     size_t i = 0;
     for (auto _ : bench) {
         const QByteArray &report = *reports[i];
         rig.service->parseBoard(driver::BoardParser::BoardKalverinM,
-                                {reinterpret_cast<const std::uint8_t *>(report.constData()), size_t(report.size())});
+            { reinterpret_cast<const std::uint8_t *>(report.constData()), size_t(report.size()) });
         i ^= 1;
         if (rig.sim.poster.events().size() > 4096)
             rig.sim.poster.clear();

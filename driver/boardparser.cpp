@@ -19,10 +19,10 @@ struct KeyRow
 // Keys that are plain one-hot bits, numbered in order where `inOrder` holds
 // for the orientation and backwards where it does not, so that a key keeps
 // its place in the user's view when the tablet is turned.
-template<std::size_t N>
+template <std::size_t N>
 constexpr std::array<KeyRow, N> oneHot(const std::array<quint16, N> &values, std::array<bool, 4> inOrder)
 {
-    std::array<KeyRow, N> rows{};
+    std::array<KeyRow, N> rows {};
     for (std::size_t i = 0; i < N; ++i) {
         rows[i].value = values[i];
         for (std::size_t d = 0; d < 4; ++d)
@@ -31,18 +31,18 @@ constexpr std::array<KeyRow, N> oneHot(const std::array<quint16, N> &values, std
     return rows;
 }
 
-constexpr std::array<bool, 4> kUprightAt0And90{true, true, false, false};
-constexpr std::array<bool, 4> kUprightAt0And270{true, false, false, true};
+constexpr std::array<bool, 4> kUprightAt0And90 { true, true, false, false };
+constexpr std::array<bool, 4> kUprightAt0And270 { true, false, false, true };
 // The Tevra M numbers its keys from the other end.
-constexpr std::array<bool, 4> kUprightAt180And270{false, false, true, true};
+constexpr std::array<bool, 4> kUprightAt180And270 { false, false, true, true };
 
-constexpr std::array<quint16, 4> kBits4{0x0100, 0x0200, 0x0400, 0x0800};
-constexpr std::array<quint16, 5> kBits5{0x0100, 0x0200, 0x0400, 0x0800, 0x1000};
-constexpr std::array<quint16, 6> kBits6{0x0100, 0x0200, 0x0400, 0x0800, 0x1000, 0x2000};
-constexpr std::array<quint16, 8> kBits8{0x0100, 0x0200, 0x0400, 0x0800, 0x1000, 0x2000, 0x4000, 0x8000};
+constexpr std::array<quint16, 4> kBits4 { 0x0100, 0x0200, 0x0400, 0x0800 };
+constexpr std::array<quint16, 5> kBits5 { 0x0100, 0x0200, 0x0400, 0x0800, 0x1000 };
+constexpr std::array<quint16, 6> kBits6 { 0x0100, 0x0200, 0x0400, 0x0800, 0x1000, 0x2000 };
+constexpr std::array<quint16, 8> kBits8 { 0x0100, 0x0200, 0x0400, 0x0800, 0x1000, 0x2000, 0x4000, 0x8000 };
 // The M482 Plus V2's last two keys sit in the low byte.
-constexpr std::array<quint16, 10> kBits10{0x0100, 0x0200, 0x0400, 0x0800, 0x1000,
-                                          0x2000, 0x4000, 0x8000, 0x0001, 0x0002};
+constexpr std::array<quint16, 10> kBits10 { 0x0100, 0x0200, 0x0400, 0x0800, 0x1000, 0x2000, 0x4000, 0x8000,
+    0x0001, 0x0002 };
 
 constexpr auto kTevraN7B = oneHot(kBits4, kUprightAt0And90);
 constexpr auto kTevraN10B = oneHot(kBits6, kUprightAt0And90);
@@ -55,14 +55,23 @@ constexpr auto kTevraM = oneHot(kBits8, kUprightAt180And270);
 // The Tevra S and the M517s place their keys around the tablet, so turning
 // it swaps them in no simple order.
 constexpr KeyRow kTevraS[] = {
-    {0x0100, {4, 4, 2, 2}}, {0x0200, {2, 2, 4, 4}}, {0x0400, {3, 3, 3, 3}},
-    {0x0800, {1, 1, 5, 5}}, {0x1000, {5, 5, 1, 1}},
+    { 0x0100, { 4, 4, 2, 2 } },
+    { 0x0200, { 2, 2, 4, 4 } },
+    { 0x0400, { 3, 3, 3, 3 } },
+    { 0x0800, { 1, 1, 5, 5 } },
+    { 0x1000, { 5, 5, 1, 1 } },
 };
 constexpr KeyRow kM517V1[] = {
-    {0x01, {2, 1, 3, 4}}, {0x02, {4, 3, 1, 2}}, {0x04, {1, 2, 4, 3}}, {0x08, {3, 4, 2, 1}},
+    { 0x01, { 2, 1, 3, 4 } },
+    { 0x02, { 4, 3, 1, 2 } },
+    { 0x04, { 1, 2, 4, 3 } },
+    { 0x08, { 3, 4, 2, 1 } },
 };
 constexpr KeyRow kM517V2[] = {
-    {0x0100, {3, 4, 2, 1}}, {0x0200, {4, 3, 1, 2}}, {0x0400, {1, 2, 4, 3}}, {0x0800, {2, 1, 3, 4}},
+    { 0x0100, { 3, 4, 2, 1 } },
+    { 0x0200, { 4, 3, 1, 2 } },
+    { 0x0400, { 1, 2, 4, 3 } },
+    { 0x0800, { 2, 1, 3, 4 } },
 };
 
 // The wheel shares V with the keys and sets bit 0x0800 on every wheel
@@ -82,26 +91,26 @@ std::optional<TabletLayout> tabletLayout(BoardParser parser)
 {
     switch (parser) {
     case BoardParser::Board482:
-        return TabletLayout{kM482PlusV2};
+        return TabletLayout { kM482PlusV2 };
     case BoardParser::Board517V1:
-        return TabletLayout{kM517V1, false, true};
+        return TabletLayout { kM517V1, false, true };
     case BoardParser::Board517V2:
-        return TabletLayout{kM517V2};
+        return TabletLayout { kM517V2 };
     case BoardParser::BoardTevruM:
-        return TabletLayout{kTevraM};
+        return TabletLayout { kTevraM };
     case BoardParser::BoardTevruS:
-        return TabletLayout{kTevraS};
+        return TabletLayout { kTevraS };
     case BoardParser::BoardTevru7B:
-        return TabletLayout{kTevraN7B};
+        return TabletLayout { kTevraN7B };
     case BoardParser::BoardTevru10B:
-        return TabletLayout{kTevraN10B};
+        return TabletLayout { kTevraN10B };
     case BoardParser::BoardQ:
-        return TabletLayout{kTevraQ};
+        return TabletLayout { kTevraQ };
     case BoardParser::BoardSorvi12Pro:
     case BoardParser::BoardKalverinS:
-        return TabletLayout{kSixWithWheel, true};
+        return TabletLayout { kSixWithWheel, true };
     case BoardParser::BoardKalverinM:
-        return TabletLayout{kKalverinM, true};
+        return TabletLayout { kKalverinM, true };
     case BoardParser::BoardSorvi:
     case BoardParser::BoardSorvi16Pro:
         break;
@@ -111,18 +120,18 @@ std::optional<TabletLayout> tabletLayout(BoardParser parser)
 
 BoardResult release(const QString &lastBoardKey)
 {
-    return {BoardOutcome::Event, {lastBoardKey, false}, {}};
+    return { BoardOutcome::Event, { lastBoardKey, false }, {} };
 }
 
 BoardResult press(const QString &name, QString &lastBoardKey)
 {
     lastBoardKey = name;
-    return {BoardOutcome::Event, {name, true}, {}};
+    return { BoardOutcome::Event, { name, true }, {} };
 }
 
 BoardResult tooShort(std::size_t length, std::size_t needed)
 {
-    return {BoardOutcome::TooShort, {}, ReportResult::tooShort(length, needed)};
+    return { BoardOutcome::TooShort, {}, ReportResult::tooShort(length, needed) };
 }
 
 // A one-hot key field of the pen displays: bit k is key k + 1 at 0 and 270
@@ -136,8 +145,8 @@ std::optional<int> displayKey(quint8 field, int keyCount, quint64 degree)
     return std::nullopt;
 }
 
-BoardResult parseTablet(const TabletLayout &layout, std::span<const std::uint8_t> report, quint64 degree,
-                        QString &lastBoardKey)
+BoardResult parseTablet(
+    const TabletLayout &layout, std::span<const std::uint8_t> report, quint64 degree, QString &lastBoardKey)
 {
     const std::size_t needed = layout.fieldIsByte4 ? 5 : 4;
     if (report.size() < needed)
@@ -158,7 +167,7 @@ BoardResult parseTablet(const TabletLayout &layout, std::span<const std::uint8_t
             return press(store::OVCFGBoardKeyN(row.key[degree]), lastBoardKey);
     }
     // Two keys at once, or a bit this model has no key for.
-    return {BoardOutcome::Unrecognised, {}, {}};
+    return { BoardOutcome::Unrecognised, {}, {} };
 }
 
 // Sorvi 13/16, report id 0x0C: byte 1 wheel, byte 2 centre, byte 3 keys.
@@ -207,8 +216,8 @@ BoardResult parseSorvi16Pro(std::span<const std::uint8_t> report, quint64 degree
 
 } // namespace
 
-BoardResult parseBoardReport(BoardParser parser, std::span<const std::uint8_t> report, quint64 degree,
-                             QString &lastBoardKey)
+BoardResult parseBoardReport(
+    BoardParser parser, std::span<const std::uint8_t> report, quint64 degree, QString &lastBoardKey)
 {
     if (degree > 3)
         degree = 0;

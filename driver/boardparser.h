@@ -39,8 +39,8 @@ struct BoardResult
 // index 0..3 ("OVCFGDegree"); lastBoardKey is the name of the last press,
 // which every release reports again. A press stores its name there (an empty
 // one too); nothing else changes it.
-BoardResult parseBoardReport(BoardParser parser, std::span<const std::uint8_t> report, quint64 degree,
-                             QString &lastBoardKey);
+BoardResult parseBoardReport(
+    BoardParser parser, std::span<const std::uint8_t> report, quint64 degree, QString &lastBoardKey);
 
 // The report as a log line shows it: hex, four bytes to a group, in angle
 // brackets ("<01f00001 00>").

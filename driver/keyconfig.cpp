@@ -35,7 +35,7 @@ std::optional<RecordedCombo> recordedCombo(const QVariant &recorder)
         return std::nullopt;
     // A recorder without flags records a bare key.
     const quint64 flags = unsignedValue(map->value(store::kRecorderModifierFlags)).value_or(0);
-    return RecordedCombo{quint16(*keyCode & 0xFFFF), flags};
+    return RecordedCombo { quint16(*keyCode & 0xFFFF), flags };
 }
 
 std::optional<CustomAction> customAction(const QVariant &value)
@@ -62,9 +62,9 @@ std::optional<WheelCustom> wheelCustom(const QVariant &value)
     const std::optional<QVariantMap> map = dictionary(value);
     if (!map)
         return std::nullopt;
-    return WheelCustom{text(map->value(store::OVCFGRKeyCusAlias)),
-                       recordedCombo(map->value(store::OVCFGRKeyCusCusCCWHK)),
-                       recordedCombo(map->value(store::OVCFGRKeyCusCusCWHK))};
+    return WheelCustom { text(map->value(store::OVCFGRKeyCusAlias)),
+        recordedCombo(map->value(store::OVCFGRKeyCusCusCCWHK)),
+        recordedCombo(map->value(store::OVCFGRKeyCusCusCWHK)) };
 }
 
 QVariant configValue(const KeyConfiguration &configuration, const QString &category, const QString &key)
@@ -80,8 +80,8 @@ quint64 actionIndex(const KeyConfiguration &configuration, const QString &catego
     return unsignedValue(configValue(configuration, category, store::defKey(key))).value_or(0);
 }
 
-std::optional<QVariantMap> applicationSet(const KeyConfiguration &configuration, bool wheel,
-                                          const QString &processName)
+std::optional<QVariantMap> applicationSet(
+    const KeyConfiguration &configuration, bool wheel, const QString &processName)
 {
     const QVariant sets = wheel ? configValue(configuration, store::OVCFGRKApp, store::OVCFGRKAppOptions)
                                 : configValue(configuration, store::OVCFGBKApp, store::OVCFGBKAppOptions);
@@ -103,7 +103,7 @@ std::optional<int> wheelSlot(const QVariant &value)
 }
 
 QString searchValue(const KeyConfiguration &configuration, const QString &key, const QString &processName,
-                    bool wheel, const std::function<QString(const QString &textKey)> &localised)
+    bool wheel, const std::function<QString(const QString &textKey)> &localised)
 {
     const QLatin1String aliasKey = wheel ? store::OVCFGRKeyCusAlias : store::OVCFGPenKeyCusAlias;
     auto aliasOf = [&aliasKey](const QVariant &action) {

@@ -66,8 +66,8 @@ quint64 actionIndex(const KeyConfiguration &configuration, const QString &catego
 // The per-application set of processName in "OVCFGBKAppOptions" (express
 // keys, wheel false) or "OVCFGRKAppOptions" (wheel true). A set that is not a
 // dictionary counts as none.
-std::optional<QVariantMap> applicationSet(const KeyConfiguration &configuration, bool wheel,
-                                          const QString &processName);
+std::optional<QVariantMap> applicationSet(
+    const KeyConfiguration &configuration, bool wheel, const QString &processName);
 
 // Wheel slots run 1..10; any other stored slot is none.
 std::optional<int> wheelSlot(const QVariant &value);
@@ -78,6 +78,6 @@ std::optional<int> wheelSlot(const QVariant &value);
 // else the localised text of the list entry (through `text`), else the alias
 // of the key's own custom action for the custom entry. Empty when none.
 QString searchValue(const KeyConfiguration &configuration, const QString &key, const QString &processName,
-                    bool wheel, const std::function<QString(const QString &textKey)> &text);
+    bool wheel, const std::function<QString(const QString &textKey)> &text);
 
 } // namespace driver

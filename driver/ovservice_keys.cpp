@@ -46,10 +46,10 @@ constexpr struct
     quint64 flag;
     quint16 keyCode;
 } kTrailingModifierUps[] = {
-    {flag::Command, 55},
-    {flag::Shift, 56},
-    {flag::Option, 58},
-    {flag::Control, 59},
+    { flag::Command, 55 },
+    { flag::Shift, 56 },
+    { flag::Option, 58 },
+    { flag::Control, 59 },
 };
 
 // Painting applications that switch pen and eraser themselves from the
@@ -139,7 +139,8 @@ void OVService::preparePenKey(bool press, bool isDownKey)
 void OVService::preparePenCus(bool press, bool isDownKey)
 {
     const QString key = isDownKey ? store::OVCFGPenKeyDownCus : store::OVCFGPenKeyUpCus;
-    const std::optional<CustomAction> action = customAction(configValue(keyConfiguration(), store::OVCFGPenKey, key));
+    const std::optional<CustomAction> action
+        = customAction(configValue(keyConfiguration(), store::OVCFGPenKey, key));
     if (!action) {
         qCInfo(lcDriver, "pen key %s: no custom action", isDownKey ? "down" : "up");
         return;
@@ -244,7 +245,7 @@ void OVService::postAction(const QString &action)
     const QUrl url(action, QUrl::StrictMode);
     if (!url.isValid() || url.scheme().isEmpty()) {
         qCInfo(lcDriver, "%s: cannot open address \"%s\": not an address", qUtf8Printable(m_devKey),
-               qUtf8Printable(action));
+            qUtf8Printable(action));
         return;
     }
     m_platform.workspace.open(url.toString(QUrl::FullyEncoded));
@@ -291,7 +292,8 @@ void OVService::prepareWheelKey(const QString &name, bool press, const QString &
     const QString slotKey = store::OVCFGWheelKeyN(*slot);
     const quint64 index = actionIndex(configuration, store::OVCFGWheelKey, slotKey);
     if (index == kWheelCustomIndex) {
-        prepareWheelCus(name, press, configValue(configuration, store::OVCFGWheelKey, store::cusKey(slotKey)));
+        prepareWheelCus(
+            name, press, configValue(configuration, store::OVCFGWheelKey, store::cusKey(slotKey)));
         return;
     }
     if (const std::optional<HotKey> action = hotKeyForWheelIndex(index, name == store::OVCFGWheelKeyR))
@@ -315,7 +317,7 @@ void OVService::prepareWheelCus(const QString &name, bool press, const QVariant 
 QString OVService::searchValueForKey(const QString &key, const QString &processName, bool wkey) const
 {
     return searchValue(keyConfiguration(), key, processName, wkey,
-                       [this](const QString &textKey) { return m_platform.strings.text(textKey); });
+        [this](const QString &textKey) { return m_platform.strings.text(textKey); });
 }
 
 void OVService::prepareHotKey(HotKey action, bool press)

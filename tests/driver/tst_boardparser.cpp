@@ -19,7 +19,7 @@ QByteArray bytes(const char *hex)
 
 std::span<const std::uint8_t> span(const QByteArray &data)
 {
-    return {reinterpret_cast<const std::uint8_t *>(data.constData()), std::size_t(data.size())};
+    return { reinterpret_cast<const std::uint8_t *>(data.constData()), std::size_t(data.size()) };
 }
 
 // One result as a short word: "K3+" / "K3-" (express key 3 pressed or
@@ -109,12 +109,14 @@ void TstBoardParser::singleReport_data()
     // Wheels: whole values, at every orientation.
     QTest::newRow("Kalverin M 0: 0x0801 clockwise") << P::BoardKalverinM << 0 << tablet(0x0801) << "R+";
     QTest::newRow("Kalverin M 180: 0x0801 clockwise") << P::BoardKalverinM << 2 << tablet(0x0801) << "R+";
-    QTest::newRow("Kalverin M 270: 0x0802 counter-clockwise") << P::BoardKalverinM << 3 << tablet(0x0802) << "L+";
+    QTest::newRow("Kalverin M 270: 0x0802 counter-clockwise")
+        << P::BoardKalverinM << 3 << tablet(0x0802) << "L+";
     QTest::newRow("Kalverin M 90: 0x0803 centre") << P::BoardKalverinM << 1 << tablet(0x0803) << "C+";
     QTest::newRow("Kalverin M 0: 0x0800 K4") << P::BoardKalverinM << 0 << tablet(0x0800) << "K4+";
     QTest::newRow("Kalverin M 90: 0x0800 K5") << P::BoardKalverinM << 1 << tablet(0x0800) << "K5+";
     QTest::newRow("Sorvi12 Pro 180: 0x0800 K3") << P::BoardSorvi12Pro << 2 << tablet(0x0800) << "K3+";
-    QTest::newRow("Sorvi12 Pro 90: 0x0802 counter-clockwise") << P::BoardSorvi12Pro << 1 << tablet(0x0802) << "L+";
+    QTest::newRow("Sorvi12 Pro 90: 0x0802 counter-clockwise")
+        << P::BoardSorvi12Pro << 1 << tablet(0x0802) << "L+";
     QTest::newRow("Kalverin S 270: 0x2000 K6") << P::BoardKalverinS << 3 << tablet(0x2000) << "K6+";
     QTest::newRow("Kalverin S 0: 0x0803 centre") << P::BoardKalverinS << 0 << tablet(0x0803) << "C+";
     // Values no key of the model uses.
@@ -177,27 +179,29 @@ void TstBoardParser::sequence_data()
 
     using P = BoardParser;
     QTest::newRow("release before any press names nothing")
-        << P::BoardTevruM << 0 << QList<QByteArray>{tablet(0)} << QStringList{"-"};
+        << P::BoardTevruM << 0 << QList<QByteArray> { tablet(0) } << QStringList { "-" };
     QTest::newRow("second key joins: dropped, the first is released, twice")
-        << P::BoardTevru10B << 0 << QList<QByteArray>{tablet(0x0100), tablet(0x0300), tablet(0), tablet(0)}
-        << QStringList{"K1+", "log", "K1-", "K1-"};
+        << P::BoardTevru10B << 0 << QList<QByteArray> { tablet(0x0100), tablet(0x0300), tablet(0), tablet(0) }
+        << QStringList { "K1+", "log", "K1-", "K1-" };
     QTest::newRow("wheel step then zero releases the step")
-        << P::BoardKalverinM << 0 << QList<QByteArray>{tablet(0x0802), tablet(0)} << QStringList{"L+", "L-"};
+        << P::BoardKalverinM << 0 << QList<QByteArray> { tablet(0x0802), tablet(0) }
+        << QStringList { "L+", "L-" };
     QTest::newRow("M517 V1 releases on byte 4 zero")
-        << P::Board517V1 << 2 << QList<QByteArray>{bytes("02e00000040000"), bytes("02e00000000000")}
-        << QStringList{"K4+", "K4-"};
+        << P::Board517V1 << 2 << QList<QByteArray> { bytes("02e00000040000"), bytes("02e00000000000") }
+        << QStringList { "K4+", "K4-" };
     QTest::newRow("Sorvi 13/16: nameless press clears the key")
-        << P::BoardSorvi << 0 << QList<QByteArray>{bytes("0c000004"), bytes("0c630000"), bytes("0c000000")}
-        << QStringList{"K3+", "+", "-"};
+        << P::BoardSorvi << 0 << QList<QByteArray> { bytes("0c000004"), bytes("0c630000"), bytes("0c000000") }
+        << QStringList { "K3+", "+", "-" };
     QTest::newRow("Sorvi 13/16: a dropped field keeps the key")
-        << P::BoardSorvi << 0 << QList<QByteArray>{bytes("0c000004"), bytes("0c000005"), bytes("0c000000")}
-        << QStringList{"K3+", "drop", "K3-"};
+        << P::BoardSorvi << 0 << QList<QByteArray> { bytes("0c000004"), bytes("0c000005"), bytes("0c000000") }
+        << QStringList { "K3+", "drop", "K3-" };
     QTest::newRow("Sorvi 16Pro: state 0 releases whatever byte 4 holds")
-        << P::BoardSorvi16Pro << 1 << QList<QByteArray>{bytes("0242000120"), bytes("0242000010")}
-        << QStringList{"K1+", "K1-"};
+        << P::BoardSorvi16Pro << 1 << QList<QByteArray> { bytes("0242000120"), bytes("0242000010") }
+        << QStringList { "K1+", "K1-" };
     QTest::newRow("Sorvi 16Pro: state 2 clears the key")
-        << P::BoardSorvi16Pro << 0 << QList<QByteArray>{bytes("0242000101"), bytes("0242000300"), bytes("0242000000")}
-        << QStringList{"K1+", "+", "-"};
+        << P::BoardSorvi16Pro << 0
+        << QList<QByteArray> { bytes("0242000101"), bytes("0242000300"), bytes("0242000000") }
+        << QStringList { "K1+", "+", "-" };
 }
 
 void TstBoardParser::sequence()
@@ -216,7 +220,8 @@ void TstBoardParser::sequence()
 
 void TstBoardParser::description()
 {
-    QCOMPARE(driver::reportDescription(span(bytes("02f0030000000000ab"))), QStringLiteral("<02f00300 00000000 ab>"));
+    QCOMPARE(driver::reportDescription(span(bytes("02f0030000000000ab"))),
+        QStringLiteral("<02f00300 00000000 ab>"));
     QCOMPARE(driver::reportDescription(span(QByteArray())), QStringLiteral("<>"));
 }
 

@@ -59,7 +59,8 @@ void TstHotKeys::keyTable_data()
     QTest::newRow("close window: Command-W") << HotKey::CloseWin << "OVHK_CloseWindow" << 13 << kCommand;
     QTest::newRow("enter: keypad enter") << HotKey::Enter << "OVHK_Enter" << 76 << kNone;
     QTest::newRow("page down") << HotKey::PageDown << "OVHK_PageDown" << 121 << kNone;
-    QTest::newRow("volume minus: F11") << HotKey::iTunesVolumeMinus << "OVHK_iTunesVolumeMinus" << 103 << kNone;
+    QTest::newRow("volume minus: F11")
+        << HotKey::iTunesVolumeMinus << "OVHK_iTunesVolumeMinus" << 103 << kNone;
     QTest::newRow("command key alone") << HotKey::Command << "OVHK_Command" << 55 << kNone;
     QTest::newRow("control key alone") << HotKey::Control << "OVHK_Control" << 59 << kNone;
 }
@@ -130,12 +131,16 @@ void TstHotKeys::wheelIndex_data()
     QTest::addColumn<std::optional<HotKey>>("clockwise");
 
     QTest::newRow("0: no action") << quint64(0) << std::optional<HotKey>() << std::optional<HotKey>();
-    QTest::newRow("1: scroll") << quint64(1) << std::optional(HotKey::PageUp2) << std::optional(HotKey::PageDown2);
-    QTest::newRow("2: canvas zoom") << quint64(2) << std::optional(HotKey::ZoomOut) << std::optional(HotKey::ZoomIn);
+    QTest::newRow("1: scroll") << quint64(1) << std::optional(HotKey::PageUp2)
+                               << std::optional(HotKey::PageDown2);
+    QTest::newRow("2: canvas zoom") << quint64(2) << std::optional(HotKey::ZoomOut)
+                                    << std::optional(HotKey::ZoomIn);
     QTest::newRow("8: backward, forward")
         << quint64(8) << std::optional(HotKey::Backwrad) << std::optional(HotKey::Forward);
-    QTest::newRow("9: layer down, up") << quint64(9) << std::optional(HotKey::LayerDown) << std::optional(HotKey::LayerUp);
-    QTest::newRow("10: undo, redo") << quint64(10) << std::optional(HotKey::Undo) << std::optional(HotKey::Redo);
+    QTest::newRow("9: layer down, up")
+        << quint64(9) << std::optional(HotKey::LayerDown) << std::optional(HotKey::LayerUp);
+    QTest::newRow("10: undo, redo") << quint64(10) << std::optional(HotKey::Undo)
+                                    << std::optional(HotKey::Redo);
     QTest::newRow("11: custom") << quint64(11) << std::optional<HotKey>() << std::optional<HotKey>();
 }
 

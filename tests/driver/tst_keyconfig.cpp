@@ -15,7 +15,7 @@ namespace {
 
 QVariantMap combo(QVariant keyCode, QVariant flags)
 {
-    QVariantMap map{{"characters", "z"}};
+    QVariantMap map { { "characters", "z" } };
     if (keyCode.isValid())
         map.insert("keyCode", keyCode);
     if (flags.isValid())
@@ -26,28 +26,29 @@ QVariantMap combo(QVariant keyCode, QVariant flags)
 // A Kalverin M's key categories with one per-application set for "Gimp".
 QVariantMap configuration()
 {
-    const QVariantMap appAction{{"OVCFGPenKeyCus", 2}, {"OVCFGPenKeyCusAlias", "Docs"},
-                                {"OVCFGPenKeyCusURL", "https://example.org"}};
-    const QVariantMap wheelFunction{{"OVCFGRKeyCusAlias", "Hue"},
-                                    {"OVCFGRKeyCusCusCWHK", combo(qint64(4), quint64(0x100000))}};
+    const QVariantMap appAction { { "OVCFGPenKeyCus", 2 }, { "OVCFGPenKeyCusAlias", "Docs" },
+        { "OVCFGPenKeyCusURL", "https://example.org" } };
+    const QVariantMap wheelFunction { { "OVCFGRKeyCusAlias", "Hue" },
+        { "OVCFGRKeyCusCusCWHK", combo(qint64(4), quint64(0x100000)) } };
     return {
-        {"OVCFGBoardKey",
-         QVariantMap{{"OVCFGBoardKey1Def", 1},
-                     {"OVCFGBoardKey2", 7},
-                     {"OVCFGBoardKey2Def", 2},
-                     {"OVCFGBoardKey3", 11},
-                     {"OVCFGBoardKey3Cus", QVariantMap{{"OVCFGPenKeyCus", 0}, {"OVCFGPenKeyCusAlias", "Mail"}}},
-                     {"OVCFGBoardKey4", "three"},
-                     {"OVCFGBoardKey4Def", 3},
-                     {"OVCFGBoardKey5", 11},
-                     {"OVCFGBoardKey6", 12}}},
-        {"OVCFGBKApp", QVariantMap{{"OVCFGBKAppOptions", QVariantMap{{"Gimp", QVariantMap{{"OVCFGBoardKey1Cus", appAction}}},
-                                                                      {"Inkscape", "not a set"}}}}},
-        {"OVCFGWheelKey", QVariantMap{{"OVCFGWheelKey1Def", 1}, {"OVCFGWheelKey2", 11},
-                                      {"OVCFGWheelKey2Cus", wheelFunction}}},
-        {"OVCFGRKApp", QVariantMap{{"OVCFGRKAppOptions",
-                                    QVariantMap{{"Gimp", QVariantMap{{"OVCFGRKAppCur", 1},
-                                                                     {"OVCFGWheelKey1Cus", wheelFunction}}}}}}},
+        { "OVCFGBoardKey",
+            QVariantMap { { "OVCFGBoardKey1Def", 1 }, { "OVCFGBoardKey2", 7 }, { "OVCFGBoardKey2Def", 2 },
+                { "OVCFGBoardKey3", 11 },
+                { "OVCFGBoardKey3Cus",
+                    QVariantMap { { "OVCFGPenKeyCus", 0 }, { "OVCFGPenKeyCusAlias", "Mail" } } },
+                { "OVCFGBoardKey4", "three" }, { "OVCFGBoardKey4Def", 3 }, { "OVCFGBoardKey5", 11 },
+                { "OVCFGBoardKey6", 12 } } },
+        { "OVCFGBKApp",
+            QVariantMap { { "OVCFGBKAppOptions",
+                QVariantMap { { "Gimp", QVariantMap { { "OVCFGBoardKey1Cus", appAction } } },
+                    { "Inkscape", "not a set" } } } } },
+        { "OVCFGWheelKey",
+            QVariantMap { { "OVCFGWheelKey1Def", 1 }, { "OVCFGWheelKey2", 11 },
+                { "OVCFGWheelKey2Cus", wheelFunction } } },
+        { "OVCFGRKApp",
+            QVariantMap { { "OVCFGRKAppOptions",
+                QVariantMap { { "Gimp",
+                    QVariantMap { { "OVCFGRKAppCur", 1 }, { "OVCFGWheelKey1Cus", wheelFunction } } } } } } },
     };
 }
 
@@ -82,15 +83,17 @@ void TstKeyConfig::recorded_data()
     QTest::addColumn<QVariant>("recorder");
     QTest::addColumn<std::optional<RecordedCombo>>("expected");
 
-    QTest::newRow("Command-Shift-Z")
-        << QVariant(combo(qint64(6), quint64(0x120000))) << std::optional(RecordedCombo{6, 0x120000});
+    QTest::newRow("Command-Shift-Z") << QVariant(combo(qint64(6), quint64(0x120000)))
+                                     << std::optional(RecordedCombo { 6, 0x120000 });
     QTest::newRow("key code keeps its low 16 bits")
-        << QVariant(combo(qint64(0x10031), quint64(0))) << std::optional(RecordedCombo{0x31, 0});
-    QTest::newRow("no flags: a bare key") << QVariant(combo(qint64(49), {})) << std::optional(RecordedCombo{49, 0});
+        << QVariant(combo(qint64(0x10031), quint64(0))) << std::optional(RecordedCombo { 0x31, 0 });
+    QTest::newRow("no flags: a bare key")
+        << QVariant(combo(qint64(49), {})) << std::optional(RecordedCombo { 49, 0 });
     QTest::newRow("missing") << QVariant() << std::optional<RecordedCombo>();
     QTest::newRow("empty dictionary") << QVariant(QVariantMap()) << std::optional<RecordedCombo>();
     QTest::newRow("not a dictionary") << QVariant("Command-Z") << std::optional<RecordedCombo>();
-    QTest::newRow("key code missing") << QVariant(combo({}, quint64(0x100000))) << std::optional<RecordedCombo>();
+    QTest::newRow("key code missing")
+        << QVariant(combo({}, quint64(0x100000))) << std::optional<RecordedCombo>();
     QTest::newRow("key code as text") << QVariant(combo("6", {})) << std::optional<RecordedCombo>();
     QTest::newRow("negative key code") << QVariant(combo(qint64(-1), {})) << std::optional<RecordedCombo>();
 }
@@ -107,15 +110,15 @@ void TstKeyConfig::customKinds_data()
     QTest::addColumn<QVariant>("action");
     QTest::addColumn<int>("kind"); // -1: absent
 
-    QTest::newRow("application") << QVariant(QVariantMap{{"OVCFGPenKeyCus", 0}}) << 0;
-    QTest::newRow("hot key, unsigned") << QVariant(QVariantMap{{"OVCFGPenKeyCus", quint64(1)}}) << 1;
-    QTest::newRow("address") << QVariant(QVariantMap{{"OVCFGPenKeyCus", qint64(2)}}) << 2;
-    QTest::newRow("mouse") << QVariant(QVariantMap{{"OVCFGPenKeyCus", 3}}) << 3;
-    QTest::newRow("kind 4") << QVariant(QVariantMap{{"OVCFGPenKeyCus", 4}}) << -1;
-    QTest::newRow("negative kind") << QVariant(QVariantMap{{"OVCFGPenKeyCus", -1}}) << -1;
-    QTest::newRow("kind as text") << QVariant(QVariantMap{{"OVCFGPenKeyCus", "1"}}) << -1;
-    QTest::newRow("kind missing") << QVariant(QVariantMap{{"OVCFGPenKeyCusAlias", "x"}}) << -1;
-    QTest::newRow("not a dictionary") << QVariant(QVariantList{0}) << -1;
+    QTest::newRow("application") << QVariant(QVariantMap { { "OVCFGPenKeyCus", 0 } }) << 0;
+    QTest::newRow("hot key, unsigned") << QVariant(QVariantMap { { "OVCFGPenKeyCus", quint64(1) } }) << 1;
+    QTest::newRow("address") << QVariant(QVariantMap { { "OVCFGPenKeyCus", qint64(2) } }) << 2;
+    QTest::newRow("mouse") << QVariant(QVariantMap { { "OVCFGPenKeyCus", 3 } }) << 3;
+    QTest::newRow("kind 4") << QVariant(QVariantMap { { "OVCFGPenKeyCus", 4 } }) << -1;
+    QTest::newRow("negative kind") << QVariant(QVariantMap { { "OVCFGPenKeyCus", -1 } }) << -1;
+    QTest::newRow("kind as text") << QVariant(QVariantMap { { "OVCFGPenKeyCus", "1" } }) << -1;
+    QTest::newRow("kind missing") << QVariant(QVariantMap { { "OVCFGPenKeyCusAlias", "x" } }) << -1;
+    QTest::newRow("not a dictionary") << QVariant(QVariantList { 0 }) << -1;
 }
 
 void TstKeyConfig::customKinds()
@@ -130,19 +133,19 @@ void TstKeyConfig::customKinds()
 
 void TstKeyConfig::customFields()
 {
-    const std::optional<driver::CustomAction> hotKey = driver::customAction(QVariantMap{
-        {"OVCFGPenKeyCus", 1}, {"OVCFGPenKeyCusAlias", "Redo"}, {"OVCFGPenKeyCusHotKey", 0},
-        {"OVCFGPenKeyCusCusHotKey", combo(qint64(6), quint64(0x120000))}, {"OVCFGPenKeyCusURL", 5}});
+    const std::optional<driver::CustomAction> hotKey = driver::customAction(QVariantMap {
+        { "OVCFGPenKeyCus", 1 }, { "OVCFGPenKeyCusAlias", "Redo" }, { "OVCFGPenKeyCusHotKey", 0 },
+        { "OVCFGPenKeyCusCusHotKey", combo(qint64(6), quint64(0x120000)) }, { "OVCFGPenKeyCusURL", 5 } });
     QVERIFY(hotKey);
     QCOMPARE(hotKey->kind, CustomKind::HotKey);
     QCOMPARE(hotKey->alias, QStringLiteral("Redo"));
     QCOMPARE(hotKey->hotKeyIndex, std::optional<quint64>(0));
-    QCOMPARE(hotKey->combo, std::optional(RecordedCombo{6, 0x120000}));
+    QCOMPARE(hotKey->combo, std::optional(RecordedCombo { 6, 0x120000 }));
     // A number where text belongs reads as no text.
     QCOMPARE(hotKey->url, QString());
 
     const std::optional<driver::CustomAction> mouse
-        = driver::customAction(QVariantMap{{"OVCFGPenKeyCus", 3}, {"OVCFGPenKeyCusMouse", "2"}});
+        = driver::customAction(QVariantMap { { "OVCFGPenKeyCus", 3 }, { "OVCFGPenKeyCusMouse", "2" } });
     QVERIFY(mouse);
     QCOMPARE(mouse->mouse, std::optional<quint64>());
 }
@@ -176,7 +179,7 @@ void TstKeyConfig::applicationSets()
     QVERIFY(!driver::applicationSet(config, false, QStringLiteral("Inkscape")));
     // The whole dictionary of sets of the wrong kind.
     QVariantMap broken = config;
-    broken.insert("OVCFGBKApp", QVariantMap{{"OVCFGBKAppOptions", QVariantList{"Gimp"}}});
+    broken.insert("OVCFGBKApp", QVariantMap { { "OVCFGBKAppOptions", QVariantList { "Gimp" } } });
     QVERIFY(!driver::applicationSet(broken, false, QStringLiteral("Gimp")));
     broken.insert("OVCFGRKApp", "Gimp");
     QVERIFY(!driver::applicationSet(broken, true, QStringLiteral("Gimp")));
@@ -210,19 +213,32 @@ void TstKeyConfig::searchValue_data()
     QTest::addColumn<bool>("wheel");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("express key: factory entry") << "OVCFGBoardKey1" << "Krita" << false << "[OVHK_ShowUI]";
-    QTest::newRow("express key: user's entry") << "OVCFGBoardKey2" << "Krita" << false << "[OVHK_New]";
-    QTest::newRow("express key: custom alias") << "OVCFGBoardKey3" << "Krita" << false << "Mail";
-    QTest::newRow("express key: custom without action") << "OVCFGBoardKey5" << "Krita" << false << "";
-    QTest::newRow("express key: past the list") << "OVCFGBoardKey6" << "Krita" << false << "";
-    QTest::newRow("express key: no entry, no default") << "OVCFGBoardKey8" << "Krita" << false << "[OVHK_NoAction]";
-    QTest::newRow("application set: its alias") << "OVCFGBoardKey1" << "Gimp" << false << "Docs";
-    QTest::newRow("application set: key without entry") << "OVCFGBoardKey2" << "Gimp" << false << "";
-    QTest::newRow("wheel slot: factory entry") << "OVCFGWheelKey1" << "Krita" << true << "[OVRK_ScrollWheel]";
-    QTest::newRow("wheel slot: custom alias") << "OVCFGWheelKey2" << "Krita" << true << "Hue";
-    QTest::newRow("wheel slot: unset") << "OVCFGWheelKey3" << "Krita" << true << "[OVRK_NoAction]";
-    QTest::newRow("wheel set: its alias") << "OVCFGWheelKey1" << "Gimp" << true << "Hue";
-    QTest::newRow("wheel set: slot without entry") << "OVCFGWheelKey2" << "Gimp" << true << "";
+    QTest::newRow("express key: factory entry") << "OVCFGBoardKey1"
+                                                << "Krita" << false << "[OVHK_ShowUI]";
+    QTest::newRow("express key: user's entry") << "OVCFGBoardKey2"
+                                               << "Krita" << false << "[OVHK_New]";
+    QTest::newRow("express key: custom alias") << "OVCFGBoardKey3"
+                                               << "Krita" << false << "Mail";
+    QTest::newRow("express key: custom without action") << "OVCFGBoardKey5"
+                                                        << "Krita" << false << "";
+    QTest::newRow("express key: past the list") << "OVCFGBoardKey6"
+                                                << "Krita" << false << "";
+    QTest::newRow("express key: no entry, no default") << "OVCFGBoardKey8"
+                                                       << "Krita" << false << "[OVHK_NoAction]";
+    QTest::newRow("application set: its alias") << "OVCFGBoardKey1"
+                                                << "Gimp" << false << "Docs";
+    QTest::newRow("application set: key without entry") << "OVCFGBoardKey2"
+                                                        << "Gimp" << false << "";
+    QTest::newRow("wheel slot: factory entry") << "OVCFGWheelKey1"
+                                               << "Krita" << true << "[OVRK_ScrollWheel]";
+    QTest::newRow("wheel slot: custom alias") << "OVCFGWheelKey2"
+                                              << "Krita" << true << "Hue";
+    QTest::newRow("wheel slot: unset") << "OVCFGWheelKey3"
+                                       << "Krita" << true << "[OVRK_NoAction]";
+    QTest::newRow("wheel set: its alias") << "OVCFGWheelKey1"
+                                          << "Gimp" << true << "Hue";
+    QTest::newRow("wheel set: slot without entry") << "OVCFGWheelKey2"
+                                                   << "Gimp" << true << "";
 }
 
 void TstKeyConfig::searchValue()

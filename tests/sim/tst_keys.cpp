@@ -26,12 +26,14 @@ QString boardKey(Model model, int n, const QString &json)
 
 QString degree(Model model, int index)
 {
-    return change(model, QStringLiteral("OVCFGPenKey"), QStringLiteral("OVCFGDegree"), QString::number(index));
+    return change(
+        model, QStringLiteral("OVCFGPenKey"), QStringLiteral("OVCFGDegree"), QString::number(index));
 }
 
 QString plugIn(Model model, const QString &page = QStringLiteral("FF0A"))
 {
-    return QStringLiteral("display 1 0 0 1920 1080 main\nconnect k %1 page=%2\n").arg(store::devKeyFor(model), page);
+    return QStringLiteral("display 1 0 0 1920 1080 main\nconnect k %1 page=%2\n")
+        .arg(store::devKeyFor(model), page);
 }
 
 // What the key actions did, one word each: "key 6 down 0x100000",
@@ -114,50 +116,65 @@ void TestKeys::expressKeys_data()
         << "02F0000000000000" << kUndoKeys;
     QTest::newRow("Tevra M 180: 0x0100 is K1, hand")
         << Model::TevraM << "FF0A" << degree(Model::TevraM, 2) + boardKey(Model::TevraM, 1, "10")
-        << "02F0010000000000" << "02F0000000000000" << "key 49 down 0x0,key 49 up 0x0";
+        << "02F0010000000000"
+        << "02F0000000000000"
+        << "key 49 down 0x0,key 49 up 0x0";
     QTest::newRow("Kalverin M 90: 0x0800 is K5, zoom in")
         << Model::KalverinM << "FF0A" << degree(Model::KalverinM, 1) + boardKey(Model::KalverinM, 5, "2")
-        << "02F0080000000000" << "02F0000000000000" << "key 69 down 0x100000,key 69 up 0x100000,key 55 up 0x0";
+        << "02F0080000000000"
+        << "02F0000000000000"
+        << "key 69 down 0x100000,key 69 up 0x100000,key 55 up 0x0";
     QTest::newRow("M517 V1 90: byte 4 0x01 is K1, zoom out")
         << Model::M517V1 << "FF07" << degree(Model::M517V1, 1) + boardKey(Model::M517V1, 1, "3")
-        << "02E0000001000000" << "02E0000000000000" << "key 78 down 0x100000,key 78 up 0x100000,key 55 up 0x0";
+        << "02E0000001000000"
+        << "02E0000000000000"
+        << "key 78 down 0x100000,key 78 up 0x100000,key 55 up 0x0";
     QTest::newRow("Sorvi 16Pro 270: 0x01 is K1, undo")
         << Model::Sorvi16Pro << "FF0A" << degree(Model::Sorvi16Pro, 3) + boardKey(Model::Sorvi16Pro, 1, "6")
-        << "024200010100" << "024200000000" << kUndoKeys;
+        << "024200010100"
+        << "024200000000" << kUndoKeys;
     QTest::newRow("Sorvi 16Pro 90: 0x01 is K6, hand")
         << Model::Sorvi16Pro << "FF0A" << degree(Model::Sorvi16Pro, 1) + boardKey(Model::Sorvi16Pro, 6, "10")
-        << "024200010100" << "024200000000" << "key 49 down 0x0,key 49 up 0x0";
+        << "024200010100"
+        << "024200000000"
+        << "key 49 down 0x0,key 49 up 0x0";
     // A recorded combination with Command and Shift: both flags on the key,
     // then both modifiers let go.
     QTest::newRow("custom: recorded Command-Shift-Z")
         << Model::TevraM << "FF0A"
         << boardKey(Model::TevraM, 8, "11")
-               + change(Model::TevraM, "OVCFGBoardKey", "OVCFGBoardKey8Cus",
-                        "{\"OVCFGPenKeyCus\": 1, \"OVCFGPenKeyCusHotKey\": 0, \"OVCFGPenKeyCusAlias\": \"Redo\", "
-                        "\"OVCFGPenKeyCusCusHotKey\": {\"keyCode\": 6, \"modifierFlags\": 1179648}}")
-        << "02F0010000000000" << "02F0000000000000"
+            + change(Model::TevraM, "OVCFGBoardKey", "OVCFGBoardKey8Cus",
+                "{\"OVCFGPenKeyCus\": 1, \"OVCFGPenKeyCusHotKey\": 0, \"OVCFGPenKeyCusAlias\": \"Redo\", "
+                "\"OVCFGPenKeyCusCusHotKey\": {\"keyCode\": 6, \"modifierFlags\": 1179648}}")
+        << "02F0010000000000"
+        << "02F0000000000000"
         << "key 6 down 0x120000,key 6 up 0x120000,key 55 up 0x0,key 56 up 0x0";
     // Shift held from the press to the release.
-    QTest::newRow("custom: hot-key entry 18, Shift")
-        << Model::TevraM << "FF0A"
-        << boardKey(Model::TevraM, 8, "11")
-               + change(Model::TevraM, "OVCFGBoardKey", "OVCFGBoardKey8Cus",
-                        "{\"OVCFGPenKeyCus\": 1, \"OVCFGPenKeyCusHotKey\": 18}")
-        << "02F0010000000000" << "02F0000000000000" << "key 56 down 0x0,key 56 up 0x0";
-    QTest::newRow("custom: hot-key entry 40 does nothing")
-        << Model::TevraM << "FF0A"
-        << boardKey(Model::TevraM, 8, "11")
-               + change(Model::TevraM, "OVCFGBoardKey", "OVCFGBoardKey8Cus",
-                        "{\"OVCFGPenKeyCus\": 1, \"OVCFGPenKeyCusHotKey\": 40}")
-        << "02F0010000000000" << "02F0000000000000" << "";
-    QTest::newRow("custom: kind 7 is no action")
-        << Model::TevraM << "FF0A"
-        << boardKey(Model::TevraM, 8, "11")
-               + change(Model::TevraM, "OVCFGBoardKey", "OVCFGBoardKey8Cus", "{\"OVCFGPenKeyCus\": 7}")
-        << "02F0010000000000" << "02F0000000000000" << "";
+    QTest::newRow("custom: hot-key entry 18, Shift") << Model::TevraM << "FF0A"
+                                                     << boardKey(Model::TevraM, 8, "11")
+            + change(Model::TevraM, "OVCFGBoardKey", "OVCFGBoardKey8Cus",
+                "{\"OVCFGPenKeyCus\": 1, \"OVCFGPenKeyCusHotKey\": 18}")
+                                                     << "02F0010000000000"
+                                                     << "02F0000000000000"
+                                                     << "key 56 down 0x0,key 56 up 0x0";
+    QTest::newRow("custom: hot-key entry 40 does nothing") << Model::TevraM << "FF0A"
+                                                           << boardKey(Model::TevraM, 8, "11")
+            + change(Model::TevraM, "OVCFGBoardKey", "OVCFGBoardKey8Cus",
+                "{\"OVCFGPenKeyCus\": 1, \"OVCFGPenKeyCusHotKey\": 40}")
+                                                           << "02F0010000000000"
+                                                           << "02F0000000000000"
+                                                           << "";
+    QTest::newRow("custom: kind 7 is no action") << Model::TevraM << "FF0A"
+                                                 << boardKey(Model::TevraM, 8, "11")
+            + change(Model::TevraM, "OVCFGBoardKey", "OVCFGBoardKey8Cus", "{\"OVCFGPenKeyCus\": 7}")
+                                                 << "02F0010000000000"
+                                                 << "02F0000000000000"
+                                                 << "";
     QTest::newRow("two keys at once post nothing")
         << Model::TevraM << "FF0A" << boardKey(Model::TevraM, 8, "6") + boardKey(Model::TevraM, 7, "6")
-        << "02F0030000000000" << "02F0000000000000" << "";
+        << "02F0030000000000"
+        << "02F0000000000000"
+        << "";
 }
 
 void TestKeys::expressKeys()
@@ -170,8 +187,9 @@ void TestKeys::expressKeys()
     QFETCH(QString, expected);
 
     Run run;
-    runSimulator(plugIn(model, page) + prelude + QStringLiteral("report k %1\nreport k %2\n").arg(press, release),
-                 &run);
+    runSimulator(
+        plugIn(model, page) + prelude + QStringLiteral("report k %1\nreport k %2\n").arg(press, release),
+        &run);
     QCOMPARE(effects(run).join(QLatin1Char(',')), expected);
 }
 
@@ -190,24 +208,28 @@ void TestKeys::wheelDetent_data()
     QTest::newRow("Kalverin M clockwise") << Model::KalverinM << QString() << "02F0080100000000"
                                           << "02F0000000000000" << down4;
     QTest::newRow("Kalverin M counter-clockwise at 180")
-        << Model::KalverinM << degree(Model::KalverinM, 2) << "02F0080200000000" << "02F0000000000000" << up4;
-    QTest::newRow("Sorvi 13/16 clockwise") << Model::Sorvi1316 << QString() << "0C620000" << "0C000000" << down4;
+        << Model::KalverinM << degree(Model::KalverinM, 2) << "02F0080200000000"
+        << "02F0000000000000" << up4;
+    QTest::newRow("Sorvi 13/16 clockwise") << Model::Sorvi1316 << QString() << "0C620000"
+                                           << "0C000000" << down4;
     QTest::newRow("slot 2 holds canvas zoom")
         << Model::KalverinS << change(Model::KalverinS, "OVCFGWheelKey", "OVCFGWheelKeyCur", "2")
-        << "02F0080100000000" << "02F0000000000000"
-        << QStringList{"key 69 down 0x100000", "key 69 up 0x100000", "key 55 up 0x0",
-                       "key 69 up 0x100000", "key 55 up 0x0", "key 69 up 0x100000", "key 55 up 0x0"};
-    QTest::newRow("slot 11 is no slot") << Model::KalverinM
-                                        << change(Model::KalverinM, "OVCFGWheelKey", "OVCFGWheelKeyCur", "11")
-                                        << "02F0080100000000" << "02F0000000000000" << QStringList();
+        << "02F0080100000000"
+        << "02F0000000000000"
+        << QStringList { "key 69 down 0x100000", "key 69 up 0x100000", "key 55 up 0x0", "key 69 up 0x100000",
+               "key 55 up 0x0", "key 69 up 0x100000", "key 55 up 0x0" };
+    QTest::newRow("slot 11 is no slot")
+        << Model::KalverinM << change(Model::KalverinM, "OVCFGWheelKey", "OVCFGWheelKeyCur", "11")
+        << "02F0080100000000"
+        << "02F0000000000000" << QStringList();
     QTest::newRow("custom function: recorded Command-]")
         << Model::KalverinM
         << change(Model::KalverinM, "OVCFGWheelKey", "OVCFGWheelKey1", "11")
-               + change(Model::KalverinM, "OVCFGWheelKey", "OVCFGWheelKey1Cus",
-                        "{\"OVCFGRKeyCusAlias\": \"Size\", \"OVCFGRKeyCusCusCWHK\": "
-                        "{\"keyCode\": 30, \"modifierFlags\": 1048576}}")
+            + change(Model::KalverinM, "OVCFGWheelKey", "OVCFGWheelKey1Cus",
+                "{\"OVCFGRKeyCusAlias\": \"Size\", \"OVCFGRKeyCusCusCWHK\": "
+                "{\"keyCode\": 30, \"modifierFlags\": 1048576}}")
         << "02F0080100000000" << QString()
-        << QStringList{"key 30 down 0x100000", "key 30 up 0x100000", "key 55 up 0x0"};
+        << QStringList { "key 30 down 0x100000", "key 30 up 0x100000", "key 55 up 0x0" };
 }
 
 void TestKeys::wheelDetent()
@@ -234,11 +256,16 @@ void TestKeys::applicationSet_data()
 
     // Tevra M: 0x0100 is K8, 0x0200 K7; the Gimp set gives K8 copy and has
     // nothing for K7, while the device-wide K8 and K7 undo.
-    QTest::newRow("set applies in front") << "Gimp" << "02F0010000000000"
+    QTest::newRow("set applies in front") << "Gimp"
+                                          << "02F0010000000000"
                                           << "key 8 down 0x100000,key 8 up 0x100000,key 55 up 0x0";
-    QTest::newRow("key without entry does nothing") << "Gimp" << "02F0020000000000" << "";
-    QTest::newRow("another application: device-wide") << "Krita" << "02F0010000000000" << kUndoKeys;
-    QTest::newRow("names compare exactly") << "gimp" << "02F0020000000000" << kUndoKeys;
+    QTest::newRow("key without entry does nothing") << "Gimp"
+                                                    << "02F0020000000000"
+                                                    << "";
+    QTest::newRow("another application: device-wide") << "Krita"
+                                                      << "02F0010000000000" << kUndoKeys;
+    QTest::newRow("names compare exactly") << "gimp"
+                                           << "02F0020000000000" << kUndoKeys;
 }
 
 void TestKeys::applicationSet()
@@ -252,10 +279,10 @@ void TestKeys::applicationSet()
         "\"Inkscape\": 5}");
     Run run;
     runSimulator(QStringLiteral("front org.test \"%1\"\n").arg(front) + plugIn(Model::TevraM)
-                     + boardKey(Model::TevraM, 8, "6") + boardKey(Model::TevraM, 7, "6")
-                     + change(Model::TevraM, "OVCFGBKApp", "OVCFGBKAppOptions", set)
-                     + QStringLiteral("report k %1\nreport k 02F0000000000000\n").arg(report),
-                 &run);
+            + boardKey(Model::TevraM, 8, "6") + boardKey(Model::TevraM, 7, "6")
+            + change(Model::TevraM, "OVCFGBKApp", "OVCFGBKAppOptions", set)
+            + QStringLiteral("report k %1\nreport k 02F0000000000000\n").arg(report),
+        &run);
     QCOMPARE(effects(run).join(QLatin1Char(',')), expected);
 }
 
@@ -268,24 +295,43 @@ void TestKeys::customAtRelease_data()
 
     QTest::newRow("application")
         << "{\"OVCFGPenKeyCus\": 0, \"OVCFGPenKeyCusAppPath\": \"/usr/share/applications/org.gimp.desktop\"}"
-        << "1 /usr/share/applications/org.gimp.desktop" << "" << "";
+        << "1 /usr/share/applications/org.gimp.desktop"
+        << ""
+        << "";
     QTest::newRow("the settings bundle by its install path")
-        << "{\"OVCFGPenKeyCus\": 0, \"OVCFGPenKeyCusAppPath\": \"/Applications/OrvaneTablet/OrvaneTabletSetting.app\"}"
-        << "1 /Applications/OrvaneTablet/OrvaneTabletSetting.app" << "" << "";
-    QTest::newRow("web address")
-        << "{\"OVCFGPenKeyCus\": 2, \"OVCFGPenKeyCusNet\": 0, \"OVCFGPenKeyCusURL\": \"https://example.org/help\"}"
-        << "" << "1 https://example.org/help" << "";
-    QTest::newRow("mail address")
-        << "{\"OVCFGPenKeyCus\": 2, \"OVCFGPenKeyCusNet\": 1, \"OVCFGPenKeyCusURL\": \"mailto:a@example.org\"}"
-        << "" << "1 mailto:a@example.org" << "";
+        << "{\"OVCFGPenKeyCus\": 0, \"OVCFGPenKeyCusAppPath\": "
+           "\"/Applications/OrvaneTablet/OrvaneTabletSetting.app\"}"
+        << "1 /Applications/OrvaneTablet/OrvaneTabletSetting.app"
+        << ""
+        << "";
+    QTest::newRow("web address") << "{\"OVCFGPenKeyCus\": 2, \"OVCFGPenKeyCusNet\": 0, "
+                                    "\"OVCFGPenKeyCusURL\": \"https://example.org/help\"}"
+                                 << ""
+                                 << "1 https://example.org/help"
+                                 << "";
+    QTest::newRow("mail address") << "{\"OVCFGPenKeyCus\": 2, \"OVCFGPenKeyCusNet\": 1, "
+                                     "\"OVCFGPenKeyCusURL\": \"mailto:a@example.org\"}"
+                                  << ""
+                                  << "1 mailto:a@example.org"
+                                  << "";
     QTest::newRow("an address ending in .app is launched")
         << "{\"OVCFGPenKeyCus\": 2, \"OVCFGPenKeyCusURL\": \"Tools/Paint.APP\"}"
-        << "1 Tools/Paint.APP" << "" << "";
+        << "1 Tools/Paint.APP"
+        << ""
+        << "";
     QTest::newRow("an address that does not parse is dropped")
-        << "{\"OVCFGPenKeyCus\": 2, \"OVCFGPenKeyCusURL\": \"http://exa mple.org\"}" << "" << "" << "";
-    QTest::newRow("middle click") << "{\"OVCFGPenKeyCus\": 3, \"OVCFGPenKeyCusMouse\": 1}" << "" << ""
+        << "{\"OVCFGPenKeyCus\": 2, \"OVCFGPenKeyCusURL\": \"http://exa mple.org\"}"
+        << ""
+        << ""
+        << "";
+    QTest::newRow("middle click") << "{\"OVCFGPenKeyCus\": 3, \"OVCFGPenKeyCusMouse\": 1}"
+                                  << ""
+                                  << ""
                                   << "mouse 25,mouse 26";
-    QTest::newRow("scroll") << "{\"OVCFGPenKeyCus\": 3, \"OVCFGPenKeyCusMouse\": 2}" << "" << "" << "scroll -5";
+    QTest::newRow("scroll") << "{\"OVCFGPenKeyCus\": 3, \"OVCFGPenKeyCusMouse\": 2}"
+                            << ""
+                            << ""
+                            << "scroll -5";
 }
 
 void TestKeys::customAtRelease()
@@ -298,10 +344,10 @@ void TestKeys::customAtRelease()
     // A pen sample first, so that a mouse action has a place to click.
     Run run;
     runSimulator(plugIn(Model::TevraM) + boardKey(Model::TevraM, 8, "11")
-                     + change(Model::TevraM, "OVCFGBoardKey", "OVCFGBoardKey8Cus", action)
-                     + QStringLiteral("report k 02 A0 40 2A 00 10 00 00 00 00\n"
-                                      "report k 02F0010000000000\nwait 1\nreport k 02F0000000000000\n"),
-                 &run);
+            + change(Model::TevraM, "OVCFGBoardKey", "OVCFGBoardKey8Cus", action)
+            + QStringLiteral("report k 02 A0 40 2A 00 10 00 00 00 00\n"
+                             "report k 02F0010000000000\nwait 1\nreport k 02F0000000000000\n"),
+        &run);
     QCOMPARE(withTime(run, QStringLiteral("launch")), launched);
     QCOMPARE(withTime(run, QStringLiteral("open")), opened);
     QCOMPARE(effects(run).filter(QRegularExpression("^(key|scroll|mouse)")).join(QLatin1Char(',')), expected);
@@ -316,11 +362,13 @@ void TestKeys::penButtons_data()
     QTest::newRow("left click") << "1" << QString() << "mouse 1,mouse 2";
     QTest::newRow("right click") << "2" << QString() << "mouse 3,mouse 4";
     QTest::newRow("pen and eraser") << "3" << QString() << "key 14 down 0x0,key 14 up 0x0";
-    QTest::newRow("custom hot key: copy")
-        << "4" << "{\"OVCFGPenKeyCus\": 1, \"OVCFGPenKeyCusHotKey\": 3}"
-        << "key 8 down 0x100000,key 8 up 0x100000,key 55 up 0x0";
+    QTest::newRow("custom hot key: copy") << "4"
+                                          << "{\"OVCFGPenKeyCus\": 1, \"OVCFGPenKeyCusHotKey\": 3}"
+                                          << "key 8 down 0x100000,key 8 up 0x100000,key 55 up 0x0";
     QTest::newRow("custom double click at the release")
-        << "4" << "{\"OVCFGPenKeyCus\": 3, \"OVCFGPenKeyCusMouse\": 0}" << "mouse 1,mouse 2,mouse 1,mouse 2";
+        << "4"
+        << "{\"OVCFGPenKeyCus\": 3, \"OVCFGPenKeyCusMouse\": 0}"
+        << "mouse 1,mouse 2,mouse 1,mouse 2";
     QTest::newRow("past the list") << "5" << QString() << "";
 }
 
@@ -349,8 +397,8 @@ void TestKeys::penEraserSwitch_data()
 
     // Three clicks of the lower button: eraser, brush, eraser.
     QTest::newRow("text editor") << "gnome-text-editor"
-                                 << QStringList{"key 14 down 0x0", "key 14 up 0x0", "key 11 down 0x0",
-                                                "key 11 up 0x0", "key 14 down 0x0", "key 14 up 0x0"};
+                                 << QStringList { "key 14 down 0x0", "key 14 up 0x0", "key 11 down 0x0",
+                                        "key 11 up 0x0", "key 14 down 0x0", "key 14 up 0x0" };
     QTest::newRow("Krita in any case") << "kRiTa" << QStringList();
     QTest::newRow("SketchBook") << "SketchBook" << QStringList();
 }
@@ -366,8 +414,10 @@ void TestKeys::penEraserSwitch()
     QString script = QStringLiteral("front org.test \"%1\"\n").arg(front) + plugIn(Model::TevraN4)
         + QStringLiteral("report k 02 A0 40 2A 00 10 00 00 00 00\n");
     for (int i = 0; i < 3; ++i) {
-        script += QStringLiteral("report k 02 A2 %1 2A 00 10 00 00 00 00\n").arg(0x41 + 2 * i, 2, 16, QLatin1Char('0'));
-        script += QStringLiteral("report k 02 A0 %1 2A 00 10 00 00 00 00\n").arg(0x42 + 2 * i, 2, 16, QLatin1Char('0'));
+        script += QStringLiteral("report k 02 A2 %1 2A 00 10 00 00 00 00\n")
+                      .arg(0x41 + 2 * i, 2, 16, QLatin1Char('0'));
+        script += QStringLiteral("report k 02 A0 %1 2A 00 10 00 00 00 00\n")
+                      .arg(0x42 + 2 * i, 2, 16, QLatin1Char('0'));
     }
     Run run;
     runSimulator(script, &run);
@@ -381,13 +431,13 @@ void TestKeys::keyFunctionOff()
     const QString off = change(Model::KalverinM, "OVCFGPenKey", "OVCFGKeyFun", "false");
     Run run;
     runSimulator(plugIn(Model::KalverinM) + off + boardKey(Model::KalverinM, 1, "6")
-                     + QStringLiteral("report k 02F0010000000000\nreport k 02F0000000000000\n"
-                                      "report k 02F0080100000000\nreport k 02F0000000000000\n"
-                                      "report k 02 A0 40 2A 00 10 00 00 00 00\n"
-                                      "report k 02 A2 41 2A 00 10 00 00 00 00\n"
-                                      "report k 02 A0 42 2A 00 10 00 00 00 00\n"),
-                 &run);
-    QCOMPARE(effects(run), (QStringList{"key 14 down 0x0", "key 14 up 0x0"}));
+            + QStringLiteral("report k 02F0010000000000\nreport k 02F0000000000000\n"
+                             "report k 02F0080100000000\nreport k 02F0000000000000\n"
+                             "report k 02 A0 40 2A 00 10 00 00 00 00\n"
+                             "report k 02 A2 41 2A 00 10 00 00 00 00\n"
+                             "report k 02 A0 42 2A 00 10 00 00 00 00\n"),
+        &run);
+    QCOMPARE(effects(run), (QStringList { "key 14 down 0x0", "key 14 up 0x0" }));
 }
 
 void TestKeys::showSettings_data()
@@ -396,7 +446,8 @@ void TestKeys::showSettings_data()
     QTest::addColumn<QString>("launched");
     QTest::addColumn<int>("showNotices");
 
-    QTest::newRow("not running: launched once, at the press") << 0 << "/Applications/OrvaneTablet/OrvaneTabletSetting.app" << 0;
+    QTest::newRow("not running: launched once, at the press")
+        << 0 << "/Applications/OrvaneTablet/OrvaneTabletSetting.app" << 0;
     // A second copy would quit at once; the running one is asked to come forward.
     QTest::newRow("running: asked over the bus") << 1 << "" << 1;
 }
@@ -408,10 +459,10 @@ void TestKeys::showSettings()
     QFETCH(int, showNotices);
 
     Run run;
-    runSimulator(QStringLiteral("running com.orvane.OrvaneTabletSetting %1\n").arg(running) + plugIn(Model::TevraM)
-                     + boardKey(Model::TevraM, 8, "1")
-                     + QStringLiteral("report k 02F0010000000000\nreport k 02F0000000000000\n"),
-                 &run);
+    runSimulator(QStringLiteral("running com.orvane.OrvaneTabletSetting %1\n").arg(running)
+            + plugIn(Model::TevraM) + boardKey(Model::TevraM, 8, "1")
+            + QStringLiteral("report k 02F0010000000000\nreport k 02F0000000000000\n"),
+        &run);
     QStringList launches;
     for (const Line &line : run.of(QStringLiteral("launch")))
         launches << line.value.toString();
@@ -433,9 +484,10 @@ void TestKeys::toolState()
                                 "report k 01 C2 00 20\nreport k 01 C2 00 A0\nreport k 01 C2 00 A0\n"
                                 "report k 01 C2 00 20\n")
                      .arg(store::devKeyFor(Model::Sorvi10)),
-                 &run);
-    QCOMPARE(effects(run), (QStringList{"key 11 down 0x0", "key 11 up 0x0", "key 14 down 0x0", "key 14 up 0x0",
-                                        "key 11 down 0x0", "key 11 up 0x0"}));
+        &run);
+    QCOMPARE(effects(run),
+        (QStringList { "key 11 down 0x0", "key 11 up 0x0", "key 14 down 0x0", "key 14 up 0x0",
+            "key 11 down 0x0", "key 11 up 0x0" }));
 }
 
 void TestKeys::logLines_data()
@@ -444,16 +496,18 @@ void TestKeys::logLines_data()
     QTest::addColumn<QString>("line");
 
     QTest::newRow("express key without custom action")
-        << boardKey(Model::TevraM, 8, "11") + "report k 02F0010000000000\n" << "board key 8: no custom action";
-    QTest::newRow("custom action of the wrong kind")
-        << boardKey(Model::TevraM, 8, "11") + change(Model::TevraM, "OVCFGBoardKey", "OVCFGBoardKey8Cus", "[1]")
-               + "report k 02F0010000000000\n"
+        << boardKey(Model::TevraM, 8, "11") + "report k 02F0010000000000\n"
         << "board key 8: no custom action";
+    QTest::newRow("custom action of the wrong kind") << boardKey(Model::TevraM, 8, "11")
+            + change(Model::TevraM, "OVCFGBoardKey", "OVCFGBoardKey8Cus", "[1]")
+            + "report k 02F0010000000000\n"
+                                                     << "board key 8: no custom action";
     QTest::newRow("pen button without custom action")
         << change(Model::TevraM, "OVCFGPenKey", "OVCFGPenKeyUp", "4")
-               + "report k 02 A0 40 2A 00 10 00 00 00 00\nreport k 02 A4 41 2A 00 10 00 00 00 00\n"
+            + "report k 02 A0 40 2A 00 10 00 00 00 00\nreport k 02 A4 41 2A 00 10 00 00 00 00\n"
         << "pen key up: no custom action";
-    QTest::newRow("two keys at once") << QStringLiteral("report k 02F0030000000000\n") << "<02f00300 00000000>";
+    QTest::newRow("two keys at once")
+        << QStringLiteral("report k 02F0030000000000\n") << "<02f00300 00000000>";
 }
 
 void TestKeys::logLines()
@@ -476,31 +530,33 @@ void TestKeys::notices_data()
     auto action = [](const QString &json) {
         return change(Model::TevraM, "OVCFGBoardKey", "OVCFGBoardKey8Cus", json);
     };
-    QTest::newRow("hot key: its name at the press") << boardKey(Model::TevraM, 8, "6") << QStringList{"Undo"};
+    QTest::newRow("hot key: its name at the press")
+        << boardKey(Model::TevraM, 8, "6") << QStringList { "Undo" };
     QTest::newRow("tips off: the key without a notice")
         << boardKey(Model::TevraM, 8, "6") + change(Model::TevraM, "OVCFGPenKey", "OVCFGTips", "false")
         << QStringList();
-    QTest::newRow("hot-key entry 18") << custom + action("{\"OVCFGPenKeyCus\": 1, \"OVCFGPenKeyCusHotKey\": 18}")
-                                      << QStringList{"Shift"};
-    QTest::newRow("recorded combination: its name")
-        << custom
-               + action("{\"OVCFGPenKeyCus\": 1, \"OVCFGPenKeyCusHotKey\": 0, \"OVCFGPenKeyCusAlias\": \"Redo it\", "
-                        "\"OVCFGPenKeyCusCusHotKey\": {\"keyCode\": 6, \"modifierFlags\": 1179648}}")
-        << QStringList{"Redo it"};
-    QTest::newRow("entry 0 without a combination: nothing")
-        << custom + action("{\"OVCFGPenKeyCus\": 1, \"OVCFGPenKeyCusHotKey\": 0, \"OVCFGPenKeyCusAlias\": \"x\"}")
-        << QStringList();
-    QTest::newRow("address: its name at the release")
-        << custom
-               + action("{\"OVCFGPenKeyCus\": 2, \"OVCFGPenKeyCusAlias\": \"Docs\", "
-                        "\"OVCFGPenKeyCusURL\": \"https://example.org\"}")
-        << QStringList{"Docs"};
+    QTest::newRow("hot-key entry 18")
+        << custom + action("{\"OVCFGPenKeyCus\": 1, \"OVCFGPenKeyCusHotKey\": 18}")
+        << QStringList { "Shift" };
+    QTest::newRow("recorded combination: its name") << custom
+            + action(
+                "{\"OVCFGPenKeyCus\": 1, \"OVCFGPenKeyCusHotKey\": 0, \"OVCFGPenKeyCusAlias\": \"Redo it\", "
+                "\"OVCFGPenKeyCusCusHotKey\": {\"keyCode\": 6, \"modifierFlags\": 1179648}}")
+                                                    << QStringList { "Redo it" };
+    QTest::newRow("entry 0 without a combination: nothing") << custom
+            + action("{\"OVCFGPenKeyCus\": 1, \"OVCFGPenKeyCusHotKey\": 0, \"OVCFGPenKeyCusAlias\": \"x\"}")
+                                                            << QStringList();
+    QTest::newRow("address: its name at the release") << custom
+            + action("{\"OVCFGPenKeyCus\": 2, \"OVCFGPenKeyCusAlias\": \"Docs\", "
+                     "\"OVCFGPenKeyCusURL\": \"https://example.org\"}")
+                                                      << QStringList { "Docs" };
     QTest::newRow("address without a name: no notice")
         << custom + action("{\"OVCFGPenKeyCus\": 2, \"OVCFGPenKeyCusURL\": \"https://example.org\"}")
         << QStringList();
-    QTest::newRow("mouse action: no notice")
-        << custom + action("{\"OVCFGPenKeyCus\": 3, \"OVCFGPenKeyCusAlias\": \"Scroll\", \"OVCFGPenKeyCusMouse\": 2}")
-        << QStringList();
+    QTest::newRow("mouse action: no notice") << custom
+            + action(
+                "{\"OVCFGPenKeyCus\": 3, \"OVCFGPenKeyCusAlias\": \"Scroll\", \"OVCFGPenKeyCusMouse\": 2}")
+                                             << QStringList();
 }
 
 void TestKeys::notices()
@@ -510,8 +566,8 @@ void TestKeys::notices()
 
     Run run;
     runSimulator(QStringLiteral("languages en\n") + plugIn(Model::TevraM) + prelude
-                     + QStringLiteral("report k 02F0010000000000\nreport k 02F0000000000000\n"),
-                 &run);
+            + QStringLiteral("report k 02F0010000000000\nreport k 02F0000000000000\n"),
+        &run);
     QStringList texts;
     for (const Line &line : run.of(QStringLiteral("notice")))
         texts << line.value.toString();
