@@ -116,6 +116,8 @@ void AppDelegate::launchedInit()
         store::OVCFGQuitDNotification, this, [this](const platform::Notification &) { quitFromServer(); });
     distributed.observe(store::OVUI_DeviceDisconnect_Hide_Noti, this,
         [this](const platform::Notification &) { deviceDisconnectHideUI(); });
+    distributed.observe(
+        store::OVCFGShowDNotification, this, [this](const platform::Notification &) { showFromServer(); });
     // The delegate posts the hide notice to its own process synchronously
     // too (see postDeviceDisconnectHide()).
     m_platform.local.observe(store::OVUI_DeviceDisconnect_Hide_Noti, this,
@@ -363,6 +365,16 @@ void AppDelegate::deviceDisconnectHideUI()
 void AppDelegate::quitFromServer()
 {
     terminate();
+}
+
+void AppDelegate::showFromServer()
+{
+    OVWindow *win = m_main->window();
+    if (win->isMinimized())
+        win->setWindowState(win->windowState() & ~Qt::WindowMinimized);
+    win->show();
+    win->raise();
+    win->activateWindow();
 }
 
 void AppDelegate::terminate()

@@ -60,6 +60,9 @@ public:
     // The driver's bus name went away: every device is disconnected.
     void driverDisappeared();
     void quitFromServer();
+    // "OVCFGShowDNotification": the driver was asked to show the settings
+    // application, which already runs; its main window comes to the front.
+    void showFromServer();
 
     QString productNameWithDevkey(const QString &devKey) const;
     QString cursorKey() const;

@@ -127,6 +127,8 @@ private slots:
     void exportSettings();
     void importSettings();
     void quitAndStop();
+    void showFromDriver_data();
+    void showFromDriver();
     void renderNoDeviceView();
 };
 
@@ -545,6 +547,42 @@ void TestAppDelegate::quitAndStop()
     expectBandLogs(0);
     app.announce({ { keyOf(Model::TevraS), true } });
     QVERIFY(app.delegate->deviceKeys().isEmpty());
+}
+
+void TestAppDelegate::showFromDriver_data()
+{
+    QTest::addColumn<bool>("minimized");
+
+    QTest::newRow("behind another window") << false;
+    QTest::newRow("minimized") << true;
+}
+
+void TestAppDelegate::showFromDriver()
+{
+    QFETCH(bool, minimized);
+
+    Settings app;
+    app.start();
+    QWidget *window = app.delegate->window();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    if (minimized)
+        window->showMinimized();
+    app.posted.clear();
+
+    // An express key asked the driver for the settings window while this
+    // application runs.
+    app.bus.inject(Notification { QString(OVCFGShowDNotification), QString(), {} });
+    app.sim.runLoop.drain();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QVERIFY(!window->isMinimized());
+    QVERIFY(window->isVisible());
+    QVERIFY(app.noDeviceShown());
+    QVERIFY(app.posted.isEmpty());
+    QVERIFY(!app.sim.runLoop.quitRequested());
 }
 
 void TestAppDelegate::renderNoDeviceView()
