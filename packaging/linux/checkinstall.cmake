@@ -26,6 +26,10 @@ endforeach()
 # Where the programs look: ../share/orvane-tablet/resources beside their folder.
 expect("${BINDIR}/../share/orvane-tablet/resources/strings/en/Localizable.json")
 expect("${BINDIR}/../share/orvane-tablet/resources/strings/zh-Hans/Localizable.json")
+# The setup guides that both programs open inside the settings application's
+# install path.
+expect("${BINDIR}/../share/orvane-tablet/resources/MacOS_Setup_En.pdf")
+expect("${BINDIR}/../share/orvane-tablet/resources/MacOS_Setup_CN.pdf")
 
 # The desktop entries start the installed programs, which find each other in
 # their own folder.

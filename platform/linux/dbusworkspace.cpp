@@ -21,6 +21,7 @@
 #include <QUrl>
 
 #include "platform/linux/linuxlog.h"
+#include "platform/stringtable.h"
 
 #include <xcb/xcb.h>
 
@@ -184,6 +185,18 @@ QString procExecutable(quint32 pid)
 }
 
 } // namespace
+
+QString installedResourcePath(const QString &path)
+{
+    // The bundle's resource folder is where the install rules put resources/.
+    const QString bundleResources = QLatin1String(kSettingInstallPath) + QStringLiteral("/Contents/Resources");
+    const QString clean = QDir::cleanPath(path);
+    if (clean == bundleResources)
+        return resourceFolder();
+    if (!clean.startsWith(bundleResources + QLatin1Char('/')))
+        return path;
+    return resourceFolder() + clean.mid(bundleResources.size());
+}
 
 FrontApplication frontApplicationFromWindow(const QByteArray &wmClass, const QString &executable)
 {
@@ -482,7 +495,7 @@ bool LinuxWorkspace::open(const QString &pathOrUrl)
 {
     QUrl url;
     if (pathOrUrl.startsWith(u'/'))
-        url = QUrl::fromLocalFile(pathOrUrl);
+        url = QUrl::fromLocalFile(installedResourcePath(pathOrUrl));
     else
         url = QUrl(pathOrUrl, QUrl::StrictMode);
     if (!url.isValid() || url.scheme().isEmpty()) {

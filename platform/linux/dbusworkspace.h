@@ -17,6 +17,11 @@ namespace platform::native {
 // (its file name). Empty fields where a property is missing.
 FrontApplication frontApplicationFromWindow(const QByteArray &wmClass, const QString &executable);
 
+// The file that a path into the settings application's resources
+// ("/Applications/OrvaneTablet/OrvaneTabletSetting.app/Contents/Resources/...")
+// names in the installed resource folder; any other path as it is.
+QString installedResourcePath(const QString &path);
+
 // The workspace of a Linux desktop.
 //
 // Running copies are counted through session-bus names: each of our programs
@@ -34,6 +39,10 @@ FrontApplication frontApplicationFromWindow(const QByteArray &wmClass, const QSt
 // in $OV_BIN_DIR, else beside the running executable; a ".desktop" file runs
 // its Exec command (split on blanks and double quotes, field codes dropped);
 // any other executable file runs as it is, without arguments.
+//
+// Files inside the settings application's install path (its setup guides in
+// "Contents/Resources") are opened from the installed resource folder
+// (resourceFolder(): $OV_RESOURCES, else the share folder beside the program).
 //
 // The front application is the X11 active window's (_NET_ACTIVE_WINDOW on
 // its own connection to $DISPLAY); empty without an X server or in a Wayland

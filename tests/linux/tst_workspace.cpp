@@ -16,6 +16,7 @@
 #include <QUrl>
 
 #include "platform/linux/dbusworkspace.h"
+#include "platform/setupguide.h"
 
 using platform::native::LinuxWorkspace;
 
@@ -250,6 +251,20 @@ void TestWorkspace::open_data()
     QTest::newRow("empty") << "" << QUrl();
     QTest::newRow("relative path") << "guide.pdf" << QUrl();
     QTest::newRow("address with a blank") << "https://exa mple.com/" << QUrl();
+
+    // The setup guides are named inside the settings application's install
+    // path; the files stand in the installed resource folder.
+    const QString resources = m_dir.filePath(QStringLiteral("resources"));
+    const QString bundle = QString::fromLatin1(platform::kSettingInstallPath);
+    QTest::newRow("English setup guide") << bundle + "/Contents/Resources/MacOS_Setup_En.pdf"
+                                         << QUrl::fromLocalFile(resources + "/MacOS_Setup_En.pdf");
+    QTest::newRow("Chinese setup guide") << platform::setupGuidePath({ QStringLiteral("zh-Hans-CN") })
+                                         << QUrl::fromLocalFile(resources + "/MacOS_Setup_CN.pdf");
+    QTest::newRow("guide by a path with dots") << bundle + "/Contents/./Resources//MacOS_Setup_En.pdf"
+                                               << QUrl::fromLocalFile(resources + "/MacOS_Setup_En.pdf");
+    QTest::newRow("another application's resources")
+        << "/Applications/Other.app/Contents/Resources/MacOS_Setup_En.pdf"
+        << QUrl::fromLocalFile("/Applications/Other.app/Contents/Resources/MacOS_Setup_En.pdf");
 }
 
 void TestWorkspace::open()
@@ -260,6 +275,7 @@ void TestWorkspace::open()
     // The handlers stand in for the desktop's: nothing is really opened.
     QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "handleUrl");
     QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "handleUrl");
+    qputenv("OV_RESOURCES", QFile::encodeName(m_dir.filePath(QStringLiteral("resources"))));
     m_opened.clear();
     if (!expected.isValid())
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^cannot open ")));
