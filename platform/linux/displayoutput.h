@@ -16,7 +16,7 @@ struct DisplayOutput
     QString connector; // "DP-1", "eDP-1", "HDMI-A-2"
     QByteArray edid; // as read from the output; empty when it has none
     QRect geometry; // pixels in the server's own space (already turned by the rotation)
-    int rotation = 0; // clockwise degrees: 0, 90, 180, 270
+    int rotation = 0; // degrees the picture is turned counter-clockwise: 0, 90, 180, 270
     bool primary = false;
 };
 

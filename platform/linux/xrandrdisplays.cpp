@@ -51,9 +51,9 @@ bool isQuarterTurn(quint16 rotation)
 int degreesFromRandrRotation(quint16 rotation)
 {
     switch (rotation & kRotationMask) {
-    case XCB_RANDR_ROTATION_ROTATE_90: return 270;
+    case XCB_RANDR_ROTATION_ROTATE_90: return 90;
     case XCB_RANDR_ROTATION_ROTATE_180: return 180;
-    case XCB_RANDR_ROTATION_ROTATE_270: return 90;
+    case XCB_RANDR_ROTATION_ROTATE_270: return 270;
     default: return 0;
     }
 }
@@ -62,9 +62,9 @@ std::optional<quint16> randrRotationFromDegrees(int degrees)
 {
     switch (degrees) {
     case 0: return XCB_RANDR_ROTATION_ROTATE_0;
-    case 90: return XCB_RANDR_ROTATION_ROTATE_270;
+    case 90: return XCB_RANDR_ROTATION_ROTATE_90;
     case 180: return XCB_RANDR_ROTATION_ROTATE_180;
-    case 270: return XCB_RANDR_ROTATION_ROTATE_90;
+    case 270: return XCB_RANDR_ROTATION_ROTATE_270;
     default: return std::nullopt;
     }
 }

@@ -16,7 +16,10 @@
 namespace platform::native {
 
 // RandR's rotation bits (1 none, 2 a quarter turn counter-clockwise, 4 half,
-// 8 three quarters) against the clockwise degrees that the driver uses.
+// 8 three quarters) against the driver's orientation in degrees. Both turn
+// the same way: at 90 degrees the pen's X axis runs down the picture and its
+// Y axis from right to left, so the panel's top-left corner shows the
+// picture's top-right corner, which is RandR's quarter turn ("left").
 int degreesFromRandrRotation(quint16 rotation);
 std::optional<quint16> randrRotationFromDegrees(int degrees);
 

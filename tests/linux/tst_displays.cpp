@@ -2,6 +2,8 @@
 // EDID files over a fake sysfs tree, and RandR on a private Xvfb server
 // (skipped where Xvfb is not installed).
 
+#include <bit>
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -189,21 +191,30 @@ void TestDisplays::rotationWords_data()
 {
     QTest::addColumn<int>("word");
     QTest::addColumn<int>("degrees");
-    // RandR turns counter-clockwise ("left" is Rotate_90); the driver's
-    // degrees turn clockwise.
-    QTest::newRow("normal") << int(XCB_RANDR_ROTATION_ROTATE_0) << 0;
-    QTest::newRow("right") << int(XCB_RANDR_ROTATION_ROTATE_270) << 90;
-    QTest::newRow("inverted") << int(XCB_RANDR_ROTATION_ROTATE_180) << 180;
-    QTest::newRow("left") << int(XCB_RANDR_ROTATION_ROTATE_90) << 270;
+    QTest::addColumn<QString>("corner");
+    // The corner of the picture that the pen display's top-left corner (the
+    // pen's X and Y minimum) must show, as the mapping places the pen for
+    // each orientation; RandR turns the picture counter-clockwise, "left"
+    // (Rotate_90) by a quarter turn.
+    QTest::newRow("normal") << int(XCB_RANDR_ROTATION_ROTATE_0) << 0 << "top-left";
+    QTest::newRow("90: left") << int(XCB_RANDR_ROTATION_ROTATE_90) << 90 << "top-right";
+    QTest::newRow("180: inverted") << int(XCB_RANDR_ROTATION_ROTATE_180) << 180 << "bottom-right";
+    QTest::newRow("270: right") << int(XCB_RANDR_ROTATION_ROTATE_270) << 270 << "bottom-left";
 }
 
 void TestDisplays::rotationWords()
 {
     QFETCH(int, word);
     QFETCH(int, degrees);
+    QFETCH(QString, corner);
     QCOMPARE(platform::native::degreesFromRandrRotation(quint16(word)), degrees);
     QCOMPARE(platform::native::degreesFromRandrRotation(quint16(word | XCB_RANDR_ROTATION_REFLECT_X)), degrees);
-    QCOMPARE(platform::native::randrRotationFromDegrees(degrees), std::optional<quint16>(quint16(word)));
+    const auto chosen = platform::native::randrRotationFromDegrees(degrees);
+    QCOMPARE(chosen, std::optional<quint16>(quint16(word)));
+    // Each counter-clockwise quarter turn brings the next corner, clockwise
+    // round the picture, to the panel's top-left.
+    const QStringList corners { "top-left", "top-right", "bottom-right", "bottom-left" };
+    QCOMPARE(corners.value(std::countr_zero(unsigned(*chosen))), corner);
     QCOMPARE(platform::native::randrRotationFromDegrees(degrees + 45), std::nullopt);
 }
 
