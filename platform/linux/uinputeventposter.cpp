@@ -1,8 +1,31 @@
 #include "uinputeventposter.h"
 
+#include <chrono>
+
+#include <QGuiApplication>
+#include <QStyleHints>
+
 #include "platform/linux/linuxlog.h"
 
 namespace platform::native {
+
+namespace {
+
+// The interval within which the desktop's toolkits make two clicks a double
+// click; the driver without a GUI application takes their usual 0.5 s.
+double desktopDoubleClickInterval()
+{
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return QGuiApplication::styleHints()->mouseDoubleClickInterval() / 1000.0;
+    return 0.5;
+}
+
+double monotonicSeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
 
 QRectF desktopOf(const QList<DisplayInfo> &displays)
 {
@@ -54,7 +77,9 @@ void UinputEventPoster::followDisplays(Displays &displays)
 
 void UinputEventPoster::post(const OVEvent &event)
 {
-    const UinputTranslator::Result result = m_translator.translate(event);
+    // Read at each event: the desktop's setting can change while we run.
+    m_translator.setDoubleClickInterval(desktopDoubleClickInterval());
+    const UinputTranslator::Result result = m_translator.translate(event, monotonicSeconds());
     if (result.unmappedKey && m_loggedKeys.insert(*result.unmappedKey).second)
         qCWarning(lcLinux).noquote()
             << QStringLiteral("cannot post key code %1: no Linux key for it").arg(*result.unmappedKey);

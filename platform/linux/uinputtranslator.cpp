@@ -181,20 +181,20 @@ qint32 UinputTranslator::penY(double y) const
     return clampRound((y - m_desktop.top()) * kPenUnitsPerPoint, axisMax(m_desktop.height()));
 }
 
-UinputTranslator::Result UinputTranslator::translate(const OVEvent &event)
+UinputTranslator::Result UinputTranslator::translate(const OVEvent &event, double nowSeconds)
 {
     Result result;
     switch (event.kind) {
     case OVEvent::Kind::Tablet:
         if (event.type == type::TabletProximity)
-            translateProximity(event, result);
+            translateProximity(event, nowSeconds, result);
         break;
     case OVEvent::Kind::Mouse: {
         const qint64 subtype = integerField(event, field::MouseEventSubtype).value_or(0);
         if (subtype == kSubtypeTabletPoint)
-            translatePoint(event, result);
+            translatePoint(event, nowSeconds, result);
         else if (subtype != kSubtypeTabletProximity)
-            translateMouse(event, result);
+            translateMouse(event, nowSeconds, result);
         break;
     }
     case OVEvent::Kind::Keyboard:
@@ -223,7 +223,7 @@ void UinputTranslator::enterRange(const OVEvent &event, Result &result)
     m_penInRange = true;
 }
 
-void UinputTranslator::translateProximity(const OVEvent &event, Result &result)
+void UinputTranslator::translateProximity(const OVEvent &event, double nowSeconds, Result &result)
 {
     const bool enter = integerField(event, field::TabletProximityEventEnterProximity).value_or(0) != 0;
     auto &r = result.records;
@@ -242,6 +242,7 @@ void UinputTranslator::translateProximity(const OVEvent &event, Result &result)
     if (m_penTouching) {
         r.push_back(rec(VirtualDevice::Pen, EV_ABS, ABS_PRESSURE, 0));
         r.push_back(rec(VirtualDevice::Pen, EV_KEY, BTN_TOUCH, 0));
+        m_lastLeftRelease = nowSeconds;
     }
     r.push_back(rec(VirtualDevice::Pen, EV_KEY, BTN_TOOL_PEN, 0));
     r.push_back(syn(VirtualDevice::Pen));
@@ -249,7 +250,7 @@ void UinputTranslator::translateProximity(const OVEvent &event, Result &result)
     m_penTouching = false;
 }
 
-void UinputTranslator::translatePoint(const OVEvent &event, Result &result)
+void UinputTranslator::translatePoint(const OVEvent &event, double nowSeconds, Result &result)
 {
     if (!m_penInRange)
         enterRange(event, result);
@@ -287,12 +288,33 @@ void UinputTranslator::translatePoint(const OVEvent &event, Result &result)
     } else if (event.type == type::LeftMouseUp && m_penTouching) {
         r.push_back(rec(VirtualDevice::Pen, EV_KEY, BTN_TOUCH, 0));
         m_penTouching = false;
+        m_lastLeftRelease = nowSeconds;
     }
     r.push_back(syn(VirtualDevice::Pen));
 }
 
-void UinputTranslator::translateMouse(const OVEvent &event, Result &result)
+// The driver turns a second quick tap into a double click of four mouse
+// events: a down and an up with pressure and no click state, then a down and
+// an up with click state 2. The desktop toolkits ignore the click state and
+// count clicks by the time between them, so the first tap, already sent as a
+// press of the tip, is a click to them: with both pairs sent they see a triple
+// click and select a line instead of a word. When the tip or the left button
+// went up less than the double-click interval before, the first pair is left
+// out (its up then finds the button up and sends nothing), and that earlier
+// press and the second pair make the double click. An express key's double
+// click has no tap before it and keeps both pairs; the pen button's left click
+// carries no pressure and is always sent.
+bool UinputTranslator::isFirstClickAlreadyCounted(const OVEvent &event, double nowSeconds) const
 {
+    return event.type == type::LeftMouseDown && event.fields.contains(field::MouseEventPressure)
+        && !event.fields.contains(field::MouseEventClickState) && m_lastLeftRelease
+        && nowSeconds - *m_lastLeftRelease < m_doubleClickInterval;
+}
+
+void UinputTranslator::translateMouse(const OVEvent &event, double nowSeconds, Result &result)
+{
+    if (isFirstClickAlreadyCounted(event, nowSeconds))
+        return;
     auto &r = result.records;
     const qint64 dx = integerField(event, field::MouseEventDeltaX).value_or(0);
     const qint64 dy = integerField(event, field::MouseEventDeltaY).value_or(0);
@@ -310,6 +332,8 @@ void UinputTranslator::translateMouse(const OVEvent &event, Result &result)
                 m_mouseButtons.insert(*button);
             else
                 m_mouseButtons.erase(*button);
+            if (!down && *button == BTN_LEFT)
+                m_lastLeftRelease = nowSeconds;
         }
     }
     if (!r.empty())

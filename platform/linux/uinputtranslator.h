@@ -87,6 +87,11 @@ DeviceDescription keyboardDescription();
 //   click (the tip never went down on the pen) only hovers.
 // - Plain mouse events press and release buttons of the mouse at the pointer,
 //   which is where the pen put it; deltas move it relatively.
+// - The desktop toolkits count clicks themselves, by the time between them;
+//   the click state of the driver's double click means nothing to them. The
+//   first click of a synthesised double click is therefore left out when the
+//   tip or the left button was released less than the double-click interval
+//   before it (see isFirstClickAlreadyCounted).
 // - Keyboard events press the keys of their flags' modifiers before the key
 //   and release them after its key-up, unless a key posted on its own holds
 //   them; the modifier key-ups that follow a hot key then find nothing left.
@@ -111,16 +116,22 @@ public:
     void setDesktop(const QRectF &desktop);
     QRectF desktop() const { return m_desktop; }
 
-    Result translate(const OVEvent &event);
+    // nowSeconds: a monotonic clock, for the clicks the desktop counts.
+    Result translate(const OVEvent &event, double nowSeconds);
+
+    // The desktop's double-click interval in seconds; 0.5 s until set.
+    void setDoubleClickInterval(double seconds) { m_doubleClickInterval = seconds; }
+    double doubleClickInterval() const { return m_doubleClickInterval; }
 
     // The scaled pen position of a point in global points.
     qint32 penX(double x) const;
     qint32 penY(double y) const;
 
 private:
-    void translateProximity(const OVEvent &event, Result &result);
-    void translatePoint(const OVEvent &event, Result &result);
-    void translateMouse(const OVEvent &event, Result &result);
+    void translateProximity(const OVEvent &event, double nowSeconds, Result &result);
+    void translatePoint(const OVEvent &event, double nowSeconds, Result &result);
+    void translateMouse(const OVEvent &event, double nowSeconds, Result &result);
+    bool isFirstClickAlreadyCounted(const OVEvent &event, double nowSeconds) const;
     void translateKey(const OVEvent &event, Result &result);
     void translateScroll(const OVEvent &event, Result &result);
     void penPosition(const OVEvent &event, std::vector<InputRecord> &records) const;
@@ -130,6 +141,9 @@ private:
     bool m_penInRange = false;
     bool m_penTouching = false;
     std::set<quint16> m_mouseButtons;
+    double m_doubleClickInterval = 0.5; // s
+    // When the tip or the mouse's left button last went up, in nowSeconds.
+    std::optional<double> m_lastLeftRelease;
     qint32 m_wheelRest = 0; // 1/120 detent not yet sent as a whole detent
     // Keys pressed by their own key events; the modifiers each one's flags
     // brought; what the virtual keyboard holds.

@@ -175,14 +175,55 @@ Records keyFrames(std::initializer_list<std::pair<int, int>> changes)
     return records;
 }
 
-Records translateAll(UinputTranslator &translator, const std::vector<OVEvent> &events)
+// Events of one tap or one action come within a few reports of each other.
+constexpr double kEventSpacing = 0.001; // s
+
+Records translateAll(
+    UinputTranslator &translator, const std::vector<OVEvent> &events, double startSeconds = 0)
 {
     Records records;
+    double now = startSeconds;
     for (const OVEvent &event : events) {
-        const Records part = translator.translate(event).records;
+        const Records part = translator.translate(event, now).records;
         records.insert(records.end(), part.begin(), part.end());
+        now += kEventSpacing;
     }
     return records;
+}
+
+// A quick tap of the tip at the double click's place, (300, 400).
+std::vector<OVEvent> tap()
+{
+    return { point(eventtype::LeftMouseDown, 300, 400, 1.0), point(eventtype::LeftMouseUp, 300, 400) };
+}
+
+Records touchRecords()
+{
+    return { pen(EV_ABS, ABS_X, 25280), pen(EV_ABS, ABS_Y, 6400), pen(EV_ABS, ABS_PRESSURE, 8191),
+        pen(EV_KEY, BTN_TOUCH, 1), syn(VirtualDevice::Pen) };
+}
+
+Records tapRecords()
+{
+    Records records = touchRecords();
+    for (const InputRecord &r : { pen(EV_ABS, ABS_X, 25280), pen(EV_ABS, ABS_Y, 6400),
+             pen(EV_ABS, ABS_PRESSURE, 0), pen(EV_KEY, BTN_TOUCH, 0), syn(VirtualDevice::Pen) })
+        records.push_back(r);
+    return records;
+}
+
+Records leftClickRecords()
+{
+    return { mouseRec(EV_KEY, BTN_LEFT, 1), syn(VirtualDevice::Mouse), mouseRec(EV_KEY, BTN_LEFT, 0),
+        syn(VirtualDevice::Mouse) };
+}
+
+template <typename T> std::vector<T> joined(std::initializer_list<std::vector<T>> parts)
+{
+    std::vector<T> all;
+    for (const std::vector<T> &part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
 }
 
 QString describe(const Records &records)
@@ -223,6 +264,10 @@ private slots:
     void unmappedKeyPostsNothingAndLogsOnce();
     void mouseButtons_data();
     void mouseButtons();
+    void doubleClickCountsTheClickBefore_data();
+    void doubleClickCountsTheClickBefore();
+    void posterTimesClicksByItsClock_data();
+    void posterTimesClicksByItsClock();
     void scrollsCountLinesInDetents_data();
     void scrollsCountLinesInDetents();
     void penFollowsTheDisplays();
@@ -399,6 +444,103 @@ void TestUinput::mouseButtons_data()
 void TestUinput::mouseButtons()
 {
     verifyTranslation();
+}
+
+// The desktop counts clicks by their time: a click the desktop saw just before
+// is the first click of the driver's double click, which then sends only its
+// second pair. The interval is not the default 0.5 s, so that a translator
+// keeping the default fails the row after the interval.
+void TestUinput::doubleClickCountsTheClickBefore_data()
+{
+    QTest::addColumn<std::vector<OVEvent>>("before");
+    QTest::addColumn<double>("pauseSeconds");
+    QTest::addColumn<std::vector<OVEvent>>("after");
+    QTest::addColumn<Records>("expected");
+
+    const std::vector<OVEvent> inRange { proximity(300, 400, true) };
+    const Records inRangeRecords { pen(EV_ABS, ABS_X, 25280), pen(EV_ABS, ABS_Y, 6400),
+        pen(EV_ABS, ABS_PRESSURE, 0), pen(EV_KEY, BTN_TOOL_PEN, 1), syn(VirtualDevice::Pen) };
+    // The second tap's lift, after the double click: the tip is not down on
+    // the pen, so it only hovers.
+    const std::vector<OVEvent> secondTap
+        = joined<OVEvent>({ doubleClick(), { point(eventtype::LeftMouseUp, 300, 400) } });
+    const Records lift { pen(EV_ABS, ABS_X, 25280), pen(EV_ABS, ABS_Y, 6400), syn(VirtualDevice::Pen) };
+    const std::vector<OVEvent> penButtonClick { mouse(eventtype::LeftMouseDown, 0),
+        mouse(eventtype::LeftMouseUp, 0) };
+
+    QTest::newRow("second tap within the interval: the tap and one click")
+        << joined<OVEvent>({ inRange, tap() }) << 0.2 << secondTap
+        << joined<InputRecord>({ inRangeRecords, tapRecords(), leftClickRecords(), lift });
+    QTest::newRow("double click after the interval: two clicks")
+        << joined<OVEvent>({ inRange, tap() }) << 0.4 << secondTap
+        << joined<InputRecord>(
+               { inRangeRecords, tapRecords(), leftClickRecords(), leftClickRecords(), lift });
+    QTest::newRow("express key's double click with no tap before: two clicks")
+        << std::vector<OVEvent> {} << 0.0 << doubleClick()
+        << joined<InputRecord>({ leftClickRecords(), leftClickRecords() });
+    QTest::newRow("tip pressed and not yet lifted: two clicks")
+        << joined<OVEvent>({ inRange, { point(eventtype::LeftMouseDown, 300, 400, 1.0) } }) << 0.1
+        << doubleClick()
+        << joined<InputRecord>({ inRangeRecords, touchRecords(), leftClickRecords(), leftClickRecords() });
+    QTest::newRow("pen button's left click right after a tap is sent")
+        << joined<OVEvent>({ inRange, tap() }) << 0.05 << penButtonClick
+        << joined<InputRecord>({ inRangeRecords, tapRecords(), leftClickRecords() });
+    QTest::newRow("double click right after the pen button's left click: one click more")
+        << penButtonClick << 0.1 << doubleClick()
+        << joined<InputRecord>({ leftClickRecords(), leftClickRecords() });
+    // Leaving range with the tip down lifts it: that is a release too.
+    QTest::newRow("double click right after leaving range touching: one click")
+        << joined<OVEvent>(
+               { inRange, { point(eventtype::LeftMouseDown, 300, 400, 1.0), proximity(300, 400, false) } })
+        << 0.1 << doubleClick()
+        << joined<InputRecord>({ inRangeRecords, touchRecords(),
+               Records { pen(EV_ABS, ABS_X, 25280), pen(EV_ABS, ABS_Y, 6400), pen(EV_ABS, ABS_PRESSURE, 0),
+                   pen(EV_KEY, BTN_TOUCH, 0), pen(EV_KEY, BTN_TOOL_PEN, 0), syn(VirtualDevice::Pen) },
+               leftClickRecords() });
+}
+
+void TestUinput::doubleClickCountsTheClickBefore()
+{
+    QFETCH(std::vector<OVEvent>, before);
+    QFETCH(double, pauseSeconds);
+    QFETCH(std::vector<OVEvent>, after);
+    QFETCH(Records, expected);
+    UinputTranslator translator(kDesktop);
+    translator.setDoubleClickInterval(0.3);
+    Records actual = translateAll(translator, before);
+    const Records second
+        = translateAll(translator, after, double(before.size()) * kEventSpacing + pauseSeconds);
+    actual.insert(actual.end(), second.begin(), second.end());
+    QVERIFY2(actual == expected, qPrintable(describe(actual) + QStringLiteral("\n") + describe(expected)));
+}
+
+// The poster gives the translator a running clock and, without a GUI
+// application, the desktop's usual 0.5 s.
+void TestUinput::posterTimesClicksByItsClock_data()
+{
+    QTest::addColumn<int>("pauseMs");
+    QTest::addColumn<int>("mouseClicks");
+
+    QTest::newRow("at once: one click") << 0 << 1;
+    QTest::newRow("after 0.6 s: two clicks") << 600 << 2;
+}
+
+void TestUinput::posterTimesClicksByItsClock()
+{
+    QFETCH(int, pauseMs);
+    QFETCH(int, mouseClicks);
+    auto owned = std::make_unique<RecordingSink>();
+    RecordingSink &sink = *owned;
+    UinputEventPoster poster(std::move(owned));
+    poster.setDesktop(kDesktop);
+    poster.post(proximity(300, 400, true));
+    for (const OVEvent &event : tap())
+        poster.post(event);
+    QTest::qSleep(pauseMs);
+    for (const OVEvent &event : doubleClick())
+        poster.post(event);
+    const auto presses = std::count(sink.written.begin(), sink.written.end(), mouseRec(EV_KEY, BTN_LEFT, 1));
+    QCOMPARE(int(presses), mouseClicks);
 }
 
 // A line is a third of a detent (120 high-resolution units); whole detents go
