@@ -67,6 +67,8 @@ private slots:
     void singleReport();
     void sequence_data();
     void sequence();
+    void column_data();
+    void column();
     void description();
 };
 
@@ -215,6 +217,82 @@ void TstBoardParser::sequence()
     QStringList words;
     for (const QByteArray &report : reports)
         words << word(driver::parseBoardReport(parser, span(report), quint64(degree), last));
+    QCOMPARE(words, expected);
+}
+
+void TstBoardParser::column_data()
+{
+    QTest::addColumn<BoardParser>("parser");
+    QTest::addColumn<int>("degree");
+    QTest::addColumn<QList<int>>("values"); // V, or byte 4 of the M517 V1
+    QTest::addColumn<QStringList>("expected"); // the key each value presses
+
+    using P = BoardParser;
+    const QList<int> bits4 { 0x0100, 0x0200, 0x0400, 0x0800 };
+    const QList<int> bits5 { 0x0100, 0x0200, 0x0400, 0x0800, 0x1000 };
+    const QList<int> bits6 { 0x0100, 0x0200, 0x0400, 0x0800, 0x1000, 0x2000 };
+    const QList<int> bits8 { 0x0100, 0x0200, 0x0400, 0x0800, 0x1000, 0x2000, 0x4000, 0x8000 };
+    const QList<int> bits10 = bits8 + QList<int> { 0x0001, 0x0002 };
+    const QList<int> byte4 { 0x01, 0x02, 0x04, 0x08 };
+    auto keys = [](std::initializer_list<int> numbers) {
+        QStringList list;
+        for (int n : numbers)
+            list << QStringLiteral("K%1+").arg(n);
+        return list;
+    };
+
+    // Whole columns of the models with their own assignments.
+    QTest::newRow("Tevra S 0") << P::BoardTevruS << 0 << bits5 << keys({ 4, 2, 3, 1, 5 });
+    QTest::newRow("Tevra S 90") << P::BoardTevruS << 1 << bits5 << keys({ 4, 2, 3, 1, 5 });
+    QTest::newRow("Tevra S 180") << P::BoardTevruS << 2 << bits5 << keys({ 2, 4, 3, 5, 1 });
+    QTest::newRow("Tevra S 270") << P::BoardTevruS << 3 << bits5 << keys({ 2, 4, 3, 5, 1 });
+    QTest::newRow("M517 V1 0") << P::Board517V1 << 0 << byte4 << keys({ 2, 4, 1, 3 });
+    QTest::newRow("M517 V1 90") << P::Board517V1 << 1 << byte4 << keys({ 1, 3, 2, 4 });
+    QTest::newRow("M517 V1 180") << P::Board517V1 << 2 << byte4 << keys({ 3, 1, 4, 2 });
+    QTest::newRow("M517 V1 270") << P::Board517V1 << 3 << byte4 << keys({ 4, 2, 3, 1 });
+    QTest::newRow("M517 V2 0") << P::Board517V2 << 0 << bits4 << keys({ 3, 4, 1, 2 });
+    QTest::newRow("M517 V2 90") << P::Board517V2 << 1 << bits4 << keys({ 4, 3, 2, 1 });
+    QTest::newRow("M517 V2 180") << P::Board517V2 << 2 << bits4 << keys({ 2, 1, 4, 3 });
+    QTest::newRow("M517 V2 270") << P::Board517V2 << 3 << bits4 << keys({ 1, 2, 3, 4 });
+    QTest::newRow("Tevra M 0") << P::BoardTevruM << 0 << bits8 << keys({ 8, 7, 6, 5, 4, 3, 2, 1 });
+    QTest::newRow("Tevra M 90") << P::BoardTevruM << 1 << bits8 << keys({ 8, 7, 6, 5, 4, 3, 2, 1 });
+    QTest::newRow("Tevra M 180") << P::BoardTevruM << 2 << bits8 << keys({ 1, 2, 3, 4, 5, 6, 7, 8 });
+    QTest::newRow("Tevra M 270") << P::BoardTevruM << 3 << bits8 << keys({ 1, 2, 3, 4, 5, 6, 7, 8 });
+    // One-hot keys: 90 and 270 degrees are where the two groups of models
+    // part (upright at 0 and 90, or at 0 and 270).
+    QTest::newRow("N7B 90") << P::BoardTevru7B << 1 << bits4 << keys({ 1, 2, 3, 4 });
+    QTest::newRow("N7B 270") << P::BoardTevru7B << 3 << bits4 << keys({ 4, 3, 2, 1 });
+    QTest::newRow("N10B 90") << P::BoardTevru10B << 1 << bits6 << keys({ 1, 2, 3, 4, 5, 6 });
+    QTest::newRow("N10B 270") << P::BoardTevru10B << 3 << bits6 << keys({ 6, 5, 4, 3, 2, 1 });
+    QTest::newRow("Q 90") << P::BoardQ << 1 << bits5 << keys({ 1, 2, 3, 4, 5 });
+    QTest::newRow("Q 270") << P::BoardQ << 3 << bits5 << keys({ 5, 4, 3, 2, 1 });
+    QTest::newRow("Sorvi12 Pro 90") << P::BoardSorvi12Pro << 1 << bits6 << keys({ 6, 5, 4, 3, 2, 1 });
+    QTest::newRow("Sorvi12 Pro 270") << P::BoardSorvi12Pro << 3 << bits6 << keys({ 1, 2, 3, 4, 5, 6 });
+    QTest::newRow("Kalverin S 90") << P::BoardKalverinS << 1 << bits6 << keys({ 6, 5, 4, 3, 2, 1 });
+    QTest::newRow("Kalverin S 270") << P::BoardKalverinS << 3 << bits6 << keys({ 1, 2, 3, 4, 5, 6 });
+    QTest::newRow("Kalverin M 90") << P::BoardKalverinM << 1 << bits8 << keys({ 8, 7, 6, 5, 4, 3, 2, 1 });
+    QTest::newRow("Kalverin M 270") << P::BoardKalverinM << 3 << bits8 << keys({ 1, 2, 3, 4, 5, 6, 7, 8 });
+    QTest::newRow("M482 90") << P::Board482 << 1 << bits10 << keys({ 10, 9, 8, 7, 6, 5, 4, 3, 2, 1 });
+    QTest::newRow("M482 270") << P::Board482 << 3 << bits10 << keys({ 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 });
+}
+
+void TstBoardParser::column()
+{
+    QFETCH(BoardParser, parser);
+    QFETCH(int, degree);
+    QFETCH(QList<int>, values);
+    QFETCH(QStringList, expected);
+
+    QStringList words;
+    for (int value : values) {
+        QByteArray report = tablet(quint16(value));
+        if (parser == BoardParser::Board517V1) {
+            report = bytes("02e00000000000");
+            report[4] = char(value);
+        }
+        QString last;
+        words << word(driver::parseBoardReport(parser, span(report), quint64(degree), last));
+    }
     QCOMPARE(words, expected);
 }
 
