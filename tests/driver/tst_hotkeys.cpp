@@ -24,6 +24,9 @@ private slots:
     void keyTable();
     void presetIndex_data();
     void presetIndex();
+    void presetList();
+    void noKeyActions_data();
+    void noKeyActions();
     void expressKeyIndex_data();
     void expressKeyIndex();
     void wheelIndex_data();
@@ -63,6 +66,30 @@ void TstHotKeys::keyTable_data()
         << HotKey::iTunesVolumeMinus << "OVHK_iTunesVolumeMinus" << 103 << kNone;
     QTest::newRow("command key alone") << HotKey::Command << "OVHK_Command" << 55 << kNone;
     QTest::newRow("control key alone") << HotKey::Control << "OVHK_Control" << 59 << kNone;
+    // The rest of the table, each key once.
+    QTest::newRow("eraser: bare E") << HotKey::Eraser << "OVHK_Eraser" << 14 << kNone;
+    QTest::newRow("cut: Command-X") << HotKey::Cut << "OVHK_Cut" << 7 << kCommand;
+    QTest::newRow("copy: Command-C") << HotKey::Copy << "OVHK_Copy" << 8 << kCommand;
+    QTest::newRow("paste: Command-V") << HotKey::Paste << "OVHK_Paste" << 9 << kCommand;
+    QTest::newRow("group: Command-G") << HotKey::Group << "OVHK_Group" << 5 << kCommand;
+    QTest::newRow("save: Command-S") << HotKey::Save << "OVHK_Save" << 1 << kCommand;
+    QTest::newRow("up arrow") << HotKey::ArrowUp << "OVHK_UpArrow" << 126 << kNone;
+    QTest::newRow("down arrow") << HotKey::ArrowDown << "OVHK_DownArrow" << 125 << kNone;
+    QTest::newRow("left arrow") << HotKey::ArrowLeft << "OVHK_LeftArrow" << 123 << kNone;
+    QTest::newRow("right arrow") << HotKey::ArrowRight << "OVHK_RightArrow" << 124 << kNone;
+    QTest::newRow("open: Command-O") << HotKey::Open << "OVHK_Open" << 31 << kCommand;
+    QTest::newRow("shift key alone") << HotKey::Shift << "OVHK_Shift" << 56 << kNone;
+    QTest::newRow("option key alone") << HotKey::Option << "OVHK_Option" << 58 << kNone;
+    QTest::newRow("hand: space") << HotKey::Hand << "OVHK_Hand" << 49 << kNone;
+    QTest::newRow("page up") << HotKey::PageUp << "OVHK_PageUp" << 116 << kNone;
+    QTest::newRow("find: Command-F") << HotKey::Find << "OVHK_Find" << 3 << kCommand;
+    QTest::newRow("exit: Command-Q") << HotKey::Exit << "OVHK_Exit" << 12 << kCommand;
+    QTest::newRow("escape") << HotKey::Esc << "OVHK_Esc" << 53 << kNone;
+    QTest::newRow("brush size -: bare [") << HotKey::BrushSizeMinus << "OVHK_BrushSize-" << 33 << kNone;
+    QTest::newRow("brush tool: bare B") << HotKey::BrushTool << "OVHK_BrushTool" << 11 << kNone;
+    QTest::newRow("rectangle tool: bare U") << HotKey::RectangleTool << "OVHK_RectangleTool" << 32 << kNone;
+    QTest::newRow("volume plus: F12") << HotKey::iTunesVolumePlus << "OVHK_iTunesVolumePlus" << 111 << kNone;
+    QTest::newRow("layer down: Command-[") << HotKey::LayerDown << "OVHK_LayerDown" << 33 << kCommand;
 }
 
 void TstHotKeys::keyTable()
@@ -101,6 +128,42 @@ void TstHotKeys::presetIndex()
     QFETCH(quint64, index);
     QFETCH(std::optional<HotKey>, expected);
     QCOMPARE(driver::hotKeyForPresetIndex(index), expected);
+}
+
+void TstHotKeys::presetList()
+{
+    // The whole hot-key list in the settings page's order; a swapped pair
+    // would post the neighbour's key.
+    const QList<HotKey> expected { HotKey::Custom, HotKey::CloseWin, HotKey::Cut, HotKey::Copy, HotKey::Paste,
+        HotKey::Group, HotKey::ZoomOut, HotKey::ZoomIn, HotKey::Save, HotKey::ArrowUp, HotKey::ArrowDown,
+        HotKey::ArrowLeft, HotKey::ArrowRight, HotKey::New, HotKey::Open, HotKey::Print, HotKey::Undo,
+        HotKey::Control, HotKey::Shift, HotKey::Command, HotKey::Option, HotKey::Pen, HotKey::Eraser,
+        HotKey::Hand, HotKey::PageUp, HotKey::PageDown, HotKey::Forward, HotKey::Backwrad, HotKey::Find,
+        HotKey::Enter, HotKey::Exit, HotKey::Minimize, HotKey::Esc, HotKey::BrushSizePlus,
+        HotKey::BrushSizeMinus, HotKey::BrushTool, HotKey::NewLayer, HotKey::EyedropperTool_I,
+        HotKey::MarqueeTool, HotKey::RectangleTool };
+    QList<HotKey> actual;
+    for (quint64 index = 0; const std::optional<HotKey> action = driver::hotKeyForPresetIndex(index); ++index)
+        actual << *action;
+    QCOMPARE(actual, expected);
+}
+
+void TstHotKeys::noKeyActions_data()
+{
+    QTest::addColumn<HotKey>("action");
+    QTest::addColumn<QString>("textKey");
+
+    QTest::newRow("scroll up names page up") << HotKey::PageUp2 << "OVHK_PageUp";
+    QTest::newRow("scroll down names page down") << HotKey::PageDown2 << "OVHK_PageDown";
+    QTest::newRow("settings") << HotKey::ShowUI << "OVHK_ShowUI";
+}
+
+void TstHotKeys::noKeyActions()
+{
+    QFETCH(HotKey, action);
+    QFETCH(QString, textKey);
+    QCOMPARE(QString::fromLatin1(driver::hotKeyInfo(action).textKey), textKey);
+    QVERIFY(!driver::postsKey(action));
 }
 
 void TstHotKeys::expressKeyIndex_data()
