@@ -189,7 +189,8 @@ QString procExecutable(quint32 pid)
 QString installedResourcePath(const QString &path)
 {
     // The bundle's resource folder is where the install rules put resources/.
-    const QString bundleResources = QLatin1String(kSettingInstallPath) + QStringLiteral("/Contents/Resources");
+    const QString bundleResources
+        = QLatin1String(kSettingInstallPath) + QStringLiteral("/Contents/Resources");
     const QString clean = QDir::cleanPath(path);
     if (clean == bundleResources)
         return resourceFolder();
