@@ -5,6 +5,7 @@
 
 #include <QMetaObject>
 #include <QObject>
+#include <QScopeGuard>
 #include <QSocketNotifier>
 
 #include <xcb/randr.h>
@@ -203,7 +204,8 @@ public:
             c, xcb_randr_get_screen_resources_current(c, root), nullptr));
         if (!resources) {
             qCWarning(lcLinux, "cannot read the displays: the X server does not list its outputs");
-            check();
+            if (check())
+                afterRoundTrip();
             return;
         }
         configTimestamp = resources->config_timestamp;
@@ -308,6 +310,9 @@ public:
         }
         Reply range(xcb_randr_get_screen_size_range_reply(c, xcb_randr_get_screen_size_range(c, root), nullptr));
         Reply geometry(xcb_get_geometry_reply(c, xcb_get_geometry(c, root), nullptr));
+        // A refusal from here on ends without the refresh below, which would
+        // otherwise take up notices that these round trips queued.
+        auto drain = qScopeGuard([this] { afterRoundTrip(); });
         if (!range || !geometry) {
             if (check())
                 qCWarning(lcLinux, "cannot rotate display %08X to %d degrees: the X server does not tell its screen size",
