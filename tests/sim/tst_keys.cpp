@@ -426,18 +426,29 @@ void TestKeys::penEraserSwitch()
 
 void TestKeys::keyFunctionOff()
 {
-    // With the key function off the express key and the wheel stay silent,
-    // while the pen's lower button still switches to the eraser.
+    // With the key function off the express key, the wheel and its centre
+    // stay silent (no slot walk, no panel), while the pen's lower button
+    // still switches to the eraser.
     const QString off = change(Model::KalverinM, "OVCFGPenKey", "OVCFGKeyFun", "false");
     Run run;
     runSimulator(plugIn(Model::KalverinM) + off + boardKey(Model::KalverinM, 1, "6")
             + QStringLiteral("report k 02F0010000000000\nreport k 02F0000000000000\n"
                              "report k 02F0080100000000\nreport k 02F0000000000000\n"
-                             "report k 02 A0 40 2A 00 10 00 00 00 00\n"
+                             "report k 02F0080300000000\nreport k 02F0000000000000\n"
+                             "report k 02F0080300000000\nwait 3.5\nreport k 02F0000000000000\n")
+            + QStringLiteral("dump %1\n").arg(store::devKeyFor(Model::KalverinM))
+            + QStringLiteral("report k 02 A0 40 2A 00 10 00 00 00 00\n"
                              "report k 02 A2 41 2A 00 10 00 00 00 00\n"
                              "report k 02 A0 42 2A 00 10 00 00 00 00\n"),
         &run);
     QCOMPARE(effects(run), (QStringList { "key 14 down 0x0", "key 14 up 0x0" }));
+    for (const Line &line : run.of(QStringLiteral("window")))
+        QVERIFY(line.value.toObject().value("name").toString() != QLatin1String("OVWheelFunInfo"));
+    const QList<Line> dumps = run.of(QStringLiteral("config"));
+    QCOMPARE(dumps.size(), 1);
+    const QJsonObject wheel
+        = dumps.first().value.toObject().value("value").toObject().value("OVCFGWheelKey").toObject();
+    QCOMPARE(wheel.value("OVCFGWheelKeyCur").toInteger(), 1);
 }
 
 void TestKeys::showSettings_data()
