@@ -303,8 +303,9 @@ void TestMapping::singlePrecision_data()
             << input << row.x << row.y;
     }
 
-    // Sorvi 22 factory matrix on its own 1920 x 1080 display, X 60 + 3/256,
-    // Y 90 + 100/256: inside the edge bands, so only the matrix moves it.
+    // A factory matrix (the Sorvi 13/16's at 90 degrees) on a 1920 x 1080
+    // display, with the Sorvi 22's edge readings, X 60 + 3/256,
+    // Y 90 + 100/256: clear of the edge bands, so only the matrix moves it.
     MappingInput pen = penDisplay(edges(219, 232, 123, 179));
     pen.calibration.abcdef = {0.996185302f, -0.00184631348f, 8.16625977f,
                               -0.00636291504f, 0.997528076f, 24.0480957f};

@@ -8,9 +8,11 @@
 #include "driver/ovservice.h"
 #include "driver/tiltfilter.h"
 #include "platform/sim/simplatform.h"
+#include "store/ovdefaults.h"
 #include "store/ovmodels.h"
 #include "store/ovpublicdefine.h"
 #include "store/ovpublicobject.h"
+#include "store/ovrecttext.h"
 
 using namespace platform;
 using namespace platform::sim;
@@ -64,6 +66,8 @@ private slots:
     void cleanupUnregistersEveryInterface();
     void noReportReachesAGoneService();
     void removedInterfaceIsForgotten();
+    void orientationTurnsAPenDisplay_data();
+    void orientationTurnsAPenDisplay();
 
 private:
     std::unique_ptr<SimBus> m_bus;
@@ -347,6 +351,73 @@ void TestService::removedInterfaceIsForgotten()
     // Cleanup touches only what is still there (the sanitizer watches).
     service->cleanup();
     QVERIFY(!report->hasInputCallback());
+}
+
+void TestService::orientationTurnsAPenDisplay_data()
+{
+    QTest::addColumn<Model>("model");
+    QTest::addColumn<QVariant>("degree"); // a change after the load, or none
+    QTest::addColumn<QList<int>>("rotations"); // degrees asked of the display, in order
+    QTest::addColumn<QString>("matrix"); // the factory matrix in force, or none
+    QTest::newRow("pen display, load") << Model::Sorvi22 << QVariant() << QList<int>{0}
+                                       << QStringLiteral("OVCFGMonitorCalibZD");
+    QTest::newRow("pen display, turned to 90")
+        << Model::Sorvi22 << QVariant(qint64(1)) << QList<int>{0, 90} << QStringLiteral("OVCFGMonitorCalibND");
+    QTest::newRow("pen display, turned to 270")
+        << Model::Sorvi22 << QVariant(qint64(3)) << QList<int>{0, 270} << QStringLiteral("OVCFGMonitorCalibTSD");
+    QTest::newRow("tablet, load") << Model::TevraM << QVariant() << QList<int>{} << QString();
+    QTest::newRow("tablet, turned to 90") << Model::TevraM << QVariant(qint64(1)) << QList<int>{} << QString();
+}
+
+void TestService::orientationTurnsAPenDisplay()
+{
+    QFETCH(Model, model);
+    QFETCH(QVariant, degree);
+    QFETCH(QList<int>, rotations);
+    QFETCH(QString, matrix);
+
+    // The pen display's panel beside a built-in main display.
+    DisplayInfo builtIn;
+    builtIn.id = 1;
+    builtIn.bounds = QRectF(0, 0, 1440, 900);
+    builtIn.main = true;
+    builtIn.builtin = true;
+    builtIn.productName = QStringLiteral("Built-in Retina Display");
+    m_sim->displays.setDisplay(builtIn);
+    DisplayInfo panel;
+    panel.id = 9;
+    panel.bounds = QRectF(1440, 0, 1920, 1080);
+    panel.productName = QStringLiteral("SV22");
+    m_sim->displays.setDisplay(panel);
+
+    auto service = makeService(model);
+    if (degree.isValid()) {
+        service->configMan()->updateConfiguration(store::OVCFGPenKey, store::OVCFGDegree, degree);
+        m_sim->runLoop.drain();
+        QCOMPARE(service->settings().ovDegree, degree.toULongLong());
+    }
+
+    QList<int> asked;
+    for (const auto &[id, degrees] : m_sim->displays.rotationRequests()) {
+        QCOMPARE(id, panel.id);
+        asked << degrees;
+    }
+    QCOMPARE(asked, rotations);
+
+    const driver::MappingCalibration &calibration = service->calibration();
+    QCOMPARE(calibration.calibrated, !matrix.isEmpty());
+    if (matrix.isEmpty())
+        return;
+    const QVariantMap monitor
+        = store::defaultConfiguration(store::devKeyFor(model), true, QString()).value(store::OVCFGMonitor).toMap();
+    const QVariantMap factory = monitor.value(store::OVCFGMonitorCalib).toMap().value(matrix).toMap();
+    const driver::CalibMatrix expected{factory["A"].toFloat(), factory["B"].toFloat(), factory["C"].toFloat(),
+                                       factory["D"].toFloat(), factory["E"].toFloat(), factory["F"].toFloat()};
+    QCOMPARE(calibration.abcdef, expected);
+    // The edge record is the factory one, whatever the orientation.
+    const QPointF maxX = store::pointFromString(monitor.value(store::OVCFGMonitorCalibMAXX).toString());
+    QCOMPARE(calibration.cbDelta.maxX.ix, qint32(maxX.x()));
+    QCOMPARE(calibration.cbDelta.maxX.dx, qint32(maxX.y()));
 }
 
 QTEST_GUILESS_MAIN(TestService)
