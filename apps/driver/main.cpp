@@ -1,43 +1,31 @@
 // The driver's composition root: the only place that chooses between the
 // simulated platform (--simulate, --sim-devices) and the Linux one.
 
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <optional>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLoggingCategory>
-#include <QSocketNotifier>
-#include <QStandardPaths>
 #include <QStringList>
 
 #include "driver/appdelegate.h"
-#include "platform/files.h"
 #include "platform/linux/dbuscenter.h"
 #include "platform/linux/dbusworkspace.h"
-#include "platform/linux/desktopdisplays.h"
 #include "platform/linux/evdevmodifiertap.h"
 #include "platform/linux/hidrawsystem.h"
-#include "platform/linux/messageboxalerts.h"
-#include "platform/linux/qsettingsdefaults.h"
-#include "platform/linux/qtfilepanels.h"
+#include "platform/linux/linuxdesktop.h"
 #include "platform/linux/qtrunloop.h"
+#include "platform/linux/signalwatcher.h"
 #include "platform/linux/uinputeventposter.h"
 #include "platform/linux/usbbus.h"
 #include "platform/linux/xkbkeyboard.h"
 #include "platform/log.h"
-#include "platform/notificationcenter.h"
 #include "platform/platform.h"
 #include "platform/sim/simbus.h"
 #include "platform/sim/simplatform.h"
-#include "platform/stringtable.h"
 #include "platform/workspace.h"
 #include "simoutput.h"
 #include "simulator.h"
@@ -111,50 +99,6 @@ std::optional<QStringList> readScript(const QString &name, QString *why)
     return QString::fromUtf8(bytes).split(QLatin1Char('\n'));
 }
 
-// SIGTERM, SIGINT and SIGHUP reach the event loop through a self-pipe: the
-// handler only writes one byte, which is async-signal-safe.
-int s_signalPipe[2] = { -1, -1 };
-
-extern "C" void onSignal(int)
-{
-    const char byte = 1;
-    const int saved = errno;
-    [[maybe_unused]] const ssize_t written = ::write(s_signalPipe[1], &byte, 1);
-    errno = saved;
-}
-
-class SignalWatcher
-{
-public:
-    explicit SignalWatcher(std::function<void()> onTerminate)
-        : m_onTerminate(std::move(onTerminate))
-    {
-        if (::pipe(s_signalPipe) != 0)
-            return;
-        for (int fd : s_signalPipe)
-            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-        ::fcntl(s_signalPipe[1], F_SETFL, O_NONBLOCK);
-        m_notifier = std::make_unique<QSocketNotifier>(s_signalPipe[0], QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] {
-            char byte = 0;
-            [[maybe_unused]] const ssize_t got = ::read(s_signalPipe[0], &byte, 1);
-            if (m_onTerminate)
-                m_onTerminate();
-        });
-        struct sigaction action;
-        std::memset(&action, 0, sizeof action);
-        action.sa_handler = onSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        for (int signal : { SIGTERM, SIGINT, SIGHUP })
-            ::sigaction(signal, &action, nullptr);
-    }
-
-private:
-    std::function<void()> m_onTerminate;
-    std::unique_ptr<QSocketNotifier> m_notifier;
-};
-
 void chooseOffscreenWithoutDisplay(bool always)
 {
     if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
@@ -222,7 +166,8 @@ int runSimDevices(const Arguments &args, driverapp::SimOutput &out, QApplication
     platform::native::LinuxWorkspace busName{QLatin1String(platform::kDriverBundleId)};
     busName.setQuitHandler([&simulator] { simulator.terminate(QStringLiteral("quit request")); });
     simulator.setScript(*lines);
-    SignalWatcher signalWatcher([&simulator] { simulator.terminate(QStringLiteral("signal")); });
+    platform::native::SignalWatcher signalWatcher(
+        [&simulator] { simulator.terminate(QStringLiteral("signal")); });
     simulator.start();
     return app.exec();
 }
@@ -232,37 +177,28 @@ int runSimDevices(const Arguments &args, driverapp::SimOutput &out, QApplication
 int runLinux(QApplication &app)
 {
     const QString bundleId = QLatin1String(platform::kDriverBundleId);
-    platform::native::QtRunLoop runLoop;
-    platform::NotificationCenter local;
     platform::native::DBusDistributedCenter distributed;
     platform::native::LinuxWorkspace workspace(bundleId);
-    platform::native::SettingsUserDefaults defaults(bundleId);
-    platform::StringTable strings(defaults.preferredLanguages());
-    platform::native::QtAlerts alerts;
-    platform::native::QtFilePanels filePanels;
-    platform::Files files;
+    platform::native::LinuxDesktop desktop(bundleId);
+    qCInfo(lcDriverApp, "%s", qPrintable(desktop.displaysNote));
     // Says why hidraw is unavailable when the driver's managers open.
     platform::native::HidrawSystem hid;
     platform::native::LibUsbBus usb;
-    QString note;
-    const std::unique_ptr<platform::Displays> displays = platform::native::createDesktopDisplays(&note);
-    qCInfo(lcDriverApp, "%s", qPrintable(note));
     // Declared after the displays, so gone before them: it follows their change notices.
     platform::native::UinputEventPoster poster;
     QString why;
     if (!poster.available(&why))
         qCInfo(lcDriverApp, "uinput unavailable: %s", qPrintable(why));
-    poster.followDisplays(*displays);
+    poster.followDisplays(*desktop.displays);
     platform::native::EvdevModifierTap modifierTap;
     platform::native::XkbKeyboard keyboard;
-    const QString dataFolder
-        = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') + bundleId;
-    platform::Platform platform { runLoop, local, distributed, hid, usb, poster, modifierTap, *displays,
-        workspace, defaults, strings, alerts, filePanels, keyboard, files, dataFolder, bundleId };
+    platform::Platform platform
+        = desktop.platform(distributed, hid, usb, poster, modifierTap, workspace, keyboard);
 
     driver::AppDelegate delegate(platform);
     workspace.setQuitHandler([&delegate] { delegate.terminate(QStringLiteral("quit request")); });
-    SignalWatcher signalWatcher([&delegate] { delegate.terminate(QStringLiteral("signal")); });
+    platform::native::SignalWatcher signalWatcher(
+        [&delegate] { delegate.terminate(QStringLiteral("signal")); });
     delegate.applicationDidFinishLaunching();
     const int code = app.exec();
     // Ended another way (the event loop was told to quit): still cleaned up.

@@ -11,11 +11,8 @@
 //     update CATEGORY KEY bool|int|real|string VALUE
 // changes a setting of the current device through its store, as a page would.
 
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
+#include <memory>
 #include <unistd.h>
 
 #include <QApplication>
@@ -25,67 +22,25 @@
 #include <QJsonObject>
 #include <QPointer>
 #include <QSocketNotifier>
-#include <QStandardPaths>
 #include <QStringList>
 #include <QTimer>
 
 #include "controls/orvanetabview.h"
-#include "platform/files.h"
 #include "platform/linux/dbuscenter.h"
 #include "platform/linux/dbusworkspace.h"
-#include "platform/linux/desktopdisplays.h"
-#include "platform/linux/messageboxalerts.h"
-#include "platform/linux/qsettingsdefaults.h"
-#include "platform/linux/qtfilepanels.h"
-#include "platform/linux/qtrunloop.h"
+#include "platform/linux/linuxdesktop.h"
+#include "platform/linux/signalwatcher.h"
 #include "platform/linux/xkbkeyboard.h"
 #include "platform/log.h"
-#include "platform/notificationcenter.h"
 #include "platform/platform.h"
 #include "platform/sim/simhid.h"
 #include "platform/sim/simrecorders.h"
 #include "platform/sim/simusb.h"
-#include "platform/stringtable.h"
 #include "platform/workspace.h"
 #include "settings/appdelegate.h"
 #include "settings/orvanepopupbutton.h"
 
 namespace {
-
-// The handler only writes one byte to the pipe (async-signal-safe); the
-// event loop reads it and quits.
-int s_signalPipe[2] = { -1, -1 };
-
-extern "C" void onSignal(int)
-{
-    const int saved = errno;
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(s_signalPipe[1], &byte, 1);
-    errno = saved;
-}
-
-bool watchSignals()
-{
-    if (::pipe(s_signalPipe) != 0)
-        return false;
-    for (int fd : s_signalPipe)
-        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-    ::fcntl(s_signalPipe[1], F_SETFL, O_NONBLOCK);
-    auto *notifier = new QSocketNotifier(s_signalPipe[0], QSocketNotifier::Read, qApp);
-    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
-        char byte = 0;
-        [[maybe_unused]] const ssize_t got = ::read(s_signalPipe[0], &byte, 1);
-        QCoreApplication::quit();
-    });
-    struct sigaction action;
-    std::memset(&action, 0, sizeof action);
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int signal : { SIGTERM, SIGINT, SIGHUP })
-        ::sigaction(signal, &action, nullptr);
-    return true;
-}
 
 // --report-state: the lines the two-process tests read.
 class StateReporter : public QObject
@@ -246,20 +201,12 @@ int main(int argc, char **argv)
     if (reportState)
         reporter = std::make_unique<StateReporter>();
 
-    platform::native::QtRunLoop runLoop;
-    platform::NotificationCenter local;
     SettingsCenter distributed(reporter.get());
-    platform::native::SettingsUserDefaults defaults(bundleId);
-    platform::StringTable strings(defaults.preferredLanguages());
-    platform::native::QtAlerts alerts;
-    platform::native::QtFilePanels filePanels;
-    platform::Files files;
+    platform::native::LinuxDesktop desktop(bundleId);
     // The displays as the driver sees them, so that both agree on every
     // display id the monitor page stores; the keyboard layout for the
     // shortcut recorder.
-    QString displaysNote;
-    const std::unique_ptr<platform::Displays> displays = platform::native::createDesktopDisplays(&displaysNote);
-    qInfo("%s", qPrintable(displaysNote));
+    qInfo("%s", qPrintable(desktop.displaysNote));
     platform::native::XkbKeyboard keyboard;
     // The settings application opens no device, posts no event and taps no
     // modifier key: those services stay empty.
@@ -267,12 +214,10 @@ int main(int argc, char **argv)
     platform::sim::SimUsbBus usb;
     platform::sim::RecordingPoster poster;
     platform::sim::SimModifierTap modifierTap;
-    const QString dataFolder
-        = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') + bundleId;
-    platform::Platform platform { runLoop, local, distributed, hid, usb, poster, modifierTap, *displays,
-        workspace, defaults, strings, alerts, filePanels, keyboard, files, dataFolder, bundleId };
+    platform::Platform platform
+        = desktop.platform(distributed, hid, usb, poster, modifierTap, workspace, keyboard);
 
-    watchSignals();
+    platform::native::SignalWatcher signalWatcher([] { QCoreApplication::quit(); });
     settings::AppDelegate delegate(platform);
     workspace.setQuitHandler([] { QCoreApplication::quit(); });
     app.setQuitOnLastWindowClosed(delegate.applicationShouldTerminateAfterLastWindowClosed());
