@@ -14,6 +14,7 @@
 #include "driver/appdelegate.h"
 #include "platform/linux/dbuscenter.h"
 #include "platform/linux/dbusworkspace.h"
+#include "platform/linux/desktopdisplays.h"
 #include "platform/linux/evdevmodifiertap.h"
 #include "platform/linux/hidrawsystem.h"
 #include "platform/linux/linuxdesktop.h"
@@ -99,11 +100,13 @@ std::optional<QStringList> readScript(const QString &name, QString *why)
     return QString::fromUtf8(bytes).split(QLatin1Char('\n'));
 }
 
+// Without a display server the driver still runs: it needs one only for its
+// notices and alerts.
 void chooseOffscreenWithoutDisplay(bool always)
 {
     if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         return;
-    if (always || (!qEnvironmentVariableIsSet("DISPLAY") && !qEnvironmentVariableIsSet("WAYLAND_DISPLAY")))
+    if (always || !platform::native::displayServerAnswers())
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 

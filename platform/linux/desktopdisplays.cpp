@@ -5,6 +5,8 @@
 #include "platform/linux/qscreendisplays.h"
 #include "platform/linux/xrandrdisplays.h"
 
+#include <xcb/xcb.h>
+
 namespace platform::native {
 
 std::unique_ptr<Displays> createDesktopDisplays(QString *note)
@@ -18,6 +20,18 @@ std::unique_ptr<Displays> createDesktopDisplays(QString *note)
     }
     *note = QStringLiteral("displays through Qt's screens (%1): display rotation unsupported").arg(why);
     return std::make_unique<QScreenDisplays>();
+}
+
+bool displayServerAnswers()
+{
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return true;
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return false;
+    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+    const bool answers = !xcb_connection_has_error(c);
+    xcb_disconnect(c);
+    return answers;
 }
 
 } // namespace platform::native

@@ -15,4 +15,10 @@ namespace platform::native {
 // which and why, for the program's start-up line.
 std::unique_ptr<Displays> createDesktopDisplays(QString *note);
 
+// Before the application object: whether Qt will find a display server to
+// draw on, $WAYLAND_DISPLAY or an X server that answers on $DISPLAY. A
+// $DISPLAY left behind by an X server that has gone (a session restarted
+// under it) does not count: Qt would end the program at start.
+bool displayServerAnswers();
+
 } // namespace platform::native

@@ -9,6 +9,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -41,6 +42,16 @@ bool hidrawPresent()
     return !QDir(QStringLiteral("/dev")).entryList({ QStringLiteral("hidraw*") }, QDir::System).isEmpty();
 }
 
+// An X display that no server holds: neither its lock file nor its socket is there.
+QString goneXDisplay()
+{
+    for (int n = 4242;; ++n) {
+        if (!QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n))
+            && !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+            return QStringLiteral(":%1").arg(n);
+    }
+}
+
 void stop(QProcess &process)
 {
     if (process.state() == QProcess::NotRunning)
@@ -58,6 +69,7 @@ class TestDriverStart : public QObject
 private slots:
     void initTestCase();
     void cleanupTestCase();
+    void startsWithoutDevices_data();
     void startsWithoutDevices();
 
 private:
@@ -91,8 +103,28 @@ void TestDriverStart::cleanupTestCase()
     stop(m_bus);
 }
 
+void TestDriverStart::startsWithoutDevices_data()
+{
+    // The driver's own choice of windowing platform and what it says of the
+    // displays; an empty value leaves the variable out.
+    QTest::addColumn<QString>("qpaPlatform");
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("displaysLine");
+
+    QTest::newRow("offscreen") << "offscreen" << qEnvironmentVariable("DISPLAY") << "";
+    QTest::newRow("no display server") << "" << ""
+                                       << "^displays through Qt's screens \\(no X server answers\\): .+";
+    // A session restarted under a running driver's autostart leaves $DISPLAY behind.
+    QTest::newRow("X server gone") << "" << goneXDisplay()
+                                   << "^displays through Qt's screens \\(no X server answers\\): .+";
+}
+
 void TestDriverStart::startsWithoutDevices()
 {
+    QFETCH(QString, qpaPlatform);
+    QFETCH(QString, display);
+    QFETCH(QString, displaysLine);
+
     platform::native::DBusDistributedCenter center;
     QVERIFY(center.isConnected());
     QList<QVariantMap> answers;
@@ -106,7 +138,13 @@ void TestDriverStart::startsWithoutDevices()
     // Its settings and device files go to the scratch folder.
     env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    if (!qpaPlatform.isEmpty())
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), qpaPlatform);
+    if (!display.isEmpty())
+        env.insert(QStringLiteral("DISPLAY"), display);
     QProcess driver;
     driver.setProcessEnvironment(env);
     driver.setProcessChannelMode(QProcess::MergedChannels);
@@ -119,6 +157,8 @@ void TestDriverStart::startsWithoutDevices()
         expected << QStringLiteral("^uinput unavailable: .+");
     if (!hidrawPresent())
         expected << QStringLiteral("^hidraw unavailable: .+");
+    if (!displaysLine.isEmpty())
+        expected << displaysLine;
 
     // The question the settings application asks at its start, asked until the
     // driver is far enough to answer.
