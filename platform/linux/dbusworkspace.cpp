@@ -20,6 +20,7 @@
 #include <QStyleHints>
 #include <QUrl>
 
+#include "platform/linux/desktopdisplays.h"
 #include "platform/linux/linuxlog.h"
 #include "platform/stringtable.h"
 
@@ -221,7 +222,7 @@ class LinuxWorkspace::FrontWindow
 public:
     FrontWindow()
     {
-        if (QGuiApplication::platformName() == QLatin1String("wayland") || qEnvironmentVariableIsEmpty("DISPLAY"))
+        if (isWaylandPlatform(QGuiApplication::platformName()) || qEnvironmentVariableIsEmpty("DISPLAY"))
             return;
         int screenNumber = 0;
         m_c = xcb_connect(nullptr, &screenNumber);

@@ -12,7 +12,7 @@ namespace platform::native {
 std::unique_ptr<Displays> createDesktopDisplays(QString *note)
 {
     QString why;
-    if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+    if (isWaylandPlatform(QGuiApplication::platformName())) {
         why = QStringLiteral("a Wayland session");
     } else if (auto randr = XRandrDisplays::connect(QByteArray(), &why)) {
         *note = QStringLiteral("displays through XRandR");
@@ -20,6 +20,11 @@ std::unique_ptr<Displays> createDesktopDisplays(QString *note)
     }
     *note = QStringLiteral("displays through Qt's screens (%1): display rotation unsupported").arg(why);
     return std::make_unique<QScreenDisplays>();
+}
+
+bool isWaylandPlatform(const QString &platformName)
+{
+    return platformName == QLatin1String("wayland") || platformName.startsWith(QLatin1String("wayland-"));
 }
 
 bool displayServerAnswers()

@@ -15,6 +15,12 @@ namespace platform::native {
 // which and why, for the program's start-up line.
 std::unique_ptr<Displays> createDesktopDisplays(QString *note);
 
+// Whether Qt's platform plugin of that name (QGuiApplication::platformName())
+// draws through a Wayland compositor: "wayland" and its variants
+// ("wayland-egl", "wayland-xcomposite-glx", ...). Such a session's X server,
+// if any, is Xwayland, which knows neither the displays nor the active window.
+bool isWaylandPlatform(const QString &platformName);
+
 // Before the application object: whether Qt will find a display server to
 // draw on, $WAYLAND_DISPLAY or an X server that answers on $DISPLAY. A
 // $DISPLAY left behind by an X server that has gone (a session restarted

@@ -14,6 +14,7 @@
 #include <xcb/xcb.h>
 
 #include "edidfixture.h"
+#include "platform/linux/desktopdisplays.h"
 #include "platform/linux/displayoutput.h"
 #include "platform/linux/xrandrdisplays.h"
 #include "store/displayid.h"
@@ -105,6 +106,8 @@ private slots:
     void screenAfterTurn_data();
     void screenAfterTurn();
     void connectorEdid();
+    void waylandPlatform_data();
+    void waylandPlatform();
     void xrandr();
 };
 
@@ -277,6 +280,27 @@ void TestDisplays::connectorEdid()
     QCOMPARE(connectorEdid(drm.path(), QStringLiteral("DP-2")), QByteArray());
     QCOMPARE(connectorEdid(drm.path(), QStringLiteral("../card1-DP-1")), QByteArray());
     QCOMPARE(connectorEdid(drm.path(), QString()), QByteArray());
+}
+
+// In a Wayland session the displays come from Qt's screens whichever of Qt's
+// Wayland plugins draws, never from Xwayland's RandR.
+void TestDisplays::waylandPlatform_data()
+{
+    QTest::addColumn<QString>("platformName");
+    QTest::addColumn<bool>("wayland");
+    QTest::newRow("wayland") << "wayland" << true;
+    QTest::newRow("wayland-egl") << "wayland-egl" << true;
+    QTest::newRow("wayland-xcomposite-glx") << "wayland-xcomposite-glx" << true;
+    QTest::newRow("xcb") << "xcb" << false;
+    QTest::newRow("offscreen") << "offscreen" << false;
+    QTest::newRow("a plugin of another name") << "waylandish" << false;
+}
+
+void TestDisplays::waylandPlatform()
+{
+    QFETCH(QString, platformName);
+    QFETCH(bool, wayland);
+    QCOMPARE(platform::native::isWaylandPlatform(platformName), wayland);
 }
 
 void TestDisplays::xrandr()
