@@ -473,11 +473,23 @@ std::optional<Model> modelForKey(const QString &devKey)
             formatted[i] = devKeyFrom(kRows[i].vendorId, kRows[i].productId);
         return formatted;
     }();
+    // A report asks this a dozen times for the same device: the last answer of
+    // this thread is kept, which turns the scan of the table into one compare
+    // (most often of the same shared string).
+    thread_local QString lastKey;
+    thread_local std::optional<Model> lastModel;
+    if (devKey.constData() == lastKey.constData() || devKey == lastKey)
+        return lastModel;
+    std::optional<Model> found;
     for (size_t i = 0; i < keys.size(); ++i) {
-        if (keys[i] == devKey)
-            return kRows[i].model;
+        if (keys[i] == devKey) {
+            found = kRows[i].model;
+            break;
+        }
     }
-    return std::nullopt;
+    lastKey = devKey;
+    lastModel = found;
+    return found;
 }
 
 bool isModel(const QString &devKey, Model model)
