@@ -1,18 +1,25 @@
-// Every report dispatcher and pen parser fed arbitrary bytes.
+// Every report dispatcher, pen parser and key parser fed arbitrary bytes.
 //
 // Input: byte 0 picks the model, byte 1 the context flags, bytes 2..9 the
 // integer parts of the calibration minimums (any 32-bit values, so that the
-// radix-255 arithmetic meets its extremes), then reports, each a length byte
-// and that many bytes. Every report is copied into a buffer of exactly its length, so a
+// radix-255 arithmetic meets its extremes), byte 10 the orientation (bits
+// 0-1, the index 0..3) and how far it turns after each report (bits 2-3, 0
+// for never, so that a release can come at another orientation than its
+// press), byte 11 the byte a too-short key report is padded with to the
+// length its parser asked for, then reports, each a length byte and that
+// many bytes. Every report is copied into a buffer of exactly its length, so a
 // read past its end is an AddressSanitizer error.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include <QString>
+#include <QStringList>
 
+#include "driver/boardparser.h"
 #include "driver/penparser.h"
 #include "driver/pensink.h"
 #include "driver/reportdispatch.h"
@@ -21,7 +28,145 @@
 
 namespace {
 
+using driver::BoardOutcome;
 using driver::BoardParser;
+using driver::BoardResult;
+
+constexpr BoardParser kBoardParsers[] = {
+    BoardParser::Board482,
+    BoardParser::Board517V1,
+    BoardParser::Board517V2,
+    BoardParser::BoardTevruM,
+    BoardParser::BoardTevruS,
+    BoardParser::BoardSorvi12Pro,
+    BoardParser::BoardKalverinM,
+    BoardParser::BoardKalverinS,
+    BoardParser::BoardTevru7B,
+    BoardParser::BoardTevru10B,
+    BoardParser::BoardQ,
+    BoardParser::BoardSorvi,
+    BoardParser::BoardSorvi16Pro,
+};
+
+// The two key parsers of the pen displays; all the others are tablets'.
+bool isPenDisplay(BoardParser parser)
+{
+    return parser == BoardParser::BoardSorvi || parser == BoardParser::BoardSorvi16Pro;
+}
+
+// "OVCFGBoardKey1".."OVCFGBoardKey10", "OVCFGWheelKeyL", "OVCFGWheelKeyR" or
+// "OVCFGWheelKeyC", spelled out here rather than built by the store's helpers.
+bool isKeyName(const QString &name)
+{
+    if (name == QLatin1String("OVCFGWheelKeyL") || name == QLatin1String("OVCFGWheelKeyR")
+        || name == QLatin1String("OVCFGWheelKeyC"))
+        return true;
+    const QLatin1String prefix("OVCFGBoardKey");
+    if (!name.startsWith(prefix))
+        return false;
+    const QString number = name.mid(prefix.size());
+    bool ok = false;
+    const int key = number.toInt(&ok);
+    return ok && key >= 1 && key <= 10 && number == QString::number(key);
+}
+
+// A too-short key report is padded to the length its parser asked for only
+// up to this many bytes (a HID report is far shorter).
+constexpr std::size_t kMaxPaddedLength = 4096;
+
+// Runs the key parser on one report and checks what boardparser.h promises:
+// an event only on the Event outcome, with a known name (or an empty one on a
+// pen display's press); a press stores its name as the last press, a release
+// reports the last press again, and nothing else changes it; Unrecognised
+// only from a tablet's parser and Ignored only from a pen display's; a
+// too-short outcome says the report's length and a longer one it needs, and
+// the report padded to that length is no longer too short for it. `pad` < 0
+// skips the padding check.
+BoardResult checkBoard(
+    BoardParser parser, std::span<const std::uint8_t> report, quint64 degree, QString &lastBoardKey, int pad)
+{
+    const QString before = lastBoardKey;
+    const BoardResult result = driver::parseBoardReport(parser, report, degree, lastBoardKey);
+    switch (result.outcome) {
+    case BoardOutcome::Event:
+        if (result.event.press) {
+            if (lastBoardKey != result.event.name)
+                std::abort();
+            if (result.event.name.isEmpty() ? !isPenDisplay(parser) : !isKeyName(result.event.name))
+                std::abort();
+        } else if (result.event.name != before || lastBoardKey != before) {
+            std::abort();
+        }
+        return result;
+    case BoardOutcome::Unrecognised:
+        if (isPenDisplay(parser))
+            std::abort();
+        break;
+    case BoardOutcome::Ignored:
+        if (!isPenDisplay(parser))
+            std::abort();
+        break;
+    case BoardOutcome::TooShort: {
+        const driver::ReportResult &tooShort = result.tooShort;
+        if (tooShort.outcome != driver::ReportOutcome::TooShort || tooShort.length != report.size()
+            || tooShort.needed <= tooShort.length || tooShort.reason().isEmpty())
+            std::abort();
+        break;
+    }
+    default:
+        std::abort();
+    }
+    if (!result.event.name.isEmpty() || result.event.press || lastBoardKey != before)
+        std::abort();
+
+    if (result.outcome == BoardOutcome::TooShort && pad >= 0 && result.tooShort.needed <= kMaxPaddedLength) {
+        std::vector<std::uint8_t> padded(report.begin(), report.end());
+        padded.resize(result.tooShort.needed, std::uint8_t(pad));
+        QString scratch = lastBoardKey;
+        const BoardResult longer
+            = checkBoard(parser, std::span<const std::uint8_t>(padded), degree, scratch, -1);
+        // It may ask for more once it reads the added bytes, never for as much again.
+        if (longer.outcome == BoardOutcome::TooShort && longer.tooShort.needed <= result.tooShort.needed)
+            std::abort();
+    }
+    return result;
+}
+
+// The log line's form of a report: "<", the bytes in lower-case hex, four to
+// a group and the groups split by one space, ">"; read back, it gives the
+// report.
+void checkDescription(std::span<const std::uint8_t> report)
+{
+    const QString text = driver::reportDescription(report);
+    if (text.size() < 2 || text.front() != QLatin1Char('<') || text.back() != QLatin1Char('>'))
+        std::abort();
+    const QStringList groups = text.mid(1, text.size() - 2).split(QLatin1Char(' '));
+    std::vector<std::uint8_t> decoded;
+    for (qsizetype g = 0; g < groups.size(); ++g) {
+        const QString &group = groups[g];
+        const bool last = g + 1 == groups.size();
+        if (group.size() % 2 != 0 || group.size() > 8 || (!last && group.size() != 8)
+            || (group.isEmpty() && !report.empty()))
+            std::abort();
+        for (qsizetype i = 0; i < group.size(); i += 2) {
+            int byte = 0;
+            for (qsizetype j = i; j < i + 2; ++j) {
+                const char16_t c = group[j].unicode();
+                int digit;
+                if (c >= u'0' && c <= u'9')
+                    digit = c - u'0';
+                else if (c >= u'a' && c <= u'f')
+                    digit = c - u'a' + 10;
+                else
+                    std::abort();
+                byte = byte * 16 + digit;
+            }
+            decoded.push_back(std::uint8_t(byte));
+        }
+    }
+    if (!std::equal(decoded.begin(), decoded.end(), report.begin(), report.end()))
+        std::abort();
+}
 
 // Touches every byte it is handed and checks what the parsers may ask for.
 class CheckingSink : public driver::PenSink
@@ -40,14 +185,20 @@ public:
             std::abort();
     }
     void upPen(std::span<const std::uint8_t> report) override { touch(report); }
+    // Decodes the key report as the device service does, with the
+    // service's orientation and last press.
     void parseBoard(BoardParser parser, std::span<const std::uint8_t> report) override
     {
         if (int(parser) < int(BoardParser::Board482) || int(parser) > int(BoardParser::BoardSorvi16Pro))
             std::abort();
         touch(report);
+        (void)checkBoard(parser, report, degree, lastBoardKey, pad);
     }
 
     unsigned sum = 0;
+    quint64 degree = 0;
+    QString lastBoardKey;
+    int pad = 0;
 
 private:
     void touch(std::span<const std::uint8_t> report)
@@ -82,7 +233,7 @@ constexpr driver::PenFamily kFamilies[] = {driver::PenFamily::Generic, driver::P
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
 {
-    constexpr size_t kHeader = 10;
+    constexpr size_t kHeader = 12;
     if (size < kHeader)
         return 0;
     driver::resetTiltStateForTests();
@@ -110,6 +261,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
             state.orvaneModeInited = true;
     }
     CheckingSink sink;
+    quint64 degree = data[10] & 0x03;
+    const quint64 turn = (data[10] >> 2) & 0x03;
+    sink.pad = data[11];
+    // Every key parser on the same bytes, each with its own last press.
+    QString lastBoardKeys[std::size(kBoardParsers)];
 
     size_t pos = kHeader;
     while (pos < size) {
@@ -119,6 +275,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
         pos += length;
         const std::span<const std::uint8_t> bytes(report.data(), report.size());
         context.nowMillis += 1 + (length & 0x0F);
+        sink.degree = degree;
 
         checkState(dispatched, driver::dispatchReport(model, bytes, dispatched, context, sink));
         for (size_t i = 0; i < std::size(kFamilies); ++i) {
@@ -126,6 +283,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
             checkState(perFamily[i],
                        driver::parsePenReport(row, bytes, model, perFamily[i], context, sink));
         }
+        for (size_t i = 0; i < std::size(kBoardParsers); ++i)
+            (void)checkBoard(kBoardParsers[i], bytes, degree, lastBoardKeys[i], sink.pad);
+        checkDescription(bytes);
+        degree = (degree + turn) & 0x03;
 
         // The byte operations on the same bytes ("data too long" is a log
         // line, not a failure: kept to four bytes so the run stays quiet).
