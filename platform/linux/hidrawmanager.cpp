@@ -176,8 +176,13 @@ void HidrawManager::nodeAdded(const QString &sysPath, const QString &devNode)
         return;
     // A node that fails to open was logged by the device and is skipped.
     quint32 result = hidresult::Success;
-    if (openNode(sysPath, devNode, true, &result))
-        announcePending();
+    HidrawDevice *device = openNode(sysPath, devNode, true, &result);
+    if (!device)
+        return;
+    // A device opens with delivery off; one that arrives while the manager
+    // runs is read from now on, as those found at open() are.
+    device->setDelivering(m_open && m_scheduled);
+    announcePending();
 }
 
 void HidrawManager::nodeRemoved(const QString &sysPath, const QString &devNode)

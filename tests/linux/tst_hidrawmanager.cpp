@@ -488,6 +488,13 @@ void TestHidrawManager::hotPlug()
     made->nodeAdded(tablet, dev("hidraw1"));
     QCOMPARE(m_matched.size(), 1);
     QCOMPARE(m_calls->grabbed, QStringList { dev("input/event6") });
+    // A tablet plugged in later is read like one found at start.
+    QList<QByteArray> reports;
+    m_matched.first()->registerInputReportCallback(
+        [&](const InputReport &report) { reports.append(bytesOf(report.bytes)); }, 64);
+    const QByteArray pen = QByteArray::fromHex("02A10010203040506070");
+    m_calls->sendReport(dev("hidraw1"), pen);
+    QTRY_COMPARE(reports, QList<QByteArray> { pen });
     // udev may report a node that the listing already found.
     made->nodeAdded(tablet, dev("hidraw1"));
     QCOMPARE(m_matched.size(), 1);
