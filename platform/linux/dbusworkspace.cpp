@@ -12,7 +12,6 @@
 #include <QDBusServiceWatcher>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMetaObject>
@@ -20,6 +19,7 @@
 #include <QStyleHints>
 #include <QUrl>
 
+#include "platform/files.h"
 #include "platform/linux/desktopdisplays.h"
 #include "platform/linux/linuxlog.h"
 #include "platform/stringtable.h"
@@ -143,13 +143,14 @@ QString unescapeValue(const QString &value)
 
 std::optional<QStringList> desktopEntryCommand(const QString &path, QString *why)
 {
-    QFile file(path);
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > kMaxDesktopEntryBytes || !file.open(QIODevice::ReadOnly)) {
+    // A custom action names the path: whatever it has turned into, the read
+    // must not wait on it.
+    const std::optional<QByteArray> bytes = readRegularFile(path, kMaxDesktopEntryBytes);
+    if (!bytes) {
         *why = QStringLiteral("not a readable desktop entry");
         return std::nullopt;
     }
-    const QStringList lines = QString::fromUtf8(file.read(kMaxDesktopEntryBytes)).split(u'\n');
+    const QStringList lines = QString::fromUtf8(*bytes).split(u'\n');
     bool inEntry = false;
     for (QString line : lines) {
         line = line.trimmed();
