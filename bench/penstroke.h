@@ -48,12 +48,14 @@ inline std::vector<std::vector<std::uint8_t>> penStroke(store::Model model)
 
 } // namespace penbench
 
-// One benchmark of `function` (taking the model) per pen report family.
-#define PENBENCH_PER_FAMILY(function)                                                           \
-    BENCHMARK_CAPTURE(function, generic_tilt_TevraM, store::Model::TevraM);                     \
-    BENCHMARK_CAPTURE(function, generic_notilt_TevraS, store::Model::TevraS);                   \
-    BENCHMARK_CAPTURE(function, generic_edges_Sorvi12Pro, store::Model::Sorvi12Pro);            \
-    BENCHMARK_CAPTURE(function, sorvi10, store::Model::Sorvi10);                                \
-    BENCHMARK_CAPTURE(function, sorvi22, store::Model::Sorvi22);                                \
-    BENCHMARK_CAPTURE(function, sorvi16, store::Model::Sorvi1316);                              \
-    BENCHMARK_CAPTURE(function, sorvi16pro, store::Model::Sorvi16Pro)
+// One benchmark of `function` (taking the model) per pen report family;
+// `options` is appended to each (->Repetitions(9) and the like).
+#define PENBENCH_PER_FAMILY_WITH(function, options)                                                          \
+    BENCHMARK_CAPTURE(function, generic_tilt_TevraM, store::Model::TevraM) options;                          \
+    BENCHMARK_CAPTURE(function, generic_notilt_TevraS, store::Model::TevraS) options;                        \
+    BENCHMARK_CAPTURE(function, generic_edges_Sorvi12Pro, store::Model::Sorvi12Pro) options;                 \
+    BENCHMARK_CAPTURE(function, sorvi10, store::Model::Sorvi10) options;                                     \
+    BENCHMARK_CAPTURE(function, sorvi22, store::Model::Sorvi22) options;                                     \
+    BENCHMARK_CAPTURE(function, sorvi16, store::Model::Sorvi1316) options;                                   \
+    BENCHMARK_CAPTURE(function, sorvi16pro, store::Model::Sorvi16Pro) options
+#define PENBENCH_PER_FAMILY(function) PENBENCH_PER_FAMILY_WITH(function, )

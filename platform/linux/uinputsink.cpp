@@ -112,4 +112,31 @@ QString LibevdevUinputSink::devnode(VirtualDevice device) const
     return node ? QString::fromLocal8Bit(node) : QString();
 }
 
+bool MemoryUinputSink::create(VirtualDevice device, const DeviceDescription &description, QString *)
+{
+    m_devices[device] = description;
+    return true;
+}
+
+void MemoryUinputSink::destroy(VirtualDevice device)
+{
+    m_devices.erase(device);
+}
+
+bool MemoryUinputSink::exists(VirtualDevice device) const
+{
+    return m_devices.count(device) != 0;
+}
+
+void MemoryUinputSink::write(const InputRecord &record)
+{
+    if (!exists(record.device))
+        return;
+    input_event event {};
+    event.type = record.type;
+    event.code = record.code;
+    event.value = record.value;
+    m_bytes.append(reinterpret_cast<const char *>(&event), sizeof event);
+}
+
 } // namespace platform::native

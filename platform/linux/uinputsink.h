@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 
+#include <QByteArray>
 #include <QMap>
 #include <QString>
 
@@ -48,6 +49,25 @@ private:
     std::map<VirtualDevice, std::unique_ptr<libevdev_uinput, Free>> m_devices;
     QMap<VirtualDevice, QString> m_names;
     bool m_writeFailed = false;
+};
+
+// Virtual devices in memory: every record is kept as the input_event bytes
+// uinput would be given, for the benchmarks of the whole path and for tests.
+class MemoryUinputSink : public UinputSink
+{
+public:
+    bool create(VirtualDevice device, const DeviceDescription &description, QString *why) override;
+    void destroy(VirtualDevice device) override;
+    bool exists(VirtualDevice device) const override;
+    void write(const InputRecord &record) override;
+
+    // The bytes written so far, one input_event after the other.
+    const QByteArray &bytes() const { return m_bytes; }
+    void clear() { m_bytes.clear(); }
+
+private:
+    std::map<VirtualDevice, DeviceDescription> m_devices;
+    QByteArray m_bytes;
 };
 
 } // namespace platform::native
