@@ -57,6 +57,18 @@ constexpr Row kKeypadKeys[] = {
 };
 // clang-format on
 
+struct ModifierRow
+{
+    Qt::KeyboardModifier qt;
+    quint64 mac;
+};
+constexpr ModifierRow kModifierRows[] = {
+    { Qt::ShiftModifier, 0x20000 },
+    { Qt::MetaModifier, 0x40000 },
+    { Qt::AltModifier, 0x80000 },
+    { Qt::ControlModifier, 0x100000 },
+};
+
 template <std::size_t N> std::optional<quint16> find(const Row (&rows)[N], int qtKey)
 {
     for (const Row &row : rows) {
@@ -85,6 +97,16 @@ std::optional<quint16> macKeyForKeyPress(int qtKey, Qt::KeyboardModifiers modifi
             return code;
     }
     return macKeyForQtKey(qtKey, modifiers);
+}
+
+quint64 macFlagsForQtModifiers(Qt::KeyboardModifiers modifiers)
+{
+    quint64 flags = 0;
+    for (const ModifierRow &row : kModifierRows) {
+        if (modifiers.testFlag(row.qt))
+            flags |= row.mac;
+    }
+    return flags;
 }
 
 } // namespace platform

@@ -24,4 +24,9 @@ std::optional<quint16> macKeyForQtKey(int qtKey, Qt::KeyboardModifiers modifiers
 // code (0, or one of no known key) the Qt key decides.
 std::optional<quint16> macKeyForKeyPress(int qtKey, Qt::KeyboardModifiers modifiers, quint32 nativeScanCode);
 
+// Mac event flags of Qt's keyboard modifiers: Ctrl is Command (0x100000),
+// Meta (the Super key) is Control (0x40000), Alt is Option (0x80000), Shift
+// is Shift (0x20000). The keypad and group-switch modifiers give no flag.
+quint64 macFlagsForQtModifiers(Qt::KeyboardModifiers modifiers);
+
 } // namespace platform

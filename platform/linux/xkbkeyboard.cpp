@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <xcb/xcb.h>
 // The XKB protocol header names a field "explicit", a C++ keyword.
@@ -59,6 +60,13 @@ XkbKeyboard::XkbKeyboard(FromNames, const QString &layout, const QString &varian
     m_context = xkb_context_new(XKB_CONTEXT_NO_ENVIRONMENT_NAMES);
     if (!m_context)
         return;
+    m_keymap = compileNames(m_context, layout, variant);
+    if (m_keymap)
+        m_state = xkb_state_new(m_keymap);
+}
+
+xkb_keymap *XkbKeyboard::compileNames(xkb_context *context, const QString &layout, const QString &variant)
+{
     const QByteArray layoutName = layout.toUtf8();
     const QByteArray variantName = variant.toUtf8();
     xkb_rule_names names {};
@@ -67,9 +75,29 @@ XkbKeyboard::XkbKeyboard(FromNames, const QString &layout, const QString &varian
     names.layout = layoutName.constData();
     names.variant = variantName.constData();
     names.options = "";
-    m_keymap = xkb_keymap_new_from_names(m_context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS);
+    return xkb_keymap_new_from_names(context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS);
+}
+
+bool XkbKeyboard::setLayout(const QString &layout, const QString &variant)
+{
+    if (m_connection || !m_context)
+        return false;
+    xkb_keymap *keymap = compileNames(m_context, layout, variant);
+    if (!keymap)
+        return false;
+    xkb_state *state = xkb_state_new(keymap);
+    if (!state) {
+        xkb_keymap_unref(keymap);
+        return false;
+    }
+    if (m_state)
+        xkb_state_unref(m_state);
     if (m_keymap)
-        m_state = xkb_state_new(m_keymap);
+        xkb_keymap_unref(m_keymap);
+    m_keymap = keymap;
+    m_state = state;
+    changed();
+    return true;
 }
 
 std::unique_ptr<XkbKeyboard> XkbKeyboard::fromLayout(const QString &layout, const QString &variant)
@@ -102,7 +130,7 @@ bool XkbKeyboard::followsServer() const
 
 bool XkbKeyboard::connectServer()
 {
-    m_connection = xcb_connect(nullptr, nullptr);
+    m_connection = xcb_connect(nullptr, &m_screen);
     if (!m_connection || xcb_connection_has_error(m_connection)) {
         if (m_connection)
             xcb_disconnect(m_connection);
@@ -193,10 +221,10 @@ void XkbKeyboard::readServer()
 
 void XkbKeyboard::changed()
 {
-    // A callback may register another; walk a copy.
-    const std::vector<std::function<void()>> callbacks = m_callbacks;
-    for (const auto &callback : callbacks)
-        callback();
+    // An observer may add or remove one; walk a copy.
+    const auto observers = m_observers;
+    for (const auto &observer : observers)
+        observer.second();
 }
 
 QString XkbKeyboard::characterFor(quint16 keyCode, quint64 flags) const
@@ -234,14 +262,62 @@ QString XkbKeyboard::characterFor(quint16 keyCode, quint64 flags) const
     return character;
 }
 
-void XkbKeyboard::onLayoutChanged(std::function<void()> callback)
+void XkbKeyboard::onLayoutChanged(const void *owner, std::function<void()> callback)
 {
-    m_callbacks.push_back(std::move(callback));
+    m_observers.emplace_back(owner, std::move(callback));
 }
 
-QList<SystemShortcut> XkbKeyboard::systemShortcuts() const
+void XkbKeyboard::removeLayoutObserver(const void *owner)
 {
-    return {};
+    std::erase_if(m_observers, [owner](const auto &observer) { return observer.first == owner; });
+}
+
+std::optional<bool> XkbKeyboard::isDesktopShortcut(quint16 keyCode, quint64 flags)
+{
+    if (!m_connection || xcb_connection_has_error(m_connection))
+        return std::nullopt;
+    const std::optional<int> key = evdevKeyForMacKey(keyCode);
+    const int xKey = key ? *key + kXkbKeycodeOffset : 0;
+    if (!key || xKey > 255)
+        return false; // no key of the X server: nobody can grab it
+
+    // The rule of both programs: Command is Ctrl, Control is Super (Mod4),
+    // Option is Alt (Mod1). The Function bit names no X modifier.
+    quint16 modifiers = 0;
+    if (flags & eventflag::Shift)
+        modifiers |= XCB_MOD_MASK_SHIFT;
+    if (flags & eventflag::Command)
+        modifiers |= XCB_MOD_MASK_CONTROL;
+    if (flags & eventflag::Option)
+        modifiers |= XCB_MOD_MASK_1;
+    if (flags & eventflag::Control)
+        modifiers |= XCB_MOD_MASK_4;
+
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
+    for (int i = 0; i < m_screen && screens.rem > 1; ++i)
+        xcb_screen_next(&screens);
+    const xcb_window_t root = screens.data->root;
+
+    constexpr int kBadAccess = 10;
+    bool taken = false;
+    for (const quint16 mask : { modifiers, quint16(modifiers | XCB_MOD_MASK_2) }) {
+        const xcb_void_cookie_t cookie = xcb_grab_key_checked(
+            m_connection, 0, root, mask, xcb_keycode_t(xKey), XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+        if (xcb_generic_error_t *error = xcb_request_check(m_connection, cookie)) {
+            taken |= error->error_code == kBadAccess;
+            std::free(error);
+        } else {
+            xcb_ungrab_key(m_connection, xcb_keycode_t(xKey), root, mask);
+        }
+        if (taken)
+            break;
+    }
+    xcb_flush(m_connection);
+    // The round trips may have taken XKB notices off the socket, which then
+    // does not signal them: read them on the next turn.
+    if (m_notifier)
+        QTimer::singleShot(0, m_notifier.get(), [this] { readServer(); });
+    return taken;
 }
 
 } // namespace platform::native

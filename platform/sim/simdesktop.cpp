@@ -123,6 +123,7 @@ struct KeyChar
     const char *plain;
     const char *shifted;
 };
+// clang-format off
 constexpr KeyChar kUsLayout[] = {
     {0, "a", "A"},   {1, "s", "S"},   {2, "d", "D"},   {3, "f", "F"},   {4, "h", "H"},   {5, "g", "G"},
     {6, "z", "Z"},   {7, "x", "X"},   {8, "c", "C"},   {9, "v", "V"},   {11, "b", "B"},  {12, "q", "Q"},
@@ -132,7 +133,12 @@ constexpr KeyChar kUsLayout[] = {
     {31, "o", "O"},  {32, "u", "U"},  {33, "[", "{"},  {34, "i", "I"},  {35, "p", "P"},  {37, "l", "L"},
     {38, "j", "J"},  {39, "'", "\""}, {40, "k", "K"},  {41, ";", ":"},  {42, "\\", "|"}, {43, ",", "<"},
     {44, "/", "?"},  {45, "n", "N"},  {46, "m", "M"},  {47, ".", ">"},  {49, " ", " "},  {50, "`", "~"},
+    // The keypad with Num Lock on; Shift turns its digits into cursor keys.
+    {65, ".", ""},   {67, "*", "*"},  {69, "+", "+"},  {75, "/", "/"},  {78, "-", "-"},  {81, "=", ""},
+    {82, "0", ""},   {83, "1", ""},   {84, "2", ""},   {85, "3", ""},   {86, "4", ""},   {87, "5", ""},
+    {88, "6", ""},   {89, "7", ""},   {91, "8", ""},   {92, "9", ""},
 };
+// clang-format on
 } // namespace
 
 QString SimKeyboard::characterFor(quint16 keyCode, quint64 flags) const
@@ -142,6 +148,37 @@ QString SimKeyboard::characterFor(quint16 keyCode, quint64 flags) const
             return QString::fromLatin1((flags & 0x20000) ? k.shifted : k.plain);
     }
     return QString();
+}
+
+void SimKeyboard::onLayoutChanged(const void *owner, std::function<void()> callback)
+{
+    m_observers.emplace_back(owner, std::move(callback));
+}
+
+void SimKeyboard::removeLayoutObserver(const void *owner)
+{
+    std::erase_if(m_observers, [owner](const auto &observer) { return observer.first == owner; });
+}
+
+void SimKeyboard::layoutChanged()
+{
+    // An observer may remove itself; walk a copy.
+    const auto observers = m_observers;
+    for (const auto &observer : observers)
+        observer.second();
+}
+
+std::optional<bool> SimKeyboard::isDesktopShortcut(quint16 keyCode, quint64 flags)
+{
+    if (!m_shortcutsKnown)
+        return std::nullopt;
+    constexpr quint64 kModifiers = 0x1E0000; // Shift, Control, Option, Command
+    for (const Shortcut &shortcut : m_shortcuts) {
+        if (shortcut.enabled && shortcut.keyCode == keyCode
+            && (shortcut.flags & kModifiers) == (flags & kModifiers))
+            return true;
+    }
+    return false;
 }
 
 } // namespace platform::sim

@@ -84,18 +84,34 @@ private:
     QStringList m_languages{QStringLiteral("en")};
 };
 
-// A US keyboard layout.
+// A US keyboard layout (the keypad with Num Lock on) and a settable list of
+// desktop shortcuts.
 class SimKeyboard : public Keyboard
 {
 public:
+    struct Shortcut
+    {
+        quint16 keyCode = 0; // mac key code
+        quint64 flags = 0; // mac event flags
+        bool enabled = true;
+    };
+
     QString characterFor(quint16 keyCode, quint64 flags = 0) const override;
-    void onLayoutChanged(std::function<void()> callback) override { m_callbacks.push_back(std::move(callback)); }
-    QList<SystemShortcut> systemShortcuts() const override { return m_shortcuts; }
-    void setSystemShortcuts(const QList<SystemShortcut> &shortcuts) { m_shortcuts = shortcuts; }
+    void onLayoutChanged(const void *owner, std::function<void()> callback) override;
+    void removeLayoutObserver(const void *owner) override;
+    // Taken when an enabled shortcut has the key code and the same Shift,
+    // Control, Option and Command; nullopt while the shortcuts are unknown.
+    std::optional<bool> isDesktopShortcut(quint16 keyCode, quint64 flags) override;
+
+    void setDesktopShortcuts(const QList<Shortcut> &shortcuts) { m_shortcuts = shortcuts; }
+    void setDesktopShortcutsKnown(bool known) { m_shortcutsKnown = known; }
+    // Runs the layout observers, as a switch of layout does.
+    void layoutChanged();
 
 private:
-    std::vector<std::function<void()>> m_callbacks;
-    QList<SystemShortcut> m_shortcuts;
+    std::vector<std::pair<const void *, std::function<void()>>> m_observers;
+    QList<Shortcut> m_shortcuts;
+    bool m_shortcutsKnown = true;
 };
 
 } // namespace platform::sim
