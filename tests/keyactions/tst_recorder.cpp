@@ -1,0 +1,482 @@
+// Recording sessions of the shortcut recorder driven by key and mouse events
+// as the user makes them, with the editors' setting (a key alone may be
+// recorded, the cancel keys cancel), and renders of its looks to PNG files
+// under $OV_BUILD_DIR/renders/.
+
+#include <QAccessible>
+#include <QAction>
+#include <QDir>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include "keyactions/ovkeycodetransformer.h"
+#include "keyactions/ovshortcutcell.h"
+#include "keyactions/ovshortcuteditor.h"
+#include "platform/sim/simdesktop.h"
+#include "platform/sim/simrecorders.h"
+#include "platform/stringtable.h"
+
+using namespace keyactions;
+
+namespace {
+
+constexpr quint64 kShift = 0x20000;
+constexpr quint64 kControl = 0x40000;
+constexpr quint64 kOption = 0x80000;
+constexpr quint64 kCommand = 0x100000;
+
+// Command+S, as the stored value the editors start from.
+const QVariantMap kOldValue { { "characters", "s" }, { "keyCode", qint64(1) },
+    { "modifierFlags", quint64(kCommand) } };
+
+// One key event exactly as given (QTest's key functions press and release
+// the modifiers of their own around the key).
+void sendKey(QWidget *widget, QEvent::Type type, Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    QKeyEvent event(type, key, modifiers);
+    QApplication::sendEvent(widget, &event);
+}
+
+QString rendersFolder()
+{
+    QDir dir(qEnvironmentVariable("OV_BUILD_DIR", QDir::currentPath()));
+    dir.mkpath(QStringLiteral("renders"));
+    return dir.filePath(QStringLiteral("renders"));
+}
+
+// A window with the recorder and a text field after it, active and with the
+// recorder focused; Ctrl+Q quits in the window's menu.
+struct Pane
+{
+    Pane()
+        : transformer(keyboard, strings)
+    {
+        auto *layout = new QVBoxLayout(&window);
+        recorder = new OVShortcutEditor(transformer, defaults, alerts, &window);
+        recorder->setAllowsKeyOnly(true, false);
+        recorder->setObjectValue(kOldValue);
+        recorder->setAccessibleName(QStringLiteral("Custom hot key"));
+        layout->addWidget(recorder);
+        layout->addWidget(&next);
+        quit = new QAction(QStringLiteral("Quit"), &window);
+        quit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+        window.addAction(quit);
+        window.resize(220, 80);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        recorder->setFocus();
+    }
+
+    bool start()
+    {
+        QTest::keyClick(recorder, Qt::Key_Space);
+        return recorder->isEditing();
+    }
+
+    QPoint removeButton() const
+    {
+        return recorder->cell().removeButtonRectForFrame(recorder->rect(), true).center().toPoint();
+    }
+    QPoint snapbackButton() const
+    {
+        return OVShortcutCell::snapbackRectForFrame(recorder->rect()).center().toPoint();
+    }
+
+    platform::sim::SimKeyboard keyboard;
+    platform::StringTable strings { { QStringLiteral("en") } };
+    platform::sim::MemoryUserDefaults defaults;
+    platform::sim::ScriptedAlerts alerts;
+    OVKeyCodeTransformer transformer;
+    QWidget window;
+    QLineEdit next;
+    OVShortcutEditor *recorder = nullptr;
+    QAction *quit = nullptr;
+};
+
+} // namespace
+
+class TestRecorder : public QObject
+{
+    Q_OBJECT
+private slots:
+    void recordings_data();
+    void recordings();
+    void modifiersShowWhileHeld();
+    void refusedByTheOwner();
+    void applicationShortcutIsRefusedNotRun();
+    void buttons();
+    void focusLossKeepsTheCombination();
+    void autosave();
+    void valueAndSize();
+    void accessibility();
+    void renders();
+};
+
+void TestRecorder::recordings_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<QVariant>("value"); // invalid: recording cancelled, Command+S kept
+
+    auto value = [](QString characters, qint64 code, quint64 flags) {
+        return QVariant(
+            QVariantMap { { "characters", characters }, { "keyCode", code }, { "modifierFlags", flags } });
+    };
+    const QVariant cancelled;
+    // keyClick presses the modifier keys first, as a user does.
+    QTest::newRow("Shift+X") << int(Qt::Key_X) << Qt::KeyboardModifiers(Qt::ShiftModifier)
+                             << value("X", 7, kShift);
+    QTest::newRow("a alone") << int(Qt::Key_A) << Qt::KeyboardModifiers() << value("a", 0, 0);
+    QTest::newRow("Ctrl is Command") << int(Qt::Key_C) << Qt::KeyboardModifiers(Qt::ControlModifier)
+                                     << value("c", 8, kCommand);
+    QTest::newRow("Super is Control")
+        << int(Qt::Key_C) << Qt::KeyboardModifiers(Qt::MetaModifier) << value("c", 8, kControl);
+    QTest::newRow("Alt is Option") << int(Qt::Key_Q) << Qt::KeyboardModifiers(Qt::AltModifier)
+                                   << value("q", 12, kOption);
+    QTest::newRow("Ctrl+Shift+Z") << int(Qt::Key_Z) << (Qt::ControlModifier | Qt::ShiftModifier)
+                                  << value("Z", 6, kCommand | kShift);
+    QTest::newRow("Escape cancels") << int(Qt::Key_Escape) << Qt::KeyboardModifiers() << cancelled;
+    QTest::newRow("Backspace cancels") << int(Qt::Key_Backspace) << Qt::KeyboardModifiers() << cancelled;
+    QTest::newRow("Delete cancels") << int(Qt::Key_Delete) << Qt::KeyboardModifiers() << cancelled;
+    QTest::newRow("Shift+Escape") << int(Qt::Key_Escape) << Qt::KeyboardModifiers(Qt::ShiftModifier)
+                                  << value(QStringLiteral("\u238B"), 53, kShift);
+    QTest::newRow("Ctrl+Backspace") << int(Qt::Key_Backspace) << Qt::KeyboardModifiers(Qt::ControlModifier)
+                                    << value(QStringLiteral("\u232B"), 51, kCommand);
+    QTest::newRow("Alt+Delete") << int(Qt::Key_Delete) << Qt::KeyboardModifiers(Qt::AltModifier)
+                                << value(QStringLiteral("\u2326"), 117, kOption);
+    QTest::newRow("F5") << int(Qt::Key_F5) << Qt::KeyboardModifiers() << value("F5", 96, 0);
+    QTest::newRow("Tab is recorded, not a focus move")
+        << int(Qt::Key_Tab) << Qt::KeyboardModifiers() << value(QStringLiteral("\u21E5"), 48, 0);
+    QTest::newRow("Space") << int(Qt::Key_Space) << Qt::KeyboardModifiers() << value(" ", 49, 0);
+    QTest::newRow("keypad 1, keypad bit dropped")
+        << int(Qt::Key_1) << Qt::KeyboardModifiers(Qt::KeypadModifier) << value("1", 83, 0);
+    QTest::newRow("volume key types nothing")
+        << int(Qt::Key_VolumeUp) << Qt::KeyboardModifiers() << cancelled;
+    QTest::newRow("Print has no key code")
+        << int(Qt::Key_Print) << Qt::KeyboardModifiers(Qt::ControlModifier) << cancelled;
+}
+
+void TestRecorder::recordings()
+{
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(QVariant, value);
+    Pane pane;
+    QSignalSpy changes(pane.recorder, &OVShortcutEditor::shortcutEditorKeyComboDidChange);
+    QVERIFY(pane.start());
+    // Space started recording and was not recorded.
+    QCOMPARE(changes.count(), 0);
+
+    QTest::keyClick(pane.recorder, Qt::Key(key), modifiers);
+    QVERIFY(!pane.recorder->isEditing());
+    QVERIFY(pane.recorder->hasFocus());
+    QVERIFY(pane.alerts.shown().empty());
+    const std::optional<QVariantMap> recorded = pane.recorder->objectValue();
+    QVERIFY(recorded);
+    if (!value.isValid()) {
+        QCOMPARE(changes.count(), 0);
+        QCOMPARE(recorded->value("keyCode"), QVariant(qint64(1)));
+        QCOMPARE(recorded->value("modifierFlags"), QVariant(kCommand));
+        return;
+    }
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(*recorded, value.toMap());
+    QCOMPARE(recorded->value("keyCode").typeId(), QMetaType::LongLong);
+    QCOMPARE(recorded->value("modifierFlags").typeId(), QMetaType::ULongLong);
+    const auto combo = changes.first().at(1).value<KeyCombo>();
+    QCOMPARE(combo.code, recorded->value("keyCode").toLongLong());
+    QCOMPARE(combo.flags, recorded->value("modifierFlags").toULongLong());
+}
+
+// Pressing Shift first shows its glyph and does not end recording; its
+// release takes it away again.
+void TestRecorder::modifiersShowWhileHeld()
+{
+    Pane pane;
+    QVERIFY(pane.start());
+    QCOMPARE(pane.recorder->shownText(), QStringLiteral("Type shortcut"));
+    sendKey(pane.recorder, QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
+    QCOMPARE(pane.recorder->shownText(), QStringLiteral("\u21E7"));
+    sendKey(pane.recorder, QEvent::KeyPress, Qt::Key_Control, Qt::ShiftModifier);
+    QCOMPARE(pane.recorder->shownText(), QStringLiteral("\u21E7\u2318"));
+    sendKey(pane.recorder, QEvent::KeyRelease, Qt::Key_Control, Qt::ShiftModifier | Qt::ControlModifier);
+    QCOMPARE(pane.recorder->shownText(), QStringLiteral("\u21E7"));
+    QVERIFY(pane.recorder->isEditing());
+    QTest::keyPress(pane.recorder, Qt::Key_X, Qt::ShiftModifier);
+    QVERIFY(!pane.recorder->isEditing());
+    QCOMPARE(pane.recorder->keyComboString(), std::optional<QString>(QStringLiteral("\u21E7X")));
+    QCOMPARE(pane.recorder->shownText(), QStringLiteral("\u21E7X"));
+}
+
+// A combination the owner keeps is refused with its reason; recording goes
+// on and the next key is recorded.
+void TestRecorder::refusedByTheOwner()
+{
+    Pane pane;
+    QList<std::pair<qint64, quint64>> asked;
+    QObject::connect(pane.recorder, &OVShortcutEditor::shortcutEditorIsKeyCodeAndFlagsTaken,
+        [&](OVShortcutEditor *, qint64 keyCode, quint64 flags, bool *taken, QString *reason) {
+            asked.append({ keyCode, flags });
+            if (keyCode == 40) {
+                *taken = true;
+                *reason = QStringLiteral("The pane keeps it for itself.");
+            }
+        });
+    QSignalSpy changes(pane.recorder, &OVShortcutEditor::shortcutEditorKeyComboDidChange);
+    QVERIFY(pane.start());
+    QTest::keyClick(pane.recorder, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(asked, (QList<std::pair<qint64, quint64>> { { 40, kCommand | kShift } }));
+    QCOMPARE(pane.alerts.shown().size(), size_t(1));
+    const auto &alert = pane.alerts.shown().front();
+    QCOMPARE(alert.title, QStringLiteral("The key combination \u21E7\u2318K can't be used!"));
+    QCOMPARE(alert.message, QStringLiteral("The pane keeps it for itself."));
+    QCOMPARE(alert.buttons, QStringList { QStringLiteral("OK") });
+    QVERIFY(pane.recorder->isEditing());
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(pane.recorder->objectValue()->value("keyCode"), QVariant(qint64(1)));
+
+    QTest::keyClick(pane.recorder, Qt::Key_J, Qt::ControlModifier);
+    QVERIFY(!pane.recorder->isEditing());
+    QCOMPARE(pane.recorder->objectValue()->value("keyCode"), QVariant(qint64(38)));
+}
+
+// While recording, the window's Ctrl+Q does not run: the recorder takes the
+// key, and the validator refuses it as the menu item's.
+void TestRecorder::applicationShortcutIsRefusedNotRun()
+{
+    Pane pane;
+    QVERIFY(QTest::qWaitForWindowActive(&pane.window));
+    QSignalSpy quits(pane.quit, &QAction::triggered);
+    QVERIFY(pane.start());
+    QTest::keyClick(pane.recorder, Qt::Key_Q, Qt::ControlModifier);
+    QCOMPARE(quits.count(), 0);
+    QCOMPARE(pane.alerts.shown().size(), size_t(1));
+    QCOMPARE(
+        pane.alerts.shown().front().message, QStringLiteral("It's already used by the menu item \"Quit\"."));
+    QVERIFY(pane.recorder->isEditing());
+
+    // Idle, the shortcut works as before.
+    QTest::keyClick(pane.recorder, Qt::Key_Escape);
+    QVERIFY(!pane.recorder->isEditing());
+    QTest::keyClick(pane.recorder, Qt::Key_Q, Qt::ControlModifier);
+    QCOMPARE(quits.count(), 1);
+}
+
+void TestRecorder::buttons()
+{
+    Pane pane;
+    QSignalSpy changes(pane.recorder, &OVShortcutEditor::shortcutEditorKeyComboDidChange);
+    // A click in the field starts recording; the snapback button ends it and
+    // keeps the combination.
+    QTest::mouseClick(pane.recorder, Qt::LeftButton, {}, QPoint(20, 11));
+    QVERIFY(pane.recorder->isEditing());
+    QTest::mouseClick(pane.recorder, Qt::LeftButton, {}, pane.snapbackButton());
+    QVERIFY(!pane.recorder->isEditing());
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(pane.recorder->keyComboString(), std::optional<QString>(QStringLiteral("\u2318S")));
+
+    // A press on the remove button released in the field clears nothing:
+    // it is a click in the field.
+    QTest::mousePress(pane.recorder, Qt::LeftButton, {}, pane.removeButton());
+    QVERIFY(pane.recorder->cell().mouseDown());
+    QTest::mouseRelease(pane.recorder, Qt::LeftButton, {}, QPoint(20, 11));
+    QVERIFY(!pane.recorder->cell().mouseDown());
+    QVERIFY(pane.recorder->isEditing());
+    QTest::keyClick(pane.recorder, Qt::Key_Escape);
+    QVERIFY(!pane.recorder->isEditing());
+    QVERIFY(pane.recorder->objectValue());
+
+    // The remove button clears the combination and says so.
+    QTest::mouseClick(pane.recorder, Qt::LeftButton, {}, pane.removeButton());
+    QVERIFY(!pane.recorder->isEditing());
+    QCOMPARE(pane.recorder->objectValue(), std::nullopt);
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(changes.first().at(1).value<KeyCombo>(), (KeyCombo { 0, -1 }));
+    QCOMPARE(pane.recorder->shownText(), QStringLiteral("Click to edit shortcut"));
+    // Empty, the field has no remove button: the whole field starts recording.
+    QVERIFY(pane.recorder->cell().removeButtonRectForFrame(pane.recorder->rect(), true).isNull());
+    QTest::mouseClick(pane.recorder, Qt::LeftButton, {}, QPoint(pane.recorder->width() - 8, 11));
+    QVERIFY(pane.recorder->isEditing());
+
+    // Disabled: no button and no recording.
+    Pane disabled;
+    disabled.recorder->setEnabled(false);
+    QTest::mouseClick(disabled.recorder, Qt::LeftButton, {}, disabled.removeButton());
+    QVERIFY(disabled.recorder->objectValue());
+    QVERIFY(!disabled.recorder->isEditing());
+}
+
+void TestRecorder::focusLossKeepsTheCombination()
+{
+    Pane pane;
+    QVERIFY(QTest::qWaitForWindowActive(&pane.window));
+    QVERIFY(pane.start());
+    QTest::keyPress(pane.recorder, Qt::Key_Shift);
+    pane.next.setFocus(Qt::TabFocusReason);
+    QVERIFY(!pane.recorder->isEditing());
+    QCOMPARE(pane.recorder->objectValue()->value("keyCode"), QVariant(qint64(1)));
+    // Idle, Tab moves the focus on.
+    pane.recorder->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(pane.recorder, Qt::Key_Tab);
+    QVERIFY(pane.next.hasFocus());
+}
+
+// With a name, every change is saved under "ShortcutEditor <name>" and a
+// recorder given that name shows it.
+void TestRecorder::autosave()
+{
+    Pane pane;
+    pane.recorder->setAutosaveName(QStringLiteral("wheel"));
+    QVERIFY(pane.start());
+    QTest::keyClick(pane.recorder, Qt::Key_B, Qt::ControlModifier | Qt::AltModifier);
+    const QVariantMap saved = pane.defaults.value(QStringLiteral("ShortcutEditor wheel")).toMap();
+    QCOMPARE(saved,
+        (QVariantMap { { "keyCode", qint64(11) }, { "modifierFlags", quint64(kCommand | kOption) },
+            { "modifiers", quint64(0x900) }, { "keyChars", "b" }, { "keyCharsIgnoringModifiers", "b" } }));
+
+    OVShortcutEditor other(pane.transformer, pane.defaults, pane.alerts);
+    QSignalSpy changes(&other, &OVShortcutEditor::shortcutEditorKeyComboDidChange);
+    other.setAutosaveName(QStringLiteral("wheel"));
+    QCOMPARE(other.keyCombo(), (KeyCombo { kCommand | kOption, 11 }));
+    QCOMPARE(other.keyChars(), QStringLiteral("b"));
+    QCOMPARE(changes.count(), 1);
+    // Nothing saved under a name: the field keeps what it holds.
+    other.setAutosaveName(QStringLiteral("pen"));
+    QCOMPARE(other.keyCombo(), (KeyCombo { kCommand | kOption, 11 }));
+    // The older four-bit form alone is read too.
+    pane.defaults.setValue(
+        QStringLiteral("ShortcutEditor old"), QVariantMap { { "keyCode", 6 }, { "modifiers", 0x300 } });
+    other.setAutosaveName(QStringLiteral("old"));
+    QCOMPARE(other.keyCombo(), (KeyCombo { kCommand | kShift, 6 }));
+    QCOMPARE(other.keyCharsIgnoringModifiers(), QStringLiteral("Z"));
+}
+
+void TestRecorder::valueAndSize()
+{
+    Pane pane;
+    QSignalSpy changes(pane.recorder, &OVShortcutEditor::shortcutEditorKeyComboDidChange);
+    // Set from a value, the characters are the layout's, capitalised.
+    pane.recorder->setObjectValue(QVariantMap { { "keyCode", 6.0 }, { "modifierFlags", qint64(0x930000) } });
+    QCOMPARE(pane.recorder->keyCombo(), (KeyCombo { 0x920000, 6 })); // Caps Lock dropped, Function kept
+    QCOMPARE(*pane.recorder->objectValue(),
+        (QVariantMap {
+            { "characters", "Z" }, { "keyCode", qint64(6) }, { "modifierFlags", quint64(0x920000) } }));
+    // A key the layout gives no character shows its name.
+    pane.recorder->setObjectValue(QVariantMap { { "keyCode", 36 }, { "modifierFlags", 0 } });
+    QCOMPARE(pane.recorder->objectValue()->value("characters"), QVariant(QStringLiteral("\u21A9")));
+    // A key with neither has no characters; the numbers stay.
+    pane.recorder->setObjectValue(QVariantMap { { "keyCode", 56 }, { "modifierFlags", 0 } });
+    QCOMPARE(*pane.recorder->objectValue(),
+        (QVariantMap { { "keyCode", qint64(56) }, { "modifierFlags", quint64(0) } }));
+    // Anything else clears, and each setting is told.
+    for (const QVariant &bad : { QVariant(), QVariant("Command+S"),
+             QVariant(QVariantMap { { "keyCode", "1" }, { "modifierFlags", 0 } }),
+             QVariant(QVariantMap { { "keyCode", 1 } }) }) {
+        pane.recorder->setObjectValue(kOldValue);
+        pane.recorder->setObjectValue(bad);
+        QCOMPARE(pane.recorder->objectValue(), std::nullopt);
+    }
+    QCOMPARE(changes.count(), 11);
+
+    pane.recorder->resize(30, 40);
+    QCOMPARE(pane.recorder->size(), QSize(50, 22));
+    pane.recorder->resize(120, 10);
+    QCOMPARE(pane.recorder->size(), QSize(120, 22));
+}
+
+void TestRecorder::accessibility()
+{
+    Pane pane;
+    QAccessibleInterface *access = QAccessible::queryAccessibleInterface(pane.recorder);
+    QVERIFY(access);
+    QCOMPARE(access->role(), QAccessible::Button);
+    QCOMPARE(access->text(QAccessible::Name), QStringLiteral("Custom hot key"));
+    QCOMPARE(access->text(QAccessible::Value), QStringLiteral("\u2318S"));
+    QVERIFY(access->state().focusable);
+    QAccessibleActionInterface *actions = access->actionInterface();
+    QVERIFY(actions);
+    QCOMPARE(actions->actionNames(),
+        (QStringList { QAccessibleActionInterface::pressAction(), QStringLiteral("Remove") }));
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY(pane.recorder->isEditing());
+    QVERIFY(access->state().pressed);
+    QCOMPARE(access->text(QAccessible::Description), QStringLiteral("Type shortcut"));
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY(!pane.recorder->isEditing());
+    actions->doAction(QStringLiteral("Remove"));
+    QCOMPARE(pane.recorder->objectValue(), std::nullopt);
+    QCOMPARE(access->text(QAccessible::Value), QString());
+    QCOMPARE(actions->actionNames(), QStringList { QAccessibleActionInterface::pressAction() });
+}
+
+// The looks, at twice the size, for a person to look at; the pixels that
+// tell them apart are checked here.
+void TestRecorder::renders()
+{
+    Pane pane;
+    pane.window.resize(240, 80);
+    OVShortcutEditor &recorder = *pane.recorder;
+    recorder.setFixedWidth(200);
+    auto render = [&recorder](const QString &name) {
+        QImage image(recorder.size() * 2, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(2);
+        image.fill(QColor(236, 236, 236));
+        recorder.render(&image);
+        image.save(rendersFolder() + QStringLiteral("/recorder-%1.png").arg(name));
+        return image;
+    };
+    auto darkPixels = [](const QImage &image, QRect area, int below = 100) {
+        int count = 0;
+        for (int y = area.top() * 2; y <= area.bottom() * 2; ++y)
+            for (int x = area.left() * 2; x <= area.right() * 2; ++x)
+                count += qGray(image.pixel(x, y)) < below;
+        return count;
+    };
+    const QRect textArea(40, 3, 120, 16);
+    // Inside the remove button, clear of the field's outline.
+    const QRect buttonArea(recorder.width() - 17, 5, 12, 12);
+
+    recorder.clearFocus();
+    const QImage value = render(QStringLiteral("value"));
+    QVERIFY(darkPixels(value, textArea) > 40); // 15-pixel black text
+    QVERIFY(darkPixels(value, buttonArea, 220) > 100); // the remove cross's grey circle
+
+    recorder.setObjectValue(QVariant());
+    const QImage empty = render(QStringLiteral("empty"));
+    QCOMPARE(darkPixels(empty, textArea), 0); // the prompt is grey
+    QCOMPARE(darkPixels(empty, buttonArea, 220), 0);
+
+    recorder.setObjectValue(kOldValue);
+    recorder.setFocus();
+    QVERIFY(pane.start());
+    const QImage recording = render(QStringLiteral("recording"));
+    QCOMPARE(darkPixels(recording, textArea), 0);
+    QCOMPARE(recording.pixelColor((recorder.width() - 4) * 2, 11 * 2).red(),
+        recording.pixelColor((recorder.width() - 4) * 2, 11 * 2).blue()); // the grey panel
+    QVERIFY(qGray(recording.pixel((recorder.width() - 6) * 2, 11 * 2)) < 240);
+
+    QTest::keyPress(pane.recorder, Qt::Key_Shift);
+    QTest::keyPress(pane.recorder, Qt::Key_Control, Qt::ShiftModifier);
+    render(QStringLiteral("recording-modifiers"));
+    QTest::keyRelease(pane.recorder, Qt::Key_Control, Qt::ShiftModifier | Qt::ControlModifier);
+    QTest::keyRelease(pane.recorder, Qt::Key_Shift, Qt::ShiftModifier);
+
+    QTest::mousePress(pane.recorder, Qt::LeftButton, {}, pane.snapbackButton());
+    const QImage snapback = render(QStringLiteral("snapback-pressed"));
+    const QPoint panel((recorder.width() - 17) * 2, 11 * 2); // left of the arrow
+    QVERIFY(qGray(snapback.pixel(panel)) < qGray(recording.pixel(panel))); // the panel darkens
+    QTest::mouseRelease(pane.recorder, Qt::LeftButton, {}, pane.snapbackButton());
+    QVERIFY(!recorder.isEditing());
+
+    QTest::mouseMove(pane.recorder, pane.removeButton());
+    QVERIFY(recorder.cell().mouseInsideTrackingArea());
+    render(QStringLiteral("remove-rollover"));
+    recorder.setEnabled(false);
+    const QImage disabled = render(QStringLiteral("disabled"));
+    QCOMPARE(darkPixels(disabled, buttonArea, 220), 0);
+}
+
+QTEST_MAIN(TestRecorder)
+#include "tst_recorder.moc"
