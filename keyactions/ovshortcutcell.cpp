@@ -6,6 +6,7 @@
 #include "keyactions/shortcuttexts.h"
 #include "platform/keycodes.h"
 #include "platform/userdefaults.h"
+#include "store/ovpublicdefine.h"
 #include "store/plistvalue.h"
 
 namespace keyactions {
@@ -20,9 +21,10 @@ bool isCancelKey(qint64 keyCode)
     return keyCode == platform::mackey::Escape || keyCode == platform::mackey::Delete || keyCode == 117;
 }
 
-// Keys of the autosaved combination.
-const QString kSavedKeyCode = QStringLiteral("keyCode");
-const QString kSavedModifierFlags = QStringLiteral("modifierFlags");
+// Keys of the autosaved combination beside "keyCode" and "modifierFlags"
+// (those of the recorder dictionary).
+const QString kSavedKeyCode = store::kRecorderKeyCode;
+const QString kSavedModifierFlags = store::kRecorderModifierFlags;
 const QString kSavedModifiers = QStringLiteral("modifiers");
 const QString kSavedKeyChars = QStringLiteral("keyChars");
 const QString kSavedKeyCharsIgnoringModifiers = QStringLiteral("keyCharsIgnoringModifiers");
@@ -303,6 +305,7 @@ void OVShortcutCell::startEditing()
     m_editingFlags = filteredCocoaFlags(0);
     m_delegate.resetTrackingRects();
     m_delegate.redraw();
+    m_delegate.editingDidChange();
 }
 
 void OVShortcutCell::endEditing()
@@ -311,6 +314,7 @@ void OVShortcutCell::endEditing()
     m_comboJustChanged = false;
     m_delegate.resetTrackingRects();
     m_delegate.redraw();
+    m_delegate.editingDidChange();
 }
 
 QString OVShortcutCell::defaultsKeyForAutosaveName(const QString &name) const

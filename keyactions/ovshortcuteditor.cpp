@@ -340,6 +340,12 @@ bool OVShortcutEditor::event(QEvent *event)
 
 void OVShortcutEditor::keyPressEvent(QKeyEvent *event)
 {
+    // A key held down is one press: the Space that started recording, held
+    // a little long, must not be recorded by its repeats.
+    if (event->isAutoRepeat() && m_cell->isEditing()) {
+        event->accept();
+        return;
+    }
     const CapturedKey key = captureKeyEvent(*event, m_transformer);
     if (key.modifierKey) {
         m_cell->flagsChanged(key.flags);
@@ -474,6 +480,16 @@ void OVShortcutEditor::makeFirstResponder()
 {
     if (!hasFocus())
         setFocus(Qt::MouseFocusReason);
+}
+
+void OVShortcutEditor::editingDidChange()
+{
+    if (QAccessible::isActive()) {
+        QAccessible::State pressed;
+        pressed.pressed = true;
+        QAccessibleStateChangeEvent change(this, pressed);
+        QAccessible::updateAccessibility(&change);
+    }
 }
 
 quint64 OVShortcutEditor::currentModifierFlags() const

@@ -19,26 +19,30 @@ class OVKeyCodeTransformer;
 class OVShortcutCell;
 
 // The shortcut recorder: a one-line field in which the user records one key
-// combination (a mac key code with the modifiers held with it).
+// combination (a mac key code with the modifiers held with it). The hot-key
+// pane shows one, the wheel-function editor two.
 //
-// Use:
-//   auto *recorder = new OVShortcutEditor(transformer, defaults, alerts, pane);
-//   recorder->setAllowsKeyOnly(true, false); // what the editors use
-//   connect(recorder, &OVShortcutEditor::shortcutEditorIsKeyCodeAndFlagsTaken,
-//           pane, [](OVShortcutEditor *, qint64 keyCode, quint64 flags, bool *taken, QString *reason) {
-//               if (reserved(keyCode, flags)) { *taken = true; *reason = tr("..."); }
-//           });
-//   recorder->setObjectValue(record.customHotKey);   // show the stored one
+// Use (the editors' setting: a key alone may be recorded, the cancel keys
+// cancel):
+//   auto *recorder = new OVShortcutEditor(transformer, platform.defaults, platform.alerts, pane);
+//   recorder->setAllowsKeyOnly(true, false);
+//   recorder->setAccessibleName(tr("Custom hot key"));
+//   connect(recorder, &OVShortcutEditor::shortcutEditorIsKeyCodeAndFlagsTaken, pane,
+//       [](OVShortcutEditor *, qint64 keyCode, quint64 flags, bool *taken, QString *reason) {
+//           if (reserved(keyCode, flags)) { *taken = true; *reason = tr("..."); }
+//       }, Qt::DirectConnection);
+//   recorder->setObjectValue(record.customHotKey);  // show the stored one
 //   ...
-//   record.customHotKey = recorder->objectValue();   // on OK
+//   record.customHotKey = recorder->objectValue();  // on OK
 //
 // The value is the recorder dictionary of the configuration: {"characters"
-// (the key's characters under Shift alone), "keyCode" (mac key code,
-// integer), "modifierFlags" (mac event flags, unsigned)}, or none.
+// (what the key types under Shift alone, else the key's name), "keyCode"
+// (mac key code, qint64), "modifierFlags" (mac event flags, quint64)}, or
+// none while the field is empty.
 //
 // Clicking the field, or Space while it has the focus, starts recording: the
-// field slides to its editing layer ("Type shortcut", then the glyphs of the
-// modifiers held) with the snapback button at its right end. The next key
+// field slides to its recording layer ("Type shortcut", then the glyphs of
+// the modifiers held) with the snapback button at its right end. The next key
 // press with valid modifiers is checked (the signal below, then the desktop's
 // shortcuts, then the application's menus and actions); a free combination is
 // recorded and recording ends, a taken one is refused with a modal alert and
@@ -51,7 +55,10 @@ class OVShortcutCell;
 // that clears it.
 //
 // Keys are taken as the driver posts them: the Ctrl key is Command, the
-// Super key Control, Alt Option.
+// Super key Control, Alt Option. Modifier keys alone are never recorded.
+//
+// The field has one look (a capsule) and changes layers at once, without an
+// animation; it is always 22 pixels high and at least 50 wide.
 //
 // The transformer gives the key strings (one per application), the defaults
 // hold an autosaved combination, the alerts show refusals. All must outlive
@@ -99,8 +106,8 @@ public:
     void setAllowsKeyOnly(bool allows, bool escapeKeys);
     bool escapeKeys() const;
     void setEscapeKeys(bool escapeKeys);
-    // Kept for the editors' set-up; the desktop's shortcuts are not switched
-    // off while recording here.
+    // Kept for the editors' set-up; the desktop's own shortcuts stay on
+    // while recording either way.
     bool canCaptureGlobalHotKeys() const;
     void setCanCaptureGlobalHotKeys(bool capture);
     // With a name, every change is saved to the user defaults under
@@ -139,6 +146,10 @@ signals:
     void shortcutEditorKeyComboDidChange(keyactions::OVShortcutEditor *editor, keyactions::KeyCombo keyCombo);
 
 protected:
+    // The desktop's beep, for a key that types nothing (or that no mac key
+    // code names) while recording.
+    virtual void beep();
+
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
@@ -159,8 +170,8 @@ private:
     void keyComboDidChange(KeyCombo combo);
     void redraw();
     void makeFirstResponder();
+    void editingDidChange();
     quint64 currentModifierFlags() const;
-    void beep();
 
     const OVKeyCodeTransformer &m_transformer;
     std::unique_ptr<OVShortcutCell> m_cell;

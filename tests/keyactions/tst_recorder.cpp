@@ -46,6 +46,17 @@ QString rendersFolder()
     return dir.filePath(QStringLiteral("renders"));
 }
 
+// The recorder, counting its beeps.
+class Recorder : public OVShortcutEditor
+{
+public:
+    using OVShortcutEditor::OVShortcutEditor;
+    int beeps = 0;
+
+protected:
+    void beep() override { ++beeps; }
+};
+
 // A window with the recorder and a text field after it, active and with the
 // recorder focused; Ctrl+Q quits in the window's menu.
 struct Pane
@@ -54,7 +65,7 @@ struct Pane
         : transformer(keyboard, strings)
     {
         auto *layout = new QVBoxLayout(&window);
-        recorder = new OVShortcutEditor(transformer, defaults, alerts, &window);
+        recorder = new Recorder(transformer, defaults, alerts, &window);
         recorder->setAllowsKeyOnly(true, false);
         recorder->setObjectValue(kOldValue);
         recorder->setAccessibleName(QStringLiteral("Custom hot key"));
@@ -91,7 +102,7 @@ struct Pane
     OVKeyCodeTransformer transformer;
     QWidget window;
     QLineEdit next;
-    OVShortcutEditor *recorder = nullptr;
+    Recorder *recorder = nullptr;
     QAction *quit = nullptr;
 };
 
@@ -119,43 +130,46 @@ void TestRecorder::recordings_data()
     QTest::addColumn<int>("key");
     QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
     QTest::addColumn<QVariant>("value"); // invalid: recording cancelled, Command+S kept
+    QTest::addColumn<bool>("beeps");
 
     auto value = [](QString characters, qint64 code, quint64 flags) {
         return QVariant(
             QVariantMap { { "characters", characters }, { "keyCode", code }, { "modifierFlags", flags } });
     };
     const QVariant cancelled;
+    const Qt::KeyboardModifiers none;
     // keyClick presses the modifier keys first, as a user does.
     QTest::newRow("Shift+X") << int(Qt::Key_X) << Qt::KeyboardModifiers(Qt::ShiftModifier)
-                             << value("X", 7, kShift);
-    QTest::newRow("a alone") << int(Qt::Key_A) << Qt::KeyboardModifiers() << value("a", 0, 0);
+                             << value("X", 7, kShift) << false;
+    QTest::newRow("a alone") << int(Qt::Key_A) << none << value("a", 0, 0) << false;
     QTest::newRow("Ctrl is Command") << int(Qt::Key_C) << Qt::KeyboardModifiers(Qt::ControlModifier)
-                                     << value("c", 8, kCommand);
+                                     << value("c", 8, kCommand) << false;
     QTest::newRow("Super is Control")
-        << int(Qt::Key_C) << Qt::KeyboardModifiers(Qt::MetaModifier) << value("c", 8, kControl);
+        << int(Qt::Key_C) << Qt::KeyboardModifiers(Qt::MetaModifier) << value("c", 8, kControl) << false;
     QTest::newRow("Alt is Option") << int(Qt::Key_Q) << Qt::KeyboardModifiers(Qt::AltModifier)
-                                   << value("q", 12, kOption);
+                                   << value("q", 12, kOption) << false;
     QTest::newRow("Ctrl+Shift+Z") << int(Qt::Key_Z) << (Qt::ControlModifier | Qt::ShiftModifier)
-                                  << value("Z", 6, kCommand | kShift);
-    QTest::newRow("Escape cancels") << int(Qt::Key_Escape) << Qt::KeyboardModifiers() << cancelled;
-    QTest::newRow("Backspace cancels") << int(Qt::Key_Backspace) << Qt::KeyboardModifiers() << cancelled;
-    QTest::newRow("Delete cancels") << int(Qt::Key_Delete) << Qt::KeyboardModifiers() << cancelled;
+                                  << value("Z", 6, kCommand | kShift) << false;
+    QTest::newRow("Escape cancels") << int(Qt::Key_Escape) << none << cancelled << false;
+    QTest::newRow("Backspace cancels") << int(Qt::Key_Backspace) << none << cancelled << false;
+    QTest::newRow("Delete cancels") << int(Qt::Key_Delete) << none << cancelled << false;
     QTest::newRow("Shift+Escape") << int(Qt::Key_Escape) << Qt::KeyboardModifiers(Qt::ShiftModifier)
-                                  << value(QStringLiteral("\u238B"), 53, kShift);
+                                  << value(QStringLiteral("\u238B"), 53, kShift) << false;
+    QTest::newRow("Shift+Backspace") << int(Qt::Key_Backspace) << Qt::KeyboardModifiers(Qt::ShiftModifier)
+                                     << value(QStringLiteral("\u232B"), 51, kShift) << false;
     QTest::newRow("Ctrl+Backspace") << int(Qt::Key_Backspace) << Qt::KeyboardModifiers(Qt::ControlModifier)
-                                    << value(QStringLiteral("\u232B"), 51, kCommand);
+                                    << value(QStringLiteral("\u232B"), 51, kCommand) << false;
     QTest::newRow("Alt+Delete") << int(Qt::Key_Delete) << Qt::KeyboardModifiers(Qt::AltModifier)
-                                << value(QStringLiteral("\u2326"), 117, kOption);
-    QTest::newRow("F5") << int(Qt::Key_F5) << Qt::KeyboardModifiers() << value("F5", 96, 0);
+                                << value(QStringLiteral("\u2326"), 117, kOption) << false;
+    QTest::newRow("F5") << int(Qt::Key_F5) << none << value("F5", 96, 0) << false;
     QTest::newRow("Tab is recorded, not a focus move")
-        << int(Qt::Key_Tab) << Qt::KeyboardModifiers() << value(QStringLiteral("\u21E5"), 48, 0);
-    QTest::newRow("Space") << int(Qt::Key_Space) << Qt::KeyboardModifiers() << value(" ", 49, 0);
+        << int(Qt::Key_Tab) << none << value(QStringLiteral("\u21E5"), 48, 0) << false;
+    QTest::newRow("Space") << int(Qt::Key_Space) << none << value(" ", 49, 0) << false;
     QTest::newRow("keypad 1, keypad bit dropped")
-        << int(Qt::Key_1) << Qt::KeyboardModifiers(Qt::KeypadModifier) << value("1", 83, 0);
-    QTest::newRow("volume key types nothing")
-        << int(Qt::Key_VolumeUp) << Qt::KeyboardModifiers() << cancelled;
+        << int(Qt::Key_1) << Qt::KeyboardModifiers(Qt::KeypadModifier) << value("1", 83, 0) << false;
+    QTest::newRow("volume key types nothing") << int(Qt::Key_VolumeUp) << none << cancelled << true;
     QTest::newRow("Print has no key code")
-        << int(Qt::Key_Print) << Qt::KeyboardModifiers(Qt::ControlModifier) << cancelled;
+        << int(Qt::Key_Print) << Qt::KeyboardModifiers(Qt::ControlModifier) << cancelled << true;
 }
 
 void TestRecorder::recordings()
@@ -163,6 +177,7 @@ void TestRecorder::recordings()
     QFETCH(int, key);
     QFETCH(Qt::KeyboardModifiers, modifiers);
     QFETCH(QVariant, value);
+    QFETCH(bool, beeps);
     Pane pane;
     QSignalSpy changes(pane.recorder, &OVShortcutEditor::shortcutEditorKeyComboDidChange);
     QVERIFY(pane.start());
@@ -173,6 +188,7 @@ void TestRecorder::recordings()
     QVERIFY(!pane.recorder->isEditing());
     QVERIFY(pane.recorder->hasFocus());
     QVERIFY(pane.alerts.shown().empty());
+    QCOMPARE(pane.recorder->beeps, int(beeps));
     const std::optional<QVariantMap> recorded = pane.recorder->objectValue();
     QVERIFY(recorded);
     if (!value.isValid()) {
@@ -191,11 +207,15 @@ void TestRecorder::recordings()
 }
 
 // Pressing Shift first shows its glyph and does not end recording; its
-// release takes it away again.
+// release takes it away again. The repeats of the Space that started
+// recording are no key press.
 void TestRecorder::modifiersShowWhileHeld()
 {
     Pane pane;
     QVERIFY(pane.start());
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
+    QApplication::sendEvent(pane.recorder, &repeat);
+    QVERIFY(pane.recorder->isEditing());
     QCOMPARE(pane.recorder->shownText(), QStringLiteral("Type shortcut"));
     sendKey(pane.recorder, QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
     QCOMPARE(pane.recorder->shownText(), QStringLiteral("\u21E7"));
