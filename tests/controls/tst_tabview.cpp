@@ -1,6 +1,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "controls/kitstyle.h"
 #include "controls/orvanetabview.h"
 
 using controls::OrvaneTabView;
@@ -43,7 +44,8 @@ void TstTabView::tabGeometry()
     QFETCH(int, index);
     QFETCH(QRectF, expected);
 
-    OrvaneTabView view(identifier);
+    OrvaneTabView view;
+    controls::setIdentifier(&view, identifier);
     for (int i = 0; i < count; ++i)
         view.addTabViewItem(QString::number(i));
     view.resize(int(width), 300);
@@ -74,7 +76,8 @@ void TstTabView::selection()
     QFETCH(int, selectedAfter);
     QFETCH(QList<int>, reported);
 
-    OrvaneTabView view(QStringLiteral("Orvane.Main"));
+    OrvaneTabView view;
+    controls::setIdentifier(&view, QStringLiteral("Orvane.Main"));
     for (int i = 0; i < 5; ++i)
         view.addTabViewItem(QString::number(i));
     QCOMPARE(view.indexOfSelectedTabViewItem(), 0);
@@ -101,7 +104,8 @@ void TstTabView::selection()
 
 void TstTabView::clickSelectsTabUnderPointer()
 {
-    OrvaneTabView view(QStringLiteral("Orvane.Main"));
+    OrvaneTabView view;
+    controls::setIdentifier(&view, QStringLiteral("Orvane.Main"));
     for (int i = 0; i < 5; ++i)
         view.addTabViewItem(QString::number(i));
     view.resize(600, 300);
@@ -127,7 +131,8 @@ void TstTabView::clickSelectsTabUnderPointer()
 
 void TstTabView::itemKeepsItsLastView()
 {
-    OrvaneTabView view(QStringLiteral("Orvane.Main"));
+    OrvaneTabView view;
+    controls::setIdentifier(&view, QStringLiteral("Orvane.Main"));
     view.addTabViewItem(QStringLiteral("a"));
     view.addTabViewItem(QStringLiteral("b"));
     auto *first = new QWidget;

@@ -8,6 +8,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "controls/kitstyle.h"
+#include "controls/orvanepopupbutton.h"
 #include "controls/orvanetabview.h"
 #include "platform/sim/simplatform.h"
 #include "platform/workspace.h"
@@ -15,7 +17,6 @@
 #include "settings/boardviewctrl.h"
 #include "settings/mainwindowctrl.h"
 #include "settings/monitorviewctrl.h"
-#include "settings/orvanepopupbutton.h"
 #include "settings/ovwindow.h"
 #include "settings/penviewctrl.h"
 #include "settings/tabletviewctrl.h"
@@ -29,7 +30,7 @@ using platform::sim::SimBus;
 using platform::sim::SimDistributedCenter;
 using platform::sim::SimPlatform;
 using settings::MainWindowCtrl;
-using settings::OrvanePopUpButton;
+using controls::OrvanePopUpButton;
 using store::Model;
 
 namespace {
@@ -182,7 +183,7 @@ void TstMainWindow::popupChangeReport_data()
     QTest::addColumn<int>("turns");
 
     const QStringList two { QStringLiteral("Tevra M"), QStringLiteral("Sorvi 16Pro") };
-    const QString device = QLatin1String(settings::kNeedSelectDidChanged);
+    const QString device = QLatin1String(controls::kNeedSelectDidChanged);
     QTest::newRow("menu closed without a choice") << device << two << PopupAction::OpenClose << -1;
     QTest::newRow("selected item chosen again") << device << two << PopupAction::PickSame << -1;
     QTest::newRow("other item chosen") << device << two << PopupAction::PickOther << 2;
@@ -207,7 +208,8 @@ void TstMainWindow::popupChangeReport()
     SimBus bus;
     SimPlatform sim(bus, QLatin1String(platform::kSettingBundleId));
     QWidget window;
-    auto &popup = *new OrvanePopUpButton(sim.runLoop, identifier, &window);
+    auto &popup = *new OrvanePopUpButton(sim.runLoop, &window);
+    controls::setIdentifier(&popup, identifier);
     for (const QString &title : titles)
         popup.addItemWithTitle(title);
     if (action == PopupAction::ClickInMenu || action == PopupAction::CancelTracking) {
