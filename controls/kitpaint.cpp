@@ -5,6 +5,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
 #include <QWidget>
 
 #include "controls/kitstyle.h"
@@ -13,7 +14,7 @@ namespace controls {
 
 namespace {
 
-constexpr int kTitleFlags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic | Qt::TextSingleLine;
+constexpr int kTitleFlags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
 
 } // namespace
 
@@ -26,17 +27,24 @@ void fillRounded(QPainter &painter, const RoundedRect &shape, const QColor &colo
     painter.fillPath(path, color);
 }
 
-void drawButtonTitle(QPainter &painter, QRectF rect, const QString &title, const QColor &color)
+void drawButtonTitle(
+    QPainter &painter, const QWidget &widget, QRectF rect, const QString &title, const QColor &color)
 {
     painter.setFont(kitFont());
     painter.setPen(color);
-    painter.drawText(rect, kTitleFlags, title);
+    painter.drawText(rect, kTitleFlags | mnemonicFlag(widget), title);
+}
+
+int mnemonicFlag(const QWidget &widget)
+{
+    return widget.style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, &widget) ? Qt::TextShowMnemonic
+                                                                                     : Qt::TextHideMnemonic;
 }
 
 void drawTitleFocus(QPainter &painter, QRectF rect, const QString &title)
 {
     const QFontMetricsF metrics(kitFont());
-    QRectF text = metrics.boundingRect(rect, kTitleFlags, title);
+    QRectF text = metrics.boundingRect(rect, kTitleFlags | Qt::TextShowMnemonic, title);
     text.adjust(-2, -1, 2, 1);
     painter.save();
     painter.setPen(QPen(kLightGreen, 1.5));
@@ -65,7 +73,7 @@ void drawMenuItem(QPainter &painter, QRectF bounds, const QString &title, bool h
 QSize titledButtonSizeHint(int height, const QString &title)
 {
     const QFontMetricsF metrics(kitFont());
-    const QRectF text = metrics.boundingRect(QRectF(), kTitleFlags, title);
+    const QRectF text = metrics.boundingRect(QRectF(), kTitleFlags | Qt::TextShowMnemonic, title);
     return QSize(int(std::ceil(buttonTitleRect(QRectF(0, 0, 0, height)).x() + text.width())) + 4, height);
 }
 

@@ -16,7 +16,10 @@ namespace controls {
 void fillRounded(QPainter &painter, const RoundedRect &shape, const QColor &color);
 // A title in the kit's 14-pixel font, left-aligned and vertically centred,
 // with its mnemonic underlined when the platform shows mnemonics.
-void drawButtonTitle(QPainter &painter, QRectF rect, const QString &title, const QColor &color);
+void drawButtonTitle(
+    QPainter &painter, const QWidget &widget, QRectF rect, const QString &title, const QColor &color);
+// Qt::TextShowMnemonic or Qt::TextHideMnemonic, as the widget's style shows them.
+int mnemonicFlag(const QWidget &widget);
 // The keyboard-focus mark of a titled control without a ring of its own (check
 // box, radio button): a light-green frame around its title.
 void drawTitleFocus(QPainter &painter, QRectF rect, const QString &title);

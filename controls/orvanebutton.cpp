@@ -29,6 +29,12 @@ bool OrvaneButton::event(QEvent *event)
     return QPushButton::event(event);
 }
 
+const OrvaneButtonCell &OrvaneButton::cell() const
+{
+    ensurePolished();
+    return m_cell;
+}
+
 QSize OrvaneButton::sizeHint() const
 {
     const QFontMetrics metrics(kitFont());
@@ -60,7 +66,7 @@ void OrvaneButton::paintEvent(QPaintEvent *)
     fillRounded(painter, fill, pressed ? m_cell.hlbgColor : m_cell.bgColor);
     painter.setFont(kitFont());
     painter.setPen(titleColor(*this, pressed ? m_cell.hltxColor : m_cell.txColor));
-    painter.drawText(frame, Qt::AlignCenter | Qt::TextShowMnemonic | Qt::TextSingleLine, text());
+    painter.drawText(frame, Qt::AlignCenter | Qt::TextSingleLine | mnemonicFlag(*this), text());
 }
 
 } // namespace controls

@@ -24,7 +24,8 @@ class OrvaneButton : public QPushButton
 public:
     explicit OrvaneButton(const QString &title = QString(), QWidget *parent = nullptr);
 
-    const OrvaneButtonCell &cell() const { return m_cell; }
+    // The colours of the identifier read when the button was polished.
+    const OrvaneButtonCell &cell() const;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 

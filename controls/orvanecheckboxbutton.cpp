@@ -55,7 +55,7 @@ void OrvaneCheckboxButton::paintEvent(QPaintEvent *)
         fillRounded(painter, checkBoxInside(h), kWhite);
     }
     const QRectF title = buttonTitleRect(rect());
-    drawButtonTitle(painter, title, text(), titleColor(*this, kBlack));
+    drawButtonTitle(painter, *this, title, text(), titleColor(*this, kBlack));
     if (hasFocus())
         drawTitleFocus(painter, title, text());
 }

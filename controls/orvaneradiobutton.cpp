@@ -49,7 +49,7 @@ void OrvaneRadioButton::paintEvent(QPaintEvent *)
     painter.setBrush(kWhite);
     painter.drawEllipse(radioCentre(h, on));
     const QRectF title = buttonTitleRect(rect());
-    drawButtonTitle(painter, title, text(), titleColor(*this, kBlack));
+    drawButtonTitle(painter, *this, title, text(), titleColor(*this, kBlack));
     if (hasFocus())
         drawTitleFocus(painter, title, text());
 }

@@ -27,7 +27,9 @@ OrvaneTextField::OrvaneTextField(QWidget *parent)
     // The editor's own panel is see-through: the kit draws the field.
     QPalette palette = this->palette();
     palette.setColor(QPalette::Base, Qt::transparent);
-    palette.setColor(QPalette::Text, kBlack);
+    palette.setColor(QPalette::Active, QPalette::Text, kBlack);
+    palette.setColor(QPalette::Inactive, QPalette::Text, kBlack);
+    palette.setColor(QPalette::Disabled, QPalette::Text, grey(165));
     setPalette(palette);
     // The editor draws and edits its text in the text rectangle, whatever
     // the field's size: margins of (6, -1, 9, 1) less the editor's own.
