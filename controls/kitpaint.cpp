@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyle>
@@ -33,6 +34,13 @@ void drawButtonTitle(
     painter.setFont(kitFont());
     painter.setPen(color);
     painter.drawText(rect, kTitleFlags | mnemonicFlag(widget), title);
+}
+
+qreal paintRatio(const QPainter &painter)
+{
+    const QPaintEngine *engine = painter.paintEngine();
+    const QPaintDevice *device = engine && engine->paintDevice() ? engine->paintDevice() : painter.device();
+    return device ? device->devicePixelRatioF() : 1.0;
 }
 
 int mnemonicFlag(const QWidget &widget)

@@ -18,6 +18,9 @@ void fillRounded(QPainter &painter, const RoundedRect &shape, const QColor &colo
 // with its mnemonic underlined when the platform shows mnemonics.
 void drawButtonTitle(
     QPainter &painter, const QWidget &widget, QRectF rect, const QString &title, const QColor &color);
+// The device-pixel ratio of what `painter` really paints on (also when a
+// widget is rendered into an image of another density).
+qreal paintRatio(const QPainter &painter);
 // Qt::TextShowMnemonic or Qt::TextHideMnemonic, as the widget's style shows them.
 int mnemonicFlag(const QWidget &widget);
 // The keyboard-focus mark of a titled control without a ring of its own (check

@@ -59,8 +59,8 @@ void OrvaneMenu::performActionForItemAtIndex(int index)
         menu->hide();
     if (!action)
         return;
+    // The menu reports triggered() for it, as for a click.
     action->trigger();
-    emit triggered(action);
 }
 
 void OrvaneMenu::actionEvent(QActionEvent *event)

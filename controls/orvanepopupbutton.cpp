@@ -106,7 +106,7 @@ QSize OrvanePopUpButton::minimumSizeHint() const
 void OrvanePopUpButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    m_cell.drawBorderAndBackground(painter, rect(), painter.device()->devicePixelRatioF(), hasFocus());
+    m_cell.drawBorderAndBackground(painter, rect(), paintRatio(painter), hasFocus());
     m_cell.drawTitle(painter, rect(), titleOfSelectedItem(), kBlack);
 }
 

@@ -47,10 +47,10 @@ void OrvaneProgressIndicator::paintEvent(QPaintEvent *)
         return;
     // The whole bar is drawn once and cut to the filled width, so it keeps
     // its rounded ends only where it reaches them.
-    const QImage &bar = m_pgImage.image(
-        inside.rect.size(), painter.device()->devicePixelRatioF(), [](QPainter &p, QSizeF size) {
-            fillRounded(p, { QRectF(QPointF(0, 0), size), kBarRadius }, kLightGreen);
-        });
+    const QImage &bar
+        = m_pgImage.image(inside.rect.size(), paintRatio(painter), [](QPainter &p, QSizeF size) {
+              fillRounded(p, { QRectF(QPointF(0, 0), size), kBarRadius }, kLightGreen);
+          });
     const qreal ratio = bar.devicePixelRatio();
     painter.drawImage(QRectF(inside.rect.topLeft(), QSizeF(fill, inside.rect.height())), bar,
         QRectF(0, 0, fill * ratio, inside.rect.height() * ratio));

@@ -193,16 +193,15 @@ void OrvaneTabView::paintEvent(QPaintEvent *)
     const QRectF panel = tabPanelRect(size(), tab);
     const QColor color = m_bgColor;
     QPainter painter(this);
-    const QImage &image
-        = m_bgImage.image(size(), painter.device()->devicePixelRatioF(), [&](QPainter &p, QSizeF viewSize) {
-              QPainterPath shape;
-              shape.setFillRule(Qt::OddEvenFill);
-              shape.addRect(tabPanelRect(viewSize, tab));
-              if (count > 0 && !tab.isEmpty())
-                  shape.addPath(roundedPath(tabPanelCutOut(count, viewSize.width(), tab)));
-              p.setClipPath(shape);
-              p.fillPath(shape, color);
-          });
+    const QImage &image = m_bgImage.image(size(), paintRatio(painter), [&](QPainter &p, QSizeF viewSize) {
+        QPainterPath shape;
+        shape.setFillRule(Qt::OddEvenFill);
+        shape.addRect(tabPanelRect(viewSize, tab));
+        if (count > 0 && !tab.isEmpty())
+            shape.addPath(roundedPath(tabPanelCutOut(count, viewSize.width(), tab)));
+        p.setClipPath(shape);
+        p.fillPath(shape, color);
+    });
     const qreal ratio = image.devicePixelRatio();
     painter.drawImage(panel, image, QRectF(panel.topLeft() * ratio, panel.size() * ratio));
 }
@@ -230,19 +229,18 @@ void OrvaneTabView::drawStrip(QPainter &painter, bool focused)
             const bool first = i == 0;
             CachedImage &cache = first ? m_tabFirstImage : m_tabLastImage;
             const QColor color = m_tabhlColor;
-            const QImage &shape = cache.image(t.size(), painter.device()->devicePixelRatioF(),
+            const QImage &shape = cache.image(t.size(), paintRatio(painter),
                 [first, color](QPainter &p, QSizeF s) { paintEndTab(p, s, first, color); });
             painter.drawImage(t, shape);
         } else if (selected) {
             painter.fillRect(t, m_tabhlColor);
         }
-        if (i > 0) {
-            painter.setPen(QPen(m_tabbdColor, 1));
-            painter.drawLine(QPointF(t.x(), t.y()), QPointF(t.x(), t.y() + t.height()));
-        }
+        // The separator from (x, y) to (x, y + h), as the one pixel right of
+        // the tab edge: a line centred on the edge would blur over two.
+        if (i > 0)
+            painter.fillRect(QRectF(t.x(), t.y(), 1, t.height()), m_tabbdColor);
         if (main) {
-            const QPixmap picture
-                = imageNamed(tabPictureName(i, selected), painter.device()->devicePixelRatioF());
+            const QPixmap picture = imageNamed(tabPictureName(i, selected), paintRatio(painter));
             if (!picture.isNull()) {
                 const QSizeF own = picture.deviceIndependentSize();
                 painter.drawPixmap(QRectF(t.center() - QPointF(own.width() / 2, own.height() / 2), own),
