@@ -1,10 +1,12 @@
 #include "controls/kitaccessible.h"
 
+#include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QHash>
 #include <QPointer>
 
 #include "controls/orvanebox.h"
+#include "controls/orvanepopupbutton.h"
 #include "controls/orvaneslider.h"
 #include "controls/orvanetabview.h"
 
@@ -195,6 +197,61 @@ private:
     mutable QHash<int, QAccessible::Id> m_tabs;
 };
 
+// The pop-up: a combo box named by its page (Qt's own combo box takes its
+// name from a label's relation on Linux, which the device pop-up has not),
+// whose value is the selected title and whose child is its list.
+class AccessiblePopUpButton : public QAccessibleWidget
+{
+public:
+    explicit AccessiblePopUpButton(OrvanePopUpButton *popup)
+        : QAccessibleWidget(popup, QAccessible::ComboBox)
+    { }
+
+    int childCount() const override { return 1; }
+    QAccessibleInterface *child(int index) const override
+    {
+        return index == 0 ? QAccessible::queryAccessibleInterface(popup()->view()) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        return child && child->object() == popup()->view() ? 0 : -1;
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value)
+            return popup()->titleOfSelectedItem();
+        if (t == QAccessible::Name && popup()->accessibleName().isEmpty())
+            return popup()->titleOfSelectedItem();
+        return QAccessibleWidget::text(t);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.expandable = true;
+        s.expanded = popup()->view()->isVisible();
+        s.collapsed = !s.expanded;
+        return s;
+    }
+
+    QStringList actionNames() const override
+    {
+        return QStringList { showMenuAction(), pressAction() } + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString &name) override
+    {
+        if (name == showMenuAction() || name == pressAction())
+            popup()->showPopup();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+private:
+    OrvanePopUpButton *popup() const { return static_cast<OrvanePopUpButton *>(widget()); }
+};
+
 // A panel box is a group named by its title; a line box a separator.
 class AccessibleBox : public QAccessibleWidget
 {
@@ -221,6 +278,8 @@ QAccessibleInterface *kitFactory(const QString &className, QObject *object)
         return new AccessibleSlider(static_cast<OrvaneSlider *>(object));
     if (className == QLatin1String("controls::OrvaneTabStrip"))
         return new AccessibleTabStrip(static_cast<OrvaneTabStrip *>(object));
+    if (className == QLatin1String("controls::OrvanePopUpButton"))
+        return new AccessiblePopUpButton(static_cast<OrvanePopUpButton *>(object));
     if (className == QLatin1String("controls::OrvaneBox"))
         return new AccessibleBox(static_cast<OrvaneBox *>(object));
     return nullptr;

@@ -19,7 +19,8 @@ OrvaneButton::OrvaneButton(const QString &title, QWidget *parent)
 {
     installKitAccessibility();
     setFocusPolicy(Qt::TabFocus);
-    setAttribute(Qt::WA_TranslucentBackground);
+    // Enter presses the focused button, as Space does.
+    setAutoDefault(true);
 }
 
 bool OrvaneButton::event(QEvent *event)
