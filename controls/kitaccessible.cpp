@@ -50,9 +50,9 @@ public:
     void doAction(const QString &name) override
     {
         if (name == increaseAction())
-            slider()->moveTo(slider()->doubleValue() + slider()->step());
+            slider()->moveBySteps(1);
         else if (name == decreaseAction())
-            slider()->moveTo(slider()->doubleValue() - slider()->step());
+            slider()->moveBySteps(-1);
         else
             QAccessibleWidget::doAction(name);
     }

@@ -56,12 +56,26 @@ double OrvaneSlider::fraction() const
     return m_max > m_min ? (m_value - m_min) / (m_max - m_min) : 0.0;
 }
 
+int OrvaneSlider::stepsPerRange() const
+{
+    return m_tickValuesOnly && m_tickMarks > 1 ? m_tickMarks - 1 : kStepsPerRange;
+}
+
 double OrvaneSlider::step() const
 {
-    const double range = std::max(0.0, m_max - m_min);
-    if (m_tickValuesOnly && m_tickMarks > 1)
-        return range / (m_tickMarks - 1);
-    return range / kStepsPerRange;
+    return std::max(0.0, m_max - m_min) / stepsPerRange();
+}
+
+void OrvaneSlider::moveBySteps(int steps)
+{
+    // Steps land on the grid of steps from the minimum, each value computed
+    // afresh (25 / 100, not 0.24 + 0.01), so repeated keys never drift.
+    const int count = stepsPerRange();
+    const double range = m_max - m_min;
+    if (!(range > 0))
+        return;
+    const double at = std::round((m_value - m_min) / range * count);
+    moveTo(m_min + (at + steps) * range / count);
 }
 
 void OrvaneSlider::store(double value)
@@ -109,8 +123,9 @@ void OrvaneSlider::moveTo(double value)
 {
     value = clamped(value);
     if (m_tickValuesOnly && m_tickMarks > 1 && m_max > m_min) {
-        const double tick = (m_max - m_min) / (m_tickMarks - 1);
-        value = clamped(m_min + std::round((value - m_min) / tick) * tick);
+        const int ticks = m_tickMarks - 1;
+        value = clamped(
+            m_min + std::round((value - m_min) / (m_max - m_min) * ticks) * (m_max - m_min) / ticks);
     }
     if (value == m_value)
         return;
@@ -123,17 +138,17 @@ void OrvaneSlider::keyPressEvent(QKeyEvent *event)
     switch (event->key()) {
     case Qt::Key_Left:
     case Qt::Key_Down:
-        moveTo(m_value - step());
+        moveBySteps(-1);
         break;
     case Qt::Key_Right:
     case Qt::Key_Up:
-        moveTo(m_value + step());
+        moveBySteps(1);
         break;
     case Qt::Key_PageDown:
-        moveTo(m_value - kStepsPerPage * step());
+        moveBySteps(-kStepsPerPage);
         break;
     case Qt::Key_PageUp:
-        moveTo(m_value + kStepsPerPage * step());
+        moveBySteps(kStepsPerPage);
         break;
     case Qt::Key_Home:
         moveTo(m_min);

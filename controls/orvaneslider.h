@@ -51,6 +51,8 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+    // The user's move by `steps` key steps.
+    void moveBySteps(int steps);
     // A user's change: clamped, snapped to a tick mark when asked, and
     // reported by moved() when the value changed.
     void moveTo(double value);
@@ -69,6 +71,7 @@ protected:
 
 private:
     double clamped(double value) const;
+    int stepsPerRange() const;
     void store(double value);
 
     double m_value = 0;
