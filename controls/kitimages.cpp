@@ -50,7 +50,12 @@ QPixmap imageNamed(const QString &name, qreal devicePixelRatio)
     if (const auto it = cache.constFind(key); it != cache.constEnd())
         return *it;
     QPixmap pixmap;
-    const QString base = imagesFolder() + QLatin1Char('/') + name;
+    // A name may carry its file type ("Pen.png"); any picture of that name
+    // serves, a drawing first.
+    QString stem = name;
+    if (stem.endsWith(QLatin1String(".png")) || stem.endsWith(QLatin1String(".svg")))
+        stem.chop(4);
+    const QString base = imagesFolder() + QLatin1Char('/') + stem;
     for (const char *suffix : { ".svg", ".png" }) {
         const QString path = base + QLatin1String(suffix);
         if (QFileInfo::exists(path)) {
