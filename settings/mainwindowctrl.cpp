@@ -152,7 +152,8 @@ void MainWindowCtrl::buildWindow()
     m_tabView->setShouldSelect([this](int index) { return tabViewShouldSelectTabViewItem(index); });
     connect(
         m_tabView, &controls::OrvaneTabView::didSelect, this, &MainWindowCtrl::tabViewDidSelectTabViewItem);
-    connect(m_popup, &controls::OrvanePopUpButton::popupSelectDidChanged, this, &MainWindowCtrl::popupSelectDidChanged);
+    connect(m_popup, &controls::OrvanePopUpButton::popupSelectDidChanged, this,
+        &MainWindowCtrl::popupSelectDidChanged);
 }
 
 QString MainWindowCtrl::cursorKey() const

@@ -109,9 +109,16 @@ void TstKitRender::pushButton()
     QCOMPARE(button->cell().idStr, identifier);
 
     const QImage image = renderControl(*button, QStringLiteral("button-") + QTest::currentDataTag());
+    // A 1-pixel ring (2 pixels while focused) around the fill.
     SAMPLE(image, 48, 0, ring);
-    SAMPLE(image, 48, 2, state == State::Focused ? fill : fill);
+    SAMPLE(image, 48, 1, state == State::Focused ? ring : fill);
+    SAMPLE(image, 48, 2, fill);
     SAMPLE(image, 48, 25, fill);
+    // "Orvane.Normal" has no pressed look: pressed and released alike.
+    if (identifier == QLatin1String("Orvane.Normal") && state == State::Pressed) {
+        button->setDown(false);
+        QCOMPARE(renderControl(*button, QStringLiteral("button-Orvane.Normal released")), image);
+    }
 }
 
 void TstKitRender::checkBox_data()
