@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QUrl>
 
+#include "controls/orvanepopupbutton.h"
 #include "controls/orvanetabview.h"
 #include "platform/alerts.h"
 #include "platform/notificationcenter.h"
@@ -21,7 +22,6 @@
 #include "settings/boardviewctrl.h"
 #include "settings/modalruns.h"
 #include "settings/monitorviewctrl.h"
-#include "settings/orvanepopupbutton.h"
 #include "settings/ovalert.h"
 #include "settings/ovwindow.h"
 #include "settings/penviewctrl.h"
@@ -241,7 +241,7 @@ void AppDelegate::disconnectDevice(const QString &devKey, const QString &product
     if (found == m_devices.end())
         return;
 
-    OrvanePopUpButton *popup = m_main->ibPopupBtn();
+    controls::OrvanePopUpButton *popup = m_main->ibPopupBtn();
     if (popup->titleOfSelectedItem() == productName)
         postDeviceDisconnectHide();
 

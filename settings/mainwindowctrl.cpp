@@ -4,9 +4,11 @@
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
-#include <QPushButton>
 #include <QVBoxLayout>
 
+#include "controls/kitstyle.h"
+#include "controls/orvanebutton.h"
+#include "controls/orvanepopupbutton.h"
 #include "controls/orvanetabview.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
@@ -16,7 +18,7 @@
 #include "platform/userdefaults.h"
 #include "platform/workspace.h"
 #include "settings/aboutviewctrl.h"
-#include "settings/orvanepopupbutton.h"
+#include "controls/orvanepopupbutton.h"
 #include "settings/ovwindow.h"
 #include "settings/pageviewctrl.h"
 #include "store/ovmodels.h"
@@ -29,6 +31,7 @@ namespace {
 
 // Texts of the window's own controls.
 constexpr QLatin1String OVS_MW_TITLE("OVS_MW_TITLE");
+constexpr QLatin1String OVS_MW_DEV("OVS_MW_DEV"); // the device pop-up's name
 constexpr QLatin1String OVS_MW_T0("OVS_MW_T0"); // pen
 constexpr QLatin1String OVS_MW_T1("OVS_MW_T1"); // monitor mapping
 constexpr QLatin1String OVS_MW_T2("OVS_MW_T2"); // tablet area
@@ -114,7 +117,9 @@ void MainWindowCtrl::buildWindow()
     layout->setContentsMargins(20, 16, 20, 16);
     layout->setSpacing(12);
 
-    m_popup = new OrvanePopUpButton(m_platform.runLoop, QLatin1String(kNeedSelectDidChanged));
+    m_popup = new controls::OrvanePopUpButton(m_platform.runLoop);
+    controls::setIdentifier(m_popup, QLatin1String(controls::kNeedSelectDidChanged));
+    m_popup->setAccessibleName(strings.text(OVS_MW_DEV));
     m_popup->setMinimumWidth(220);
     auto *top = new QHBoxLayout;
     top->addStretch(1);
@@ -122,15 +127,15 @@ void MainWindowCtrl::buildWindow()
     top->addStretch(1);
     layout->addLayout(top);
 
-    m_tabView = new controls::OrvaneTabView(QLatin1String(controls::kTabViewMain));
+    m_tabView = new controls::OrvaneTabView;
+    controls::setIdentifier(m_tabView, QLatin1String(controls::kTabViewMain));
     for (const QLatin1String key : { OVS_MW_T0, OVS_MW_T1, OVS_MW_T2, OVS_MW_T3, OVS_MW_T4 })
         m_tabView->addTabViewItem(strings.text(key));
     layout->addWidget(m_tabView, 1);
 
     auto *commands = new QHBoxLayout;
     const auto addCommand = [&](QLatin1String key, auto slot) {
-        auto *button = new QPushButton(strings.text(key));
-        button->setFocusPolicy(Qt::NoFocus);
+        auto *button = new controls::OrvaneButton(strings.text(key));
         connect(button, &QPushButton::clicked, this, slot);
         commands->addWidget(button);
     };
@@ -147,7 +152,8 @@ void MainWindowCtrl::buildWindow()
     m_tabView->setShouldSelect([this](int index) { return tabViewShouldSelectTabViewItem(index); });
     connect(
         m_tabView, &controls::OrvaneTabView::didSelect, this, &MainWindowCtrl::tabViewDidSelectTabViewItem);
-    connect(m_popup, &OrvanePopUpButton::popupSelectDidChanged, this, &MainWindowCtrl::popupSelectDidChanged);
+    connect(m_popup, &controls::OrvanePopUpButton::popupSelectDidChanged, this,
+        &MainWindowCtrl::popupSelectDidChanged);
 }
 
 QString MainWindowCtrl::cursorKey() const
@@ -168,7 +174,7 @@ void MainWindowCtrl::postCurDevKey()
     m_platform.distributed.post(store::OV_GetCurDevKey_Noti, m_postedKey);
 }
 
-void MainWindowCtrl::popupSelectDidChanged(OrvanePopUpButton *sender)
+void MainWindowCtrl::popupSelectDidChanged(controls::OrvanePopUpButton *sender)
 {
     if (sender != m_popup)
         return;

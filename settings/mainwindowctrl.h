@@ -16,6 +16,7 @@ namespace store {
 class OVPublicObject;
 }
 namespace controls {
+class OrvanePopUpButton;
 class OrvaneTabView;
 }
 
@@ -23,7 +24,6 @@ namespace settings {
 
 class AboutViewCtrl;
 class OVWindow;
-class OrvanePopUpButton;
 class PageViewCtrl;
 
 // The tabs, in their fixed order.
@@ -69,7 +69,7 @@ public:
     OVWindow *window() const;
     // The window's own content: the pop-up, the tab view and the commands.
     QWidget *contentView() const { return m_contentView; }
-    OrvanePopUpButton *ibPopupBtn() const { return m_popup; }
+    controls::OrvanePopUpButton *ibPopupBtn() const { return m_popup; }
     controls::OrvaneTabView *ibTabView() const { return m_tabView; }
     // Null until the About tab was first selected.
     AboutViewCtrl *aboutViewCtrl() const { return m_aboutViewCtrl.get(); }
@@ -87,7 +87,7 @@ public:
     // user's pick posts nothing, but a removal that took away the key last
     // posted posts the newly selected one, so the driver never keeps a removed
     // key as its current device.
-    void popupSelectDidChanged(OrvanePopUpButton *sender);
+    void popupSelectDidChanged(controls::OrvanePopUpButton *sender);
     bool tabViewShouldSelectTabViewItem(int index) const;
     void tabViewDidSelectTabViewItem(int index);
 
@@ -126,7 +126,7 @@ private:
     DeviceDirectory &m_devices;
     std::unique_ptr<OVWindow> m_window;
     QWidget *m_contentView = nullptr; // owned by the window
-    OrvanePopUpButton *m_popup = nullptr;
+    controls::OrvanePopUpButton *m_popup = nullptr;
     controls::OrvaneTabView *m_tabView = nullptr;
     std::unique_ptr<AboutViewCtrl> m_aboutViewCtrl;
     std::function<void()> m_terminate;

@@ -25,6 +25,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include "controls/orvanepopupbutton.h"
 #include "controls/orvanetabview.h"
 #include "platform/linux/dbuscenter.h"
 #include "platform/linux/dbusworkspace.h"
@@ -38,7 +39,6 @@
 #include "platform/sim/simusb.h"
 #include "platform/workspace.h"
 #include "settings/appdelegate.h"
-#include "settings/orvanepopupbutton.h"
 
 namespace {
 
@@ -60,7 +60,7 @@ public:
         // Every show and hide in the application may change what is shown;
         // the state is read one turn later, when the change is complete.
         qApp->installEventFilter(this);
-        settings::OrvanePopUpButton *popup = delegate.mainWindow().ibPopupBtn();
+        controls::OrvanePopUpButton *popup = delegate.mainWindow().ibPopupBtn();
         connect(popup->model(), &QAbstractItemModel::rowsInserted, this, [this] { m_coalesce.start(); });
         connect(popup->model(), &QAbstractItemModel::rowsRemoved, this, [this] { m_coalesce.start(); });
         connect(popup, &QComboBox::currentIndexChanged, this, [this] { m_coalesce.start(); });

@@ -26,6 +26,9 @@ endforeach()
 # Where the programs look: ../share/orvane-tablet/resources beside their folder.
 expect("${BINDIR}/../share/orvane-tablet/resources/strings/en/Localizable.json")
 expect("${BINDIR}/../share/orvane-tablet/resources/strings/zh-Hans/Localizable.json")
+# The settings application's pictures, looked up by name.
+expect("${BINDIR}/../share/orvane-tablet/resources/images/T1S.svg")
+expect("${BINDIR}/../share/orvane-tablet/resources/images/T5N.svg")
 # The setup guides that both programs open inside the settings application's
 # install path.
 expect("${BINDIR}/../share/orvane-tablet/resources/MacOS_Setup_En.pdf")

@@ -5,12 +5,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "controls/orvanepopupbutton.h"
 #include "controls/orvanetabview.h"
 #include "platform/plist.h"
 #include "platform/sim/simplatform.h"
 #include "settings/appdelegate.h"
 #include "settings/modalruns.h"
-#include "settings/orvanepopupbutton.h"
 #include "settings/ovwindow.h"
 #include "settings/pageviewctrl.h"
 #include "store/ovmodels.h"

@@ -2,12 +2,15 @@
 #include <memory>
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTest>
 
+#include "controls/kitstyle.h"
+#include "controls/orvanepopupbutton.h"
 #include "controls/orvanetabview.h"
 #include "platform/sim/simplatform.h"
 #include "platform/workspace.h"
@@ -15,7 +18,6 @@
 #include "settings/boardviewctrl.h"
 #include "settings/mainwindowctrl.h"
 #include "settings/monitorviewctrl.h"
-#include "settings/orvanepopupbutton.h"
 #include "settings/ovwindow.h"
 #include "settings/penviewctrl.h"
 #include "settings/tabletviewctrl.h"
@@ -24,12 +26,12 @@
 #include "store/ovpublicdefine.h"
 #include "store/ovpublicobject.h"
 
+using controls::OrvanePopUpButton;
 using platform::Notification;
 using platform::sim::SimBus;
 using platform::sim::SimDistributedCenter;
 using platform::sim::SimPlatform;
 using settings::MainWindowCtrl;
-using settings::OrvanePopUpButton;
 using store::Model;
 
 namespace {
@@ -182,7 +184,7 @@ void TstMainWindow::popupChangeReport_data()
     QTest::addColumn<int>("turns");
 
     const QStringList two { QStringLiteral("Tevra M"), QStringLiteral("Sorvi 16Pro") };
-    const QString device = QLatin1String(settings::kNeedSelectDidChanged);
+    const QString device = QLatin1String(controls::kNeedSelectDidChanged);
     QTest::newRow("menu closed without a choice") << device << two << PopupAction::OpenClose << -1;
     QTest::newRow("selected item chosen again") << device << two << PopupAction::PickSame << -1;
     QTest::newRow("other item chosen") << device << two << PopupAction::PickOther << 2;
@@ -207,7 +209,8 @@ void TstMainWindow::popupChangeReport()
     SimBus bus;
     SimPlatform sim(bus, QLatin1String(platform::kSettingBundleId));
     QWidget window;
-    auto &popup = *new OrvanePopUpButton(sim.runLoop, identifier, &window);
+    auto &popup = *new OrvanePopUpButton(sim.runLoop, &window);
+    controls::setIdentifier(&popup, identifier);
     for (const QString &title : titles)
         popup.addItemWithTitle(title);
     if (action == PopupAction::ClickInMenu || action == PopupAction::CancelTracking) {
@@ -604,6 +607,8 @@ void TstMainWindow::commands()
     QCOMPARE(f.posts.size(), 0);
 }
 
+// The window with two devices, its tab strip and device pop-up drawn by the
+// control kit: sampled where the kit fixes its colours, and saved to look at.
 void TstMainWindow::renderTwoDevices()
 {
     Fixture f;
@@ -619,6 +624,37 @@ void TstMainWindow::renderTwoDevices()
     QVERIFY(QDir().mkpath(folder));
     QVERIFY(image.save(folder + QLatin1String("/mainwindow-two-devices.png")));
     QCOMPARE(f.popup().itemTitles(), QStringList({ nameOf(Model::TevraM), nameOf(Model::Sorvi16Pro) }));
+
+    const auto colourAt = [&](QWidget *widget, QPointF local) {
+        const QPoint at = widget->mapTo(f.main.window(), local.toPoint());
+        return image.pixelColor(at).rgb() & 0xffffff;
+    };
+    // The selected pen tab green, the monitor tab in the strip's grey.
+    const QRectF pen = f.tabs().tabRectForTabViewItem(settings::kTabPen);
+    const QRectF monitor = f.tabs().tabRectForTabViewItem(settings::kTabMonitor);
+    QCOMPARE(colourAt(&f.tabs(), QPointF(pen.center().x(), pen.bottom() - 4)),
+        QColor(30, 115, 71).rgb() & 0xffffff);
+    QCOMPARE(colourAt(&f.tabs(), QPointF(monitor.x() + 6, monitor.center().y())),
+        QColor(218, 218, 218).rgb() & 0xffffff);
+    // The pop-up's green cap at its right end, its white field.
+    const QRect popup = f.popup().rect();
+    QCOMPARE(colourAt(&f.popup(), QPointF(popup.right() - 3, popup.center().y())),
+        QColor(30, 115, 71).rgb() & 0xffffff);
+    QCOMPARE(colourAt(&f.popup(), QPointF(popup.center().x() + 40, popup.center().y())), 0xffffffu);
+    // Assistive technologies see the pop-up by its name and the tabs by theirs.
+    QAccessibleInterface *device = QAccessible::queryAccessibleInterface(&f.popup());
+    QCOMPARE(device->role(), QAccessible::ComboBox);
+    QCOMPARE(device->text(QAccessible::Name), f.sim.strings.text(QStringLiteral("OVS_MW_DEV")));
+    QCOMPARE(device->text(QAccessible::Value), nameOf(Model::TevraM));
+    QAccessibleInterface *strip = QAccessible::queryAccessibleInterface(f.tabs().tabStrip());
+    QCOMPARE(strip->childCount(), 5);
+    QCOMPARE(strip->child(settings::kTabPen)->text(QAccessible::Name), f.tabs().label(settings::kTabPen));
+
+    // The device list open, the current device ticked.
+    f.popup().showPopup();
+    QTRY_VERIFY(f.popup().view()->isVisible());
+    QVERIFY(f.popup().view()->grab().save(folder + QLatin1String("/mainwindow-device-list.png")));
+    f.popup().hidePopup();
 }
 
 QTEST_MAIN(TstMainWindow)
