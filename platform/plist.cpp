@@ -386,6 +386,26 @@ bool isDateText(const QByteArray &text)
     return QDateTime::fromString(QString::fromLatin1(text.trimmed()), Qt::ISODate).isValid();
 }
 
+// libplist 2.2 replaces each entity reference ("&amp;", "&#38;") in a text by
+// moving the rest of that text: a text of n bytes with k references costs
+// about k * n byte moves (8 MB of "&amp;" kept the main thread busy for over
+// two minutes). Bounded over the whole document to about 25 ms of work.
+constexpr qint64 kMaxEntityWork = qint64(1) << 32;
+
+// Adds the work of the text [begin, end); false once the bound is passed.
+bool addEntityWork(const char *begin, const char *end, qint64 *work)
+{
+    qint64 references = 0;
+    for (const char *q = begin; q < end; ++q) {
+        q = static_cast<const char *>(std::memchr(q, '&', size_t(end - q)));
+        if (!q)
+            break;
+        ++references;
+    }
+    *work += references * qint64(end - begin);
+    return *work <= kMaxEntityWork;
+}
+
 bool checkXml(const QByteArray &bytes, QString *error)
 {
     const char *p = bytes.constData();
@@ -404,8 +424,15 @@ bool checkXml(const QByteArray &bytes, QString *error)
         const size_t n = std::strlen(prefix);
         return size_t(end - at) >= n && std::memcmp(at, prefix, n) == 0;
     };
+    qint64 entityWork = 0;
     while (true) {
+        const char *text = p;
         p = static_cast<const char *>(std::memchr(p, '<', size_t(end - p)));
+        if (!addEntityWork(text, p ? p : end, &entityWork)) {
+            fail(error,
+                QStringLiteral("property list holds too many entity references for the length of its texts"));
+            return false;
+        }
         if (!p)
             return true;
         const char *next = nullptr;
@@ -763,19 +790,24 @@ plist_t toNode(const QVariant &value, int depth, const std::optional<Format> &fo
 
 } // namespace
 
-std::optional<QVariant> parse(const QByteArray &bytes, QString *error)
+bool withinLimits(const QByteArray &bytes, QString *error)
 {
     if (bytes.isEmpty()) {
         fail(error, QStringLiteral("not a property list: no bytes"));
-        return std::nullopt;
+        return false;
     }
     if (bytes.size() > kMaxBytes) {
         fail(error, QStringLiteral("property list larger than %1 bytes").arg(kMaxBytes));
-        return std::nullopt;
+        return false;
     }
-    const bool binary = bytes.startsWith("bplist00");
-    if (binary ? !checkBinary(bytes, error) : !checkXml(bytes, error))
+    return bytes.startsWith("bplist00") ? checkBinary(bytes, error) : checkXml(bytes, error);
+}
+
+std::optional<QVariant> parse(const QByteArray &bytes, QString *error)
+{
+    if (!withinLimits(bytes, error))
         return std::nullopt;
+    const bool binary = bytes.startsWith("bplist00");
 
     plist_t root = nullptr;
     if (binary)

@@ -19,9 +19,16 @@ inline constexpr qint64 kMaxBytes = 8 * 1024 * 1024;
 // failure answers nullopt and sets *error to a one-line reason. Refused:
 // more than kMaxBytes, containers nested deeper than 256 levels, more than
 // about a million values (binary references to shared objects counted once
-// per use), an XML integer, real or date whose text does not read, a string
-// holding a NUL, a date outside the years 1000 to 9999, and UIDs.
+// per use), XML whose entity references would take long to replace (their
+// count times the length of their texts), an XML integer, real or date
+// whose text does not read, a string holding a NUL, a date outside the
+// years 1000 to 9999, and UIDs.
 std::optional<QVariant> parse(const QByteArray &bytes, QString *error = nullptr);
+
+// The checks parse() makes before it reads anything: size, nesting, number
+// of values, the work of entity references and the text of XML numbers and
+// dates. A writer that must not leave bytes the reader refuses asks here.
+bool withinLimits(const QByteArray &bytes, QString *error = nullptr);
 
 // Writes a value as a property list. Fails (nullopt, *error set) for a value
 // that is not a property-list value: an unsupported type (QVariantMap is the

@@ -9,6 +9,8 @@
 #include "platform/plist.h"
 #include "platform/runloop.h"
 #include "platform/strings.h"
+#include "store/configschema.h"
+#include "store/ovdefaults.h"
 #include "store/ovpublicdefine.h"
 #include "store/storelog.h"
 
@@ -148,31 +150,68 @@ void OVPublicObject::updateConfiguration(const QString &category, const QString 
         qCWarning(lcStore, "update: category or key is nil");
         return;
     }
+    auto refuse = [&](const QString &why) {
+        qCWarning(lcStore).noquote() << m_devKey + QStringLiteral(": cannot update ") + category
+                + QLatin1Char('/') + key + QStringLiteral(": ") + why;
+    };
     // One value the writer cannot take would make every later save of the
     // whole configuration fail.
     if (value.isValid() && !platform::plist::isPlistValue(value)) {
-        qCWarning(lcStore).noquote() << m_devKey + QStringLiteral(": cannot update ") + category
-                + QLatin1Char('/') + key + QStringLiteral(": not a property-list value (")
-                + QString::fromLatin1(value.typeName()) + QLatin1Char(')');
+        refuse(QStringLiteral("not a property-list value (") + QString::fromLatin1(value.typeName())
+            + QLatin1Char(')'));
         return;
     }
     const QVariant stored = value.isValid() ? storedForm(value) : QVariant();
+    // A value that breaks its key's schema would be saved and read back by
+    // both programs as something it is not.
+    if (stored.isValid()) {
+        if (const std::optional<QString> why = schemaViolation(category, key, stored)) {
+            refuse(*why);
+            return;
+        }
+    }
 
     // A category the model lacks (the wheel on a model without one) stores
-    // nothing; the save and the notice still follow.
-    if (m_configurationList) {
-        auto it = m_configurationList->find(category);
-        if (it != m_configurationList->end() && it->typeId() == QMetaType::QVariantMap) {
+    // nothing; the save and the notice still follow. While the own file is
+    // unreadable, the changes make a configuration of their own in memory.
+    std::optional<QVariantMap> changed = m_configurationList;
+    if (m_unreadableOwnFile && !changed.value_or(QVariantMap()).contains(category)
+        && defaultConfiguration(m_devKey, false, QString()).contains(category)) {
+        if (!changed)
+            changed = QVariantMap();
+        changed->insert(category, QVariantMap());
+    }
+    bool stores = false;
+    if (changed) {
+        auto it = changed->find(category);
+        if (it != changed->end() && it->typeId() == QMetaType::QVariantMap) {
             QVariantMap dictionary = it->toMap();
             if (stored.isValid())
                 dictionary.insert(key, stored);
             else
                 dictionary.remove(key);
             *it = dictionary;
+            stores = true;
         }
     }
 
-    saveConfiguration(QString(), false);
+    if (stores && !m_devKey.isEmpty() && !m_unreadableOwnFile) {
+        // What would be written is what decides: a change the writer cannot
+        // take, or one that makes the file larger than a load reads, is
+        // refused as a whole, so the file on disk stays one the store reads.
+        QString why;
+        const std::optional<QByteArray> bytes = ownFileBytes(*changed, &why);
+        if (!bytes) {
+            refuse(why);
+            return;
+        }
+        m_configurationList = changed;
+        keepSnapshot(*bytes);
+    } else {
+        if (stores)
+            m_configurationList = changed;
+        saveConfiguration(QString(), false);
+    }
 
     if (m_variant == StoreVariant::Settings) {
         QVariantMap record { { kCfgRecordCategory, category }, { kCfgRecordKey, key } };

@@ -10,6 +10,7 @@
 #include <QVariant>
 #include <QVariantMap>
 
+#include "platform/files.h"
 #include "platform/runloop.h"
 
 namespace platform {
@@ -18,6 +19,12 @@ struct Notification;
 } // namespace platform
 
 namespace store {
+
+// The largest configuration file the store reads, and so the largest it
+// writes: counted on the bytes of the own file (XML) and of an export
+// (binary). A change or an import that would make the configuration larger is
+// refused, so that no save leaves a file the next start cannot read.
+inline constexpr qint64 kMaxConfigurationBytes = platform::kMaxReadBytes;
 
 // Both programs keep a store per device; they differ in a few rules.
 //  Driver:   own file ".OVCFGS_<devKey>", calibration in the defaults, applies
@@ -75,10 +82,13 @@ public:
 
     // Invalid QVariant = nil: no configuration, category or key.
     QVariant queryConfiguration(const QString &category, const QString &key) const;
-    // An invalid value removes the key. A value that is not a property-list
-    // value is refused. Schedules the save; the driver announces the settings
-    // its device service reloads, the settings application forwards every
-    // change to the driver.
+    // An invalid value removes the key. Refused with one log line, changing
+    // nothing and saving nothing: a value that is not a property-list value,
+    // one that breaks its key's schema (store/configschema.h), and a change
+    // after which the own file would not be written or read back. Schedules
+    // the save; the driver announces the settings its device service
+    // reloads, the settings application forwards every change to the driver.
+    // While the own file is unreadable, changes are kept in memory only.
     void updateConfiguration(const QString &category, const QString &key, const QVariant &value);
     // The model's defaults become the configuration; saved 3 s later.
     void generateDefaultConfiguration();
@@ -130,6 +140,13 @@ private:
     // The save timer's action: writes the snapshot it was scheduled with.
     void delayedWriteToFile();
     void scheduleWrite(const QByteArray &bytes);
+    // The own file's bytes for a configuration; nullopt, with the reason,
+    // when they cannot be written or (*tooLarge) would be more than a load
+    // reads.
+    std::optional<QByteArray> ownFileBytes(
+        const QVariantMap &configuration, QString *why, bool *tooLarge = nullptr) const;
+    // Schedules the write of a snapshot, from any thread.
+    void keepSnapshot(const QByteArray &bytes);
     bool exportConfiguration(const QString &path);
     bool loadOwnFile();
     bool importConfiguration(const QString &path);
@@ -147,6 +164,9 @@ private:
     platform::RunLoop::TimerId m_dwTimer = 0; // 0: no save pending
     QByteArray m_pendingBytes; // the snapshot m_dwTimer writes
     std::optional<QVariantMap> m_configurationList;
+    // Why the own file could not be read at the load; it is then never
+    // replaced until an import succeeds.
+    std::optional<QString> m_unreadableOwnFile;
     ErrorPresenter m_errorPresenter;
     // Turns posted to the run loop hold a weak reference, so a store
     // destroyed before they run is left alone.

@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "platform/plist.h"
 #include "platform/runloop.h"
+#include "store/configschema.h"
 #include "store/ovdefaults.h"
 #include "store/ovmodels.h"
 #include "store/ovpublicdefine.h"
@@ -33,7 +34,7 @@ QString readErrorText(platform::ReadError error)
     case platform::ReadError::NotRegular:
         return QStringLiteral("not a regular file");
     case platform::ReadError::TooLarge:
-        return QStringLiteral("larger than %1 bytes").arg(platform::kMaxReadBytes);
+        return QStringLiteral("larger than %1 bytes").arg(kMaxConfigurationBytes);
     case platform::ReadError::Unreadable:
     case platform::ReadError::None:
         break;
@@ -58,6 +59,7 @@ struct ReadResult
 {
     std::optional<QVariantMap> dictionary;
     ReadFailure failure = ReadFailure::Read;
+    platform::ReadError readError = platform::ReadError::None;
     QString why;
 };
 
@@ -65,11 +67,10 @@ struct ReadResult
 ReadResult readDictionary(const platform::Files &files, const QString &path)
 {
     ReadResult result;
-    platform::ReadError readError = platform::ReadError::None;
-    const std::optional<QByteArray> bytes = files.read(path, platform::kMaxReadBytes, &readError);
+    const std::optional<QByteArray> bytes = files.read(path, kMaxConfigurationBytes, &result.readError);
     if (!bytes) {
         result.failure = ReadFailure::Read;
-        result.why = readErrorText(readError);
+        result.why = readErrorText(result.readError);
         return result;
     }
     QString parseError;
@@ -133,30 +134,43 @@ bool OVPublicObject::loadConfiguration(const QString &path, bool isExternal)
 bool OVPublicObject::loadOwnFile()
 {
     const QString path = cfgFilePath();
-    if (!m_platform.files.exists(path)) {
+    // Read first and look at the answer: a file that appears or goes between
+    // a look and the read cannot confuse the two cases.
+    const ReadResult read = readDictionary(m_platform.files, path);
+    if (!read.dictionary && read.failure == ReadFailure::Read
+        && read.readError == platform::ReadError::Missing) {
+        m_unreadableOwnFile.reset();
         generateDefaultConfiguration();
         if (m_variant == StoreVariant::Driver)
             scheduleLocalNotice();
         return true;
     }
     // The own file carries no device key; it is taken as it is. A file that
-    // cannot be used leaves the configuration as it was and is not rewritten
-    // (saves of an absent configuration write nothing).
-    const ReadResult read = readDictionary(m_platform.files, path);
-    if (read.dictionary && !isCategoryDictionary(*read.dictionary)) {
-        qCWarning(lcStore).noquote() << m_devKey + QStringLiteral(": cannot read ") + path
-                + QStringLiteral(": a category is not a dictionary");
-        return false;
-    }
-    if (!read.dictionary) {
-        if (read.failure == ReadFailure::Parse)
-            qCWarning(lcStore).noquote() << read.why;
+    // cannot be used leaves the configuration as it was and is not rewritten.
+    if (!read.dictionary || !isCategoryDictionary(*read.dictionary)) {
+        const QString why = read.dictionary ? QStringLiteral("a category is not a dictionary") : read.why;
+        if (read.failure == ReadFailure::Parse && !read.dictionary)
+            qCWarning(lcStore).noquote() << why;
         else
             qCWarning(lcStore).noquote()
-                << m_devKey + QStringLiteral(": cannot read ") + path + QStringLiteral(": ") + read.why;
+                << m_devKey + QStringLiteral(": cannot read ") + path + QStringLiteral(": ") + why;
+        m_unreadableOwnFile = why;
         return false;
     }
-    m_configurationList = *read.dictionary;
+    // A value that breaks its key's schema (a file of an older version, or
+    // one edited by hand) is left out on its own: the user's other settings
+    // stay, and the readers fall back on the default for that one.
+    QVariantMap configuration = *read.dictionary;
+    for (const SchemaBreak &broken : schemaBreaks(configuration)) {
+        qCWarning(lcStore).noquote() << m_devKey + QStringLiteral(": cannot load ") + broken.category
+                + QLatin1Char('/') + broken.key + QStringLiteral(" from ") + path + QStringLiteral(": ")
+                + broken.why + QStringLiteral("; left out");
+        QVariantMap category = configuration.value(broken.category).toMap();
+        category.remove(broken.key);
+        configuration.insert(broken.category, category);
+    }
+    m_configurationList = configuration;
+    m_unreadableOwnFile.reset();
     if (m_variant == StoreVariant::Driver)
         scheduleLocalNotice();
     return true;
@@ -183,6 +197,12 @@ bool OVPublicObject::importConfiguration(const QString &path)
     dictionary.remove(OVCFGVPID);
     if (!isCategoryDictionary(dictionary))
         return refuse(QStringLiteral("a category is not a dictionary"));
+    // All or nothing: the user chose this file and is told it cannot be used.
+    const QList<SchemaBreak> breaks = schemaBreaks(dictionary);
+    if (!breaks.isEmpty()) {
+        const SchemaBreak &first = breaks.first();
+        return refuse(first.category + QLatin1Char('/') + first.key + QStringLiteral(": ") + first.why);
+    }
 
     // Files from the settings application or from older versions carry no
     // edge readings; without them a pen display could not be mapped at all,
@@ -201,8 +221,17 @@ bool OVPublicObject::importConfiguration(const QString &path)
         }
     }
 
+    // A binary file within the bound can still make an XML own file beyond
+    // it (escaped text, data as base64).
+    QString why;
+    const std::optional<QByteArray> bytes = ownFileBytes(dictionary, &why);
+    if (!bytes)
+        return refuse(why);
+
     m_configurationList = dictionary;
-    saveConfiguration(QString(), false);
+    // The import's save replaces an own file that could not be read.
+    m_unreadableOwnFile.reset();
+    keepSnapshot(*bytes);
     if (m_variant == StoreVariant::Settings) {
         // The driver's store for the same device imports the same file. Posted
         // before the local notice is scheduled, so that the driver is told
@@ -211,6 +240,30 @@ bool OVPublicObject::importConfiguration(const QString &path)
     }
     scheduleLocalNotice();
     return true;
+}
+
+std::optional<QByteArray> OVPublicObject::ownFileBytes(
+    const QVariantMap &configuration, QString *why, bool *tooLarge) const
+{
+    std::optional<QByteArray> bytes
+        = platform::plist::write(QVariant(configuration), platform::plist::Format::Xml, why);
+    if (tooLarge)
+        *tooLarge = bytes && bytes->size() > kMaxConfigurationBytes;
+    if (bytes && bytes->size() > kMaxConfigurationBytes) {
+        *why = QStringLiteral("the configuration would take %1 bytes, more than the %2 a load reads")
+                   .arg(bytes->size())
+                   .arg(kMaxConfigurationBytes);
+        return std::nullopt;
+    }
+    // The reader's other bounds too: the next start must read what is saved.
+    QString limit;
+    if (bytes && !platform::plist::withinLimits(*bytes, &limit)) {
+        if (tooLarge)
+            *tooLarge = true;
+        *why = QStringLiteral("the file would not be read back: ") + limit;
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 bool OVPublicObject::saveConfiguration(const QString &path, bool isExternal)
@@ -222,31 +275,46 @@ bool OVPublicObject::saveConfiguration(const QString &path, bool isExternal)
     if (isExternal)
         return exportConfiguration(path);
 
+    if (m_unreadableOwnFile) {
+        // That file is the user's settings as far as anyone knows: it stays
+        // as it is until an import replaces it.
+        qCWarning(lcStore).noquote() << m_devKey + QStringLiteral(": cannot save configuration: ")
+                + cfgFilePath() + QStringLiteral(" could not be read (") + *m_unreadableOwnFile
+                + QStringLiteral("); the change is kept in memory only");
+        return false;
+    }
     if (!m_configurationList) {
-        // After an unreadable own file: keep that file as it is.
         qCInfo(lcStore).noquote() << m_devKey + QStringLiteral(": cannot save configuration: none is loaded");
         return false;
     }
     // The snapshot is taken now, so that the timer only writes.
     QString error;
-    const std::optional<QByteArray> bytes
-        = platform::plist::write(QVariant(*m_configurationList), platform::plist::Format::Xml, &error);
+    bool tooLarge = false;
+    const std::optional<QByteArray> bytes = ownFileBytes(*m_configurationList, &error, &tooLarge);
     if (!bytes) {
+        // The writer's own reason is the whole line.
+        if (tooLarge)
+            error = m_devKey + QStringLiteral(": cannot save configuration: ") + error;
         qCWarning(lcStore).noquote() << error;
         return false;
     }
+    keepSnapshot(*bytes);
+    return true;
+}
+
+void OVPublicObject::keepSnapshot(const QByteArray &bytes)
+{
     if (!m_platform.runLoop.isMainThread()) {
         qCWarning(lcStore, "warnning: save in background thread");
         // Our timers live on the main loop only.
         std::weak_ptr<int> alive = m_alive;
-        m_platform.runLoop.postFromAnyThread([this, alive, snapshot = *bytes] {
+        m_platform.runLoop.postFromAnyThread([this, alive, snapshot = bytes] {
             if (alive.lock())
                 scheduleWrite(snapshot);
         });
-        return true;
+        return;
     }
-    scheduleWrite(*bytes);
-    return true;
+    scheduleWrite(bytes);
 }
 
 void OVPublicObject::scheduleWrite(const QByteArray &bytes)
@@ -284,6 +352,17 @@ bool OVPublicObject::exportConfiguration(const QString &path)
         = platform::plist::write(QVariant(copy), platform::plist::Format::Binary, &error);
     if (!bytes) {
         qCWarning(lcStore).noquote() << error;
+        return false;
+    }
+    // No file that an import would refuse.
+    QString limit;
+    if (bytes->size() > kMaxConfigurationBytes || !platform::plist::withinLimits(*bytes, &limit)) {
+        if (limit.isEmpty())
+            limit = QStringLiteral("%1 bytes, more than the %2 an import reads")
+                        .arg(bytes->size())
+                        .arg(kMaxConfigurationBytes);
+        qCWarning(lcStore).noquote() << m_devKey + QStringLiteral(": cannot export ") + path
+                + QStringLiteral(": ") + limit;
         return false;
     }
     QString why;

@@ -94,20 +94,51 @@ QRectF rectFromString(const QString &text)
     return QRectF(n[0], n[1], n[2], n[3]);
 }
 
-std::optional<QPointF> strictPointFromString(const QString &text)
+namespace {
+
+// A strict text's pattern: each "N" of the form becomes one captured number
+// (an optional sign, digits with an optional point or a point and digits, an
+// optional exponent), and blanks may stand around every number and brace.
+QRegularExpression strictPattern(QString form)
 {
-    static const QRegularExpression pattern(QStringLiteral(
-        R"(^\s*\{\s*([-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?)\s*,\s*([-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?)\s*\}\s*$)"));
+    form.replace(QLatin1String("{"), QLatin1String(R"(\s*\{)"));
+    form.replace(QLatin1String("}"), QLatin1String(R"(\s*\})"));
+    form.replace(QLatin1String(","), QLatin1String(R"(\s*,)"));
+    form.replace(QLatin1String("N"), QLatin1String(R"(\s*([-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?))"));
+    return QRegularExpression(QLatin1Char('^') + form + QLatin1String(R"(\s*$)"));
+}
+
+// The captured numbers of a strict match, each finite; nullopt otherwise.
+template <size_t N>
+std::optional<std::array<double, N>> strictNumbers(const QRegularExpression &pattern, const QString &text)
+{
     const QRegularExpressionMatch match = pattern.match(text);
     if (!match.hasMatch())
         return std::nullopt;
-    bool okX = false;
-    bool okY = false;
-    const double x = match.capturedView(1).toDouble(&okX);
-    const double y = match.capturedView(2).toDouble(&okY);
-    if (!okX || !okY || !std::isfinite(x) || !std::isfinite(y))
-        return std::nullopt;
-    return QPointF(x, y);
+    std::array<double, N> numbers = {};
+    for (size_t i = 0; i < N; ++i) {
+        bool ok = false;
+        numbers[i] = match.capturedView(int(i) + 1).toDouble(&ok);
+        if (!ok || !std::isfinite(numbers[i]))
+            return std::nullopt;
+    }
+    return numbers;
+}
+
+} // namespace
+
+std::optional<QPointF> strictPointFromString(const QString &text)
+{
+    static const QRegularExpression pattern = strictPattern(QStringLiteral("{N,N}"));
+    const auto n = strictNumbers<2>(pattern, text);
+    return n ? std::optional<QPointF>(QPointF((*n)[0], (*n)[1])) : std::nullopt;
+}
+
+std::optional<QRectF> strictRectFromString(const QString &text)
+{
+    static const QRegularExpression pattern = strictPattern(QStringLiteral("{{N,N},{N,N}}"));
+    const auto n = strictNumbers<4>(pattern, text);
+    return n ? std::optional<QRectF>(QRectF((*n)[0], (*n)[1], (*n)[2], (*n)[3])) : std::nullopt;
 }
 
 } // namespace store

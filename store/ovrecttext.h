@@ -21,8 +21,10 @@ QString stringFromRect(const QRectF &rect);
 QPointF pointFromString(const QString &text);
 QRectF rectFromString(const QString &text);
 
-// Answers a point only for text of the form "{x, y}" (blanks optional) with
-// two finite numbers; for points that come from another process.
+// Answer a point only for text of the form "{x, y}", a rectangle only for
+// "{{x, y}, {w, h}}" (blanks optional), with finite numbers; for texts that
+// come from another process or a file.
 std::optional<QPointF> strictPointFromString(const QString &text);
+std::optional<QRectF> strictRectFromString(const QString &text);
 
 } // namespace store

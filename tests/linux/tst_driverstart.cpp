@@ -18,6 +18,7 @@
 #include <QTimer>
 
 #include "platform/linux/dbuscenter.h"
+#include "privatebus.h"
 #include "store/ovpublicdefine.h"
 
 namespace {
@@ -68,39 +69,20 @@ class TestDriverStart : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void startsWithoutDevices_data();
     void startsWithoutDevices();
 
 private:
-    QProcess m_bus;
+    PrivateBus m_bus;
     QString m_busAddress;
 };
 
 void TestDriverStart::initTestCase()
 {
-    // A bus of our own: a driver of another test on the shared private bus
-    // would hold the driver's name, and this one would end as a second copy.
-    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-    if (daemon.isEmpty())
+    if (!PrivateBus::installed())
         QSKIP("dbus-daemon is not installed");
-    m_bus.setStandardErrorFile(QProcess::nullDevice());
-    m_bus.start(daemon, { QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1") });
-    QByteArray address;
-    const QDeadlineTimer deadline(kDeadlineMs);
-    while (!address.endsWith('\n') && !deadline.hasExpired() && m_bus.state() != QProcess::NotRunning) {
-        m_bus.waitForReadyRead(100);
-        address += m_bus.readAllStandardOutput();
-    }
-    m_busAddress = QString::fromUtf8(address.trimmed());
+    m_busAddress = m_bus.start();
     QVERIFY2(!m_busAddress.isEmpty(), "dbus-daemon did not start");
-    // Before the first use of the session bus in this process.
-    qputenv("DBUS_SESSION_BUS_ADDRESS", m_busAddress.toUtf8());
-}
-
-void TestDriverStart::cleanupTestCase()
-{
-    stop(m_bus);
 }
 
 void TestDriverStart::startsWithoutDevices_data()

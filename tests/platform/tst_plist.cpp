@@ -278,6 +278,9 @@ void TestPlist::parseKnownBytes_data()
         << binaryPlist({QByteArray::fromHex("d10102"), QByteArray::fromHex("516b"), QByteArray::fromHex("a20304"),
                         QByteArray(1, char(0x09)), QByteArray(1, char(0x08))})
         << QVariant(QVariantMap{{"k", QVariantList{true, false}}});
+    QTest::newRow("xml entity references within the bound") << QByteArray("<plist><string>")
+            + QByteArray("&amp;&#38;").repeated(5000)
+            + QByteArray("</string></plist>") << QVariant(QString(10000, QLatin1Char('&')));
     // One object referenced twice is two equal values.
     QTest::newRow("bin shared reference") << binaryPlist({arrayOf({1, 1}), QByteArray::fromHex("1007")})
                                           << QVariant(QVariantList{qint64(7), qint64(7)});
@@ -349,6 +352,10 @@ void TestPlist::parseRefuses_data()
     QTest::newRow("binary too deep") << nestedBinary(257) << "nested deeper than 256";
     QTest::newRow("binary very deep") << nestedBinary(100000) << "nested deeper than 256";
     QTest::newRow("xml very deep") << nestedXml(500000) << "nested deeper than 256";
+    // Each reference costs a move of the rest of its text: 8 MB of them took minutes.
+    QTest::newRow("xml entity references in bulk") << QByteArray("<plist><string>")
+            + QByteArray("&amp;").repeated(1600000)
+            + QByteArray("</string></plist>") << "too many entity references";
 }
 
 void TestPlist::parseRefuses()

@@ -275,8 +275,7 @@ void TestKeys::applicationSet()
     QFETCH(QString, expected);
 
     const QString set = QStringLiteral(
-        "{\"Gimp\": {\"OVCFGBoardKey8Cus\": {\"OVCFGPenKeyCus\": 1, \"OVCFGPenKeyCusHotKey\": 3}}, "
-        "\"Inkscape\": 5}");
+        "{\"Gimp\": {\"OVCFGBoardKey8Cus\": {\"OVCFGPenKeyCus\": 1, \"OVCFGPenKeyCusHotKey\": 3}}}");
     Run run;
     runSimulator(QStringLiteral("front org.test \"%1\"\n").arg(front) + plugIn(Model::TevraM)
             + boardKey(Model::TevraM, 8, "6") + boardKey(Model::TevraM, 7, "6")

@@ -1,3 +1,5 @@
+#include <cmath>
+#include <limits>
 #include <system_error>
 #include <thread>
 
@@ -120,6 +122,16 @@ QVariantList twelveKeys()
         QString(OVCFGTabletMap), QString(OVCFGTabletFrame) };
 }
 
+// A change as the settings application, or anyone else on the bus, sends it.
+Notification changeNotice(
+    const QString &devKey, const QString &category, const QString &key, const QVariant &value)
+{
+    return Notification { QString(OVCFGDNotification), QString(),
+        { { devKey,
+            QVariantMap { { QStringLiteral("c"), category }, { QStringLiteral("k"), key },
+                { QStringLiteral("v"), value } } } } };
+}
+
 void expectBandLog()
 {
     // The defaults are made before any configuration exists.
@@ -151,6 +163,13 @@ private slots:
     void refusedRecords_data();
     void refusedRecords();
     void refusedValues();
+    void schemaOfValues_data();
+    void schemaOfValues();
+    void ownFileLeavesOutBrokenValues();
+    void oversizedChangeAndImport_data();
+    void oversizedChangeAndImport();
+    void linkedOwnFile_data();
+    void linkedOwnFile();
     void nilCategoryOrKey();
     void importFailures_data();
     void importFailures();
@@ -292,10 +311,14 @@ void TestPublicObject::unreadableOwnFile()
     QVERIFY(!store.configurationList().has_value());
     QVERIFY(!store.queryConfiguration(OVCFGPenKey, OVCFGDegree).isValid());
 
-    // Updates store nothing and never replace the unreadable file.
-    QTest::ignoreMessage(
-        QtInfoMsg, qPrintable(kDevKeyTevraN4() + ": cannot save configuration: none is loaded"));
+    // Updates are kept in memory only and never replace the unreadable file.
+    QTest::ignoreMessage(QtWarningMsg,
+        QRegularExpression(QStringLiteral("^")
+            + QRegularExpression::escape(
+                kDevKeyTevraN4() + ": cannot save configuration: " + path + " could not be read (")
+            + QStringLiteral(".+\\); the change is kept in memory only$")));
     store.updateConfiguration(OVCFGTablet, OVCFGTabletMap, qint64(1));
+    QCOMPARE(store.queryConfiguration(OVCFGTablet, OVCFGTabletMap), QVariant(qint64(1)));
     sim.runLoop.advance(10);
     QCOMPARE(sim.files.writeCount(), 0);
     if (kind == 0) {
@@ -307,6 +330,19 @@ void TestPublicObject::unreadableOwnFile()
     QCOMPARE(notices.userInfos.size(), 1);
     QCOMPARE(notices.userInfos.first().value(kDevKeyTevraN4()),
         QVariant(QVariantList { QString(OVCFGTabletMap) }));
+
+    // A successful import replaces the unreadable file (a folder stays one).
+    if (kind == 1)
+        return;
+    const QString importPath = m_files.path() + QStringLiteral("/over-unreadable.ovcfg");
+    QVERIFY(writePlist(importPath,
+        QVariantMap { { QString(OVCFGVPID), kDevKeyTevraN4() },
+            { QString(OVCFGTablet), QVariantMap { { QString(OVCFGTabletMap), qint64(0) } } } },
+        platform::plist::Format::Binary));
+    QVERIFY(store.loadConfiguration(importPath, true));
+    sim.runLoop.advance(3);
+    QCOMPARE(sim.files.writeCount(), 1);
+    QCOMPARE(readPlist(path).value(OVCFGTablet).toMap().value(OVCFGTabletMap), QVariant(qint64(0)));
 }
 
 void TestPublicObject::coalescedSave()
@@ -616,6 +652,301 @@ void TestPublicObject::refusedValues()
     QCOMPARE(store.queryConfiguration(OVCFGPenKey, OVCFGTrackingSpeed).typeId(), int(QMetaType::Double));
 }
 
+void TestPublicObject::schemaOfValues_data()
+{
+    QTest::addColumn<QString>("category");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QString>("why"); // empty: kept
+
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const QVariantMap matrix { { QStringLiteral("A"), 1.0 }, { QStringLiteral("B"), 0.0 },
+        { QStringLiteral("C"), qint64(-5) }, { QStringLiteral("D"), 0.0 }, { QStringLiteral("E"), 1.0 },
+        { QStringLiteral("F"), 0.5 } };
+    QVariantMap shortOfF = matrix;
+    shortOfF.remove(QStringLiteral("F"));
+    QVariantMap nanC = matrix;
+    nanC.insert(QStringLiteral("C"), nan);
+    const QString pen = OVCFGPenKey, monitor = OVCFGMonitor;
+    auto row
+        = [](const char *name, const QString &category, const QString &key, const QVariant &value,
+              const QString &why = QString()) { QTest::newRow(name) << category << key << value << why; };
+
+    // What any process on the bus could send.
+    row("degree infinite", pen, OVCFGDegree, inf, "not an unsigned integer");
+    row("degree 4", pen, OVCFGDegree, qint64(4), "not 0 to 3");
+    row("degree negative", pen, OVCFGDegree, qint64(-1), "not an unsigned integer");
+    row("degree as a real", pen, OVCFGDegree, 1.0, "not an unsigned integer");
+    row("degree as a Boolean", pen, OVCFGDegree, true, "not an unsigned integer");
+    row("tracking speed NaN", pen, OVCFGTrackingSpeed, nan, "not a finite number");
+    row("tracking speed infinite", pen, OVCFGTrackingSpeed, -inf, "not a finite number");
+    row("pressure as a number", pen, OVCFGPressure, qint64(1), "not a Boolean");
+    row("button a text", pen, OVCFGPenKeyUp, QStringLiteral("2"), "not an unsigned integer");
+    row("curve point not a point", pen, OVCFGBezier,
+        QVariantMap { { QString(OVCFGBezierP1), QStringLiteral("x") } },
+        "OVCFGBezierP1: not a point \"{x, y}\"");
+    row("custom action without kind", pen, OVCFGPenKeyUpCus,
+        QVariantMap { { QString(OVCFGPenKeyCusAlias), QStringLiteral("a") } }, "no OVCFGPenKeyCus");
+    row("recorded key code a text", OVCFGBoardKey, OVCFGBoardKey1Cus,
+        QVariantMap { { QString(OVCFGPenKeyCus), qint64(1) },
+            { QString(OVCFGPenKeyCusCusHotKey),
+                QVariantMap { { QString(kRecorderKeyCode), QStringLiteral("a") } } } },
+        "OVCFGPenKeyCusCusHotKey: keyCode: not an integer");
+    row("express-key set not a dictionary", OVCFGBKApp, OVCFGBKAppOptions,
+        QVariantMap { { QStringLiteral("Gimp"), qint64(5) } }, "\"Gimp\": not a dictionary");
+    row("wheel slot of a set a text", OVCFGRKApp, OVCFGRKAppOptions,
+        QVariantMap {
+            { QStringLiteral("Krita"), QVariantMap { { QString(OVCFGRKAppCur), QStringLiteral("2") } } } },
+        "\"Krita\": OVCFGRKAppCur: not an integer");
+    row("wheel function a list", OVCFGWheelKey, OVCFGWheelKeyN(3) + QStringLiteral("Cus"), QVariantList { 1 },
+        "not a dictionary");
+    row("monitor map a dictionary", monitor, OVCFGMonitorMap, QVariantMap { { QStringLiteral("a"), 1 } },
+        "not an unsigned integer");
+    row("display number beyond 32 bits", monitor, OVCFGMonitorNumber, qint64(1) << 32, "not 0 to 4294967295");
+    row("display names a number", monitor, OVCFGMonitorName, qint64(5), "not a string");
+    row("calibration of another shape", monitor, OVCFGMonitorCalib,
+        QVariantMap { { QStringLiteral("x"), QVariantList { 1 } } }, "\"x\" does not belong here");
+    row("calibration short of a coefficient", monitor, OVCFGMonitorCalib,
+        QVariantMap { { QString(OVCFGMonitorCalibZD), shortOfF } }, "OVCFGMonitorCalibZD: no F");
+    row("calibration coefficient NaN", monitor, OVCFGMonitorCalib,
+        QVariantMap { { QString(OVCFGMonitorCalibZDCus), nanC } },
+        "OVCFGMonitorCalibZDCus: C: not a finite number");
+    row("edge reading not finite", monitor, OVCFGMonitorCalibMINX, QStringLiteral("{0, nan}"),
+        "not a point \"{x, y}\"");
+    row("monitor frame a point", monitor, OVCFGMonitorFrame, QStringLiteral("{1, 2}"),
+        "not a rectangle \"{{x, y}, {w, h}}\"");
+    row("tablet frame a number", OVCFGTablet, OVCFGTabletFrame, 3.0, "not a rectangle \"{{x, y}, {w, h}}\"");
+
+    // Kept as before.
+    row("degree 3", pen, OVCFGDegree, qint64(3));
+    row("tracking speed an integer", pen, OVCFGTrackingSpeed, qint64(2));
+    row("user calibration", monitor, OVCFGMonitorCalib,
+        QVariantMap { { QString(OVCFGMonitorCalibNDCus), matrix } });
+    row("custom action of a kind to come", pen, OVCFGPenKeyDownCus,
+        QVariantMap { { QString(OVCFGPenKeyCus), qint64(9) }, { QStringLiteral("Later"), true } });
+    row("wheel set", OVCFGRKApp, OVCFGRKAppOptions,
+        QVariantMap { { QStringLiteral("Krita"),
+            QVariantMap { { QString(OVCFGRKAppCur), qint64(1) },
+                { OVCFGWheelKeyN(2) + QStringLiteral("Cus"),
+                    QVariantMap { { QString(OVCFGRKeyCusCusCWHK),
+                        QVariantMap { { QString(kRecorderKeyCode), qint64(30) },
+                            { QString(kRecorderModifierFlags), qint64(0x100000) } } } } } } } });
+    row("unknown key takes any value", pen, QStringLiteral("SomethingNew"), inf);
+    row("express key 11 is no known key", OVCFGBoardKey, QStringLiteral("OVCFGBoardKey11"),
+        QStringLiteral("x"));
+}
+
+void TestPublicObject::schemaOfValues()
+{
+    QFETCH(QString, category);
+    QFETCH(QString, key);
+    QFETCH(QVariant, value);
+    QFETCH(QString, why);
+
+    // The driver's copy takes it from the bus, the settings application's
+    // from its pages; both refuse the same values.
+    for (const StoreVariant variant : { StoreVariant::Driver, StoreVariant::Settings }) {
+        SimBus bus;
+        SimPlatform sim(bus, variant == StoreVariant::Driver ? kDriverId : kSettingId);
+        QList<Notification> posted;
+        bus.setPostHook([&posted](const auto &, const Notification &n) { posted.append(n); });
+        OVPublicObject store(sim.platform(), kDevKeyKalverinS(), variant);
+        expectBandLog();
+        store.loadConfiguration(QString(), false);
+        sim.runLoop.advance(3);
+        const QVariantMap before = store.configurationList().value();
+        QFile file(store.cfgFilePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray fileBefore = file.readAll();
+        const int writes = sim.files.writeCount();
+        NoticeLog notices(sim.local);
+
+        if (!why.isEmpty()) {
+            QTest::ignoreMessage(QtWarningMsg,
+                qPrintable(kDevKeyKalverinS() + QStringLiteral(": cannot update ") + category
+                    + QLatin1Char('/') + key + QStringLiteral(": ") + why));
+        }
+        if (variant == StoreVariant::Driver) {
+            bus.inject(changeNotice(kDevKeyKalverinS(), category, key, value));
+        } else {
+            store.updateConfiguration(category, key, value);
+        }
+        sim.runLoop.advance(10);
+
+        if (why.isEmpty()) {
+            QVERIFY(sameValue(store.queryConfiguration(category, key), value));
+            QCOMPARE(sim.files.writeCount(), writes + 1);
+            continue;
+        }
+        QVERIFY(sameValue(store.configurationList().value(), before));
+        QCOMPARE(sim.files.writeCount(), writes);
+        QVERIFY(file.seek(0));
+        QCOMPARE(file.readAll(), fileBefore);
+        QVERIFY(notices.userInfos.isEmpty());
+        // Not even forwarded to the driver.
+        QVERIFY(posted.isEmpty());
+    }
+}
+
+void TestPublicObject::ownFileLeavesOutBrokenValues()
+{
+    SimBus bus;
+    SimPlatform sim(bus, kDriverId);
+    // As an older version may have saved it.
+    const QVariantMap content {
+        { QString(OVCFGPenKey),
+            QVariantMap { { QString(OVCFGDegree), std::numeric_limits<double>::infinity() },
+                { QString(OVCFGTips), false }, { QStringLiteral("SomethingNew"), qint64(-1) } } },
+        { QString(OVCFGMonitor),
+            QVariantMap {
+                { QString(OVCFGMonitorCalib), QVariantMap { { QStringLiteral("x"), QVariantList { 1 } } } },
+                { QString(OVCFGMonitorMap), qint64(2) } } }
+    };
+    const QString path = sim.platform().dataFolder + QStringLiteral("/.OVCFGS_") + kDevKeySorvi22();
+    QVERIFY(writePlist(path, content, platform::plist::Format::Xml));
+    OVPublicObject store(sim.platform(), kDevKeySorvi22());
+
+    const QString prefix = kDevKeySorvi22() + QStringLiteral(": cannot load ");
+    QTest::ignoreMessage(QtWarningMsg,
+        qPrintable(prefix + QStringLiteral("OVCFGMonitor/OVCFGMonitorCalib from ") + path
+            + QStringLiteral(": \"x\" does not belong here; left out")));
+    QTest::ignoreMessage(QtWarningMsg,
+        qPrintable(prefix + QStringLiteral("OVCFGPenKey/OVCFGDegree from ") + path
+            + QStringLiteral(": not an unsigned integer; left out")));
+    QVERIFY(store.loadConfiguration(QString(), false));
+    // The rest of the user's settings stay.
+    QCOMPARE(store.queryConfiguration(OVCFGPenKey, OVCFGTips), QVariant(false));
+    QCOMPARE(store.queryConfiguration(OVCFGPenKey, QStringLiteral("SomethingNew")), QVariant(qint64(-1)));
+    QCOMPARE(store.queryConfiguration(OVCFGMonitor, OVCFGMonitorMap), QVariant(qint64(2)));
+    QVERIFY(!store.queryConfiguration(OVCFGPenKey, OVCFGDegree).isValid());
+    QVERIFY(!store.queryConfiguration(OVCFGMonitor, OVCFGMonitorCalib).isValid());
+    sim.runLoop.advance(10);
+    QCOMPARE(sim.files.writeCount(), 0);
+}
+
+void TestPublicObject::oversizedChangeAndImport_data()
+{
+    QTest::addColumn<QString>("key"); // of "OVCFGMonitor"
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QString>("why");
+
+    // 6.5 MB of data is 8.7 MB as base64 in XML: beyond what a load reads,
+    // as 1.7 MB of "&" is once escaped.
+    QTest::newRow("larger than a load reads")
+        << QStringLiteral("Blob") << QVariant(QByteArray(6500 * 1000, 'x'))
+        << QStringLiteral("the configuration would take \\d+ bytes, more than the %1 a load reads")
+               .arg(kMaxConfigurationBytes);
+    // Short, but its entity references would keep the next load busy.
+    QTest::newRow("slower than a load reads")
+        << QString(OVCFGMonitorName) << QVariant(QString(40 * 1000, QLatin1Char('&')))
+        << QStringLiteral("the file would not be read back: .* entity references .*");
+}
+
+void TestPublicObject::oversizedChangeAndImport()
+{
+    QFETCH(QString, key);
+    QFETCH(QVariant, value);
+    QFETCH(QString, why);
+
+    QTemporaryDir dataFolder;
+    {
+        SimBus bus;
+        SimPlatform sim(bus, kDriverId, dataFolder.path());
+        OVPublicObject store(sim.platform(), kDevKeyTevraM());
+        expectBandLog();
+        store.loadConfiguration(QString(), false);
+        store.updateConfiguration(OVCFGPenKey, OVCFGTips, false);
+        sim.runLoop.advance(3);
+        const QVariantMap before = store.configurationList().value();
+        const int writes = sim.files.writeCount();
+        NoticeLog notices(sim.local);
+
+        QTest::ignoreMessage(QtWarningMsg,
+            QRegularExpression(QStringLiteral("^") + kDevKeyTevraM()
+                + QStringLiteral(": cannot update OVCFGMonitor/") + key + QStringLiteral(": ") + why
+                + QLatin1Char('$')));
+        bus.inject(changeNotice(kDevKeyTevraM(), OVCFGMonitor, key, value));
+        sim.runLoop.advance(10);
+        QVERIFY(sameValue(store.configurationList().value(), before));
+        QCOMPARE(sim.files.writeCount(), writes);
+        QVERIFY(notices.userInfos.isEmpty());
+
+        // The same as an import: the binary file is one an import reads, the
+        // own file it would make is not.
+        QVariantMap file = before;
+        QVariantMap monitor = file.value(OVCFGMonitor).toMap();
+        monitor.insert(key, value);
+        file.insert(OVCFGMonitor, monitor);
+        file.insert(OVCFGVPID, kDevKeyTevraM());
+        const QString path = dataFolder.filePath(QStringLiteral("oversized.ovcfg"));
+        QVERIFY(writePlist(path, file, platform::plist::Format::Binary));
+        QVERIFY(QFileInfo(path).size() < kMaxConfigurationBytes);
+        QTest::ignoreMessage(QtWarningMsg,
+            QRegularExpression(QStringLiteral("^") + kDevKeyTevraM() + QStringLiteral(": cannot import ")
+                + QRegularExpression::escape(path) + QStringLiteral(": ") + why + QLatin1Char('$')));
+        QVERIFY(!store.loadConfiguration(path, true));
+        sim.runLoop.advance(10);
+        QCOMPARE(sim.alerts.shown().size(), size_t(1));
+        QVERIFY(sameValue(store.configurationList().value(), before));
+        QCOMPARE(sim.files.writeCount(), writes);
+    }
+    // The next start finds the earlier configuration.
+    SimBus bus;
+    SimPlatform sim(bus, kDriverId, dataFolder.path());
+    OVPublicObject store(sim.platform(), kDevKeyTevraM());
+    QVERIFY(store.loadConfiguration(QString(), false));
+    QCOMPARE(store.queryConfiguration(OVCFGPenKey, OVCFGTips), QVariant(false));
+}
+
+void TestPublicObject::linkedOwnFile_data()
+{
+    QTest::addColumn<bool>("dangling");
+    QTest::newRow("link to another file") << false;
+    QTest::newRow("dangling link") << true;
+}
+
+void TestPublicObject::linkedOwnFile()
+{
+    QFETCH(bool, dangling);
+
+    SimBus bus;
+    SimPlatform sim(bus, kDriverId);
+    const QString own = sim.platform().dataFolder + QStringLiteral("/.OVCFGS_") + kDevKeyTevraM();
+    const QString target = m_files.path() + QStringLiteral("/link-target-") + QString::number(dangling);
+    QFile::remove(target);
+    const QVariantMap content { { QString(OVCFGPenKey),
+        QVariantMap { { QString(OVCFGDegree), qint64(2) } } } };
+    if (!dangling)
+        QVERIFY(writePlist(target, content, platform::plist::Format::Xml));
+    QVERIFY(QFile::link(target, own));
+    const QByteArray targetBefore = dangling ? QByteArray() : [&] {
+        QFile file(target);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+
+    OVPublicObject store(sim.platform(), kDevKeyTevraM());
+    if (dangling)
+        expectBandLog();
+    QVERIFY(store.loadConfiguration(QString(), false));
+    // A link is read through: its file is the configuration.
+    if (!dangling)
+        QCOMPARE(store.queryConfiguration(OVCFGPenKey, OVCFGDegree), QVariant(qint64(2)));
+    store.updateConfiguration(OVCFGPenKey, OVCFGDegree, qint64(1));
+    sim.runLoop.advance(3);
+
+    // The save replaced the link with a file of its own.
+    QVERIFY(!QFileInfo(own).isSymLink());
+    QCOMPARE(readPlist(own).value(OVCFGPenKey).toMap().value(OVCFGDegree), QVariant(qint64(1)));
+    if (dangling) {
+        QVERIFY(!QFileInfo::exists(target));
+    } else {
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), targetBefore);
+    }
+}
+
 void TestPublicObject::nilCategoryOrKey()
 {
     SimBus bus;
@@ -668,6 +999,10 @@ void TestPublicObject::importFailures_data()
                                       << QStringLiteral("the root is not a dictionary");
     QTest::newRow("category is a number")
         << int(Plist) << QVariant(badCategory) << QStringLiteral("a category is not a dictionary");
+    QVariantMap badValue { { QString(OVCFGVPID), kDevKeyTevraM() },
+        { QString(OVCFGTablet), QVariantMap { { QString(OVCFGTabletMap), qint64(-1) } } } };
+    QTest::newRow("a value breaks the schema") << int(
+        Plist) << QVariant(badValue) << QStringLiteral("OVCFGTablet/OVCFGTabletMap: not an unsigned integer");
     QTest::newRow("garbage") << int(Bytes) << QVariant(QByteArray("bplist00 but not really")) << QString();
     QTest::newRow("empty file") << int(Bytes) << QVariant(QByteArray()) << QString();
     QTest::newRow("fifo") << int(Fifo) << QVariant() << QStringLiteral("not a regular file");
@@ -861,12 +1196,12 @@ void TestPublicObject::exportImportRoundTrip()
     store.updateConfiguration(OVCFGPenKey, OVCFGDegree, qint64(3));
     store.updateConfiguration(OVCFGPenKey, OVCFGPenKeyUp, quint64(4));
     store.updateConfiguration(OVCFGPenKey, OVCFGTrackingSpeed, 0.1);
-    store.updateConfiguration(OVCFGPenKey, OVCFGPenKeyUpCus, nested);
+    // Under keys the schema does not know, which take any value.
+    store.updateConfiguration(OVCFGPenKey, QStringLiteral("Nested"), nested);
     store.updateConfiguration(OVCFGWheelKey, OVCFGWheelKeyCur, qint64(-2));
     store.updateConfiguration(OVCFGMonitor, OVCFGMonitorNumber, qint64(4294967295LL));
     store.updateConfiguration(OVCFGTablet, OVCFGTabletFrame, QStringLiteral("{{0.1, 0.2}, {3, 4.5}}"));
-    store.updateConfiguration(OVCFGBKApp, OVCFGBKAppOptions,
-        QVariantMap { { QStringLiteral("Data"), QByteArray("\x00\x01\xff", 3) } });
+    store.updateConfiguration(OVCFGBKApp, QStringLiteral("Data"), QByteArray("\x00\x01\xff", 3));
 
     const QString path = m_files.path() + QStringLiteral("/round.ovcfg");
     QVERIFY(store.saveConfiguration(path, true));

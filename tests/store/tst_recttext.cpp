@@ -19,6 +19,8 @@ private slots:
     void readsLeniently();
     void readsStrictly_data();
     void readsStrictly();
+    void readsRectsStrictly_data();
+    void readsRectsStrictly();
 };
 
 void TestRectText::formats_data()
@@ -132,6 +134,34 @@ void TestRectText::readsStrictly()
     QCOMPARE(read.has_value(), valid);
     if (valid)
         QCOMPARE(*read, point);
+}
+
+void TestRectText::readsRectsStrictly_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QRectF>("rect");
+
+    QTest::newRow("16:9 band") << "{{0, 0.375}, {4, 2.25}}" << true << QRectF(0, 0.375, 4, 2.25);
+    QTest::newRow("blanks and signs") << " {{ -1 ,+2},{3e1,.5 }} " << true << QRectF(-1, 2, 30, 0.5);
+    QTest::newRow("point form") << "{1, 2}" << false << QRectF();
+    QTest::newRow("no size") << "{{1, 2}}" << false << QRectF();
+    QTest::newRow("flat") << "{1, 2, 3, 4}" << false << QRectF();
+    QTest::newRow("missing brace") << "{{1, 2}, {3, 4}" << false << QRectF();
+    QTest::newRow("trailing text") << "{{1, 2}, {3, 4}} x" << false << QRectF();
+    QTest::newRow("inf") << "{{1, 2}, {inf, 4}}" << false << QRectF();
+    QTest::newRow("overflow") << "{{1, 2}, {3, 1e400}}" << false << QRectF();
+}
+
+void TestRectText::readsRectsStrictly()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    QFETCH(QRectF, rect);
+    const std::optional<QRectF> read = strictRectFromString(text);
+    QCOMPARE(read.has_value(), valid);
+    if (valid)
+        QCOMPARE(*read, rect);
 }
 
 QTEST_GUILESS_MAIN(TestRectText)
