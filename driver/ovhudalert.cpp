@@ -14,6 +14,7 @@
 #include "driver/ovservice.h"
 #include "driver/settingsreload.h"
 #include "platform/platform.h"
+#include "platform/strings.h"
 #include "store/ovpublicdefine.h"
 #include "store/ovpublicobject.h"
 
@@ -74,6 +75,24 @@ QPixmap applicationIcon(int size, const QColor &colour)
 }
 
 const QColor kTextColour = QColor::fromRgbF(35 / 255.0, 126 / 255.0, 91 / 255.0, 1);
+
+QFont noticeFont()
+{
+    QFont font(QStringLiteral("Helvetica"));
+    font.setPixelSize(int(hud::kFontPixels));
+    return font;
+}
+
+// Loaded at start what the first notice would otherwise load on the event
+// path of the key that shows it, a barrel button's first press: the default
+// string table, where the notices' texts come from, and the font database
+// with the notice's font (about a second under emulation, while every
+// report behind the press waits). The window is still made at its first use.
+void loadWhatNoticesNeed(platform::Platform &platform)
+{
+    platform.strings.text(QString()); // any key reads the whole table
+    messageWidth(noticeFont(), QStringLiteral("Orvane"));
+}
 
 } // namespace
 
@@ -153,6 +172,7 @@ void OVHUDAlert::setContext(platform::Platform &platform, OVManager &manager)
         c.instance.reset();
     c.platform = &platform;
     c.manager = &manager;
+    loadWhatNoticesNeed(platform);
 }
 
 void OVHUDAlert::clearContext()
@@ -201,8 +221,7 @@ void OVHUDAlert::hudWinInit()
 {
     Context &c = context();
     std::unique_ptr<OVHUDAlert> alert(new OVHUDAlert(*c.platform, *c.manager));
-    alert->m_textfont = QFont(QStringLiteral("Helvetica"));
-    alert->m_textfont.setPixelSize(int(hud::kFontPixels));
+    alert->m_textfont = noticeFont();
     if (canMakeWindows()) {
         // Frame space and bounds space agree inside this window: both
         // subviews sit symmetrically in its 60-point height.

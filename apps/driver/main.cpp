@@ -193,6 +193,7 @@ int runLinux(QApplication &app)
     if (!poster.available(&why))
         qCInfo(lcDriverApp, "uinput unavailable: %s", qPrintable(why));
     poster.followDisplays(*desktop.displays);
+    hid.setReportObserver([&poster](const platform::HidDevice *device) { poster.deviceReported(device); });
     platform::native::EvdevModifierTap modifierTap;
     platform::native::XkbKeyboard keyboard;
     platform::Platform platform

@@ -208,6 +208,8 @@ void HidrawDevice::readAvailable()
         // Copy: the callback may unregister itself (and free what it holds).
         InputReportCallback callback = m_callback;
         callback(InputReport { hidresult::Success, this, ReportType::Input, reportId, bytes });
+        if (*alive && m_observer && *m_observer)
+            (*m_observer)(this);
     }
 }
 

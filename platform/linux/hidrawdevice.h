@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -42,6 +43,9 @@ public:
     // hidraw node, or whose access udev granted after open. Failures are
     // logged; the device goes on.
     void grabNewEventNodes(const QStringList &eventNodes);
+    // Told of each report after its callback (the system's observer, which
+    // outlives the device); nullptr tells nobody.
+    void setReportObserver(const std::function<void(const HidDevice *)> *observer) { m_observer = observer; }
     // Reports are delivered only while the owning manager is scheduled.
     void setDelivering(bool delivering);
     // Reads every report the node holds now; called when it turns readable.
@@ -76,6 +80,7 @@ private:
     std::vector<std::pair<QString, int>> m_grabbed; // event node, fd
     std::unique_ptr<QSocketNotifier> m_notifier;
     InputReportCallback m_callback;
+    const std::function<void(const HidDevice *)> *m_observer = nullptr;
     int m_maxLength = 0;
     std::vector<std::uint8_t> m_buffer;
     // Cleared when the device is destroyed, so a read loop whose callback

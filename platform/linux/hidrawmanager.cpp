@@ -113,6 +113,7 @@ HidrawDevice *HidrawManager::openNode(
         return nullptr;
 
     auto device = std::make_unique<HidrawDevice>(std::move(*node), m_system.calls());
+    device->setReportObserver(&m_system.reportObserver());
     // A device plugged in later may announce its hidraw node before udev has
     // given the user its event nodes; the input node's own event grabs them.
     using Seize = HidrawDevice::Seize;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include <QString>
@@ -39,12 +40,19 @@ public:
     // hidraw is unavailable; the managers still open and wait for devices.
     void logIfUnavailable();
 
+    // Told of each input report a device read, once its callback is done;
+    // the uinput poster keeps a resting pen in range by it.
+    using ReportObserver = std::function<void(const HidDevice *device)>;
+    void setReportObserver(ReportObserver observer) { m_reportObserver = std::move(observer); }
+    const ReportObserver &reportObserver() const { return m_reportObserver; }
+
     const HidrawEnvironment &environment() const { return m_environment; }
     HidSysCalls &calls() const;
 
 private:
     HidrawEnvironment m_environment;
     bool m_reported = false;
+    ReportObserver m_reportObserver;
 };
 
 } // namespace platform::native

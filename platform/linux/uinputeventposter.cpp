@@ -1,5 +1,6 @@
 #include "uinputeventposter.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include <QGuiApplication>
@@ -83,11 +84,28 @@ void UinputEventPoster::post(const OVEvent &event)
     if (result.unmappedKey && m_loggedKeys.insert(*result.unmappedKey).second)
         qCWarning(lcLinux).noquote()
             << QStringLiteral("cannot post key code %1: no Linux key for it").arg(*result.unmappedKey);
+    m_penPosted = m_penPosted
+        || std::any_of(result.records.begin(), result.records.end(),
+            [](const InputRecord &record) { return record.device == VirtualDevice::Pen; });
+    write(result.records);
+}
+
+void UinputEventPoster::write(const std::vector<InputRecord> &records)
+{
     // Records of a device that could not be made go nowhere.
-    for (const InputRecord &record : result.records) {
+    for (const InputRecord &record : records) {
         if (m_sink->exists(record.device))
             m_sink->write(record);
     }
+}
+
+void UinputEventPoster::deviceReported(const void *device)
+{
+    if (m_penPosted)
+        m_penDevice = device;
+    else if (device == m_penDevice)
+        write(m_translator.keepAlive(monotonicSeconds()));
+    m_penPosted = false;
 }
 
 } // namespace platform::native

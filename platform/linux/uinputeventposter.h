@@ -38,13 +38,24 @@ public:
 
     void post(const OVEvent &event) override;
 
+    // A tablet's input report has been handled (device: its identity, never
+    // read). The tablet whose report last moved the pen keeps the pen in
+    // range with keep-alive frames while its reports go on arriving, also
+    // those the driver drops as the pen rests; when they stop, so do the
+    // frames, and the desktop ends the proximity of a tablet gone silent.
+    void deviceReported(const void *device);
+
     UinputSink &sink() { return *m_sink; }
 
 private:
+    void write(const std::vector<InputRecord> &records);
+
     std::unique_ptr<UinputSink> m_sink;
     UinputTranslator m_translator;
     QString m_unavailable;
     std::set<quint16> m_loggedKeys;
+    const void *m_penDevice = nullptr;
+    bool m_penPosted = false; // by the report being handled
 };
 
 // The smallest rectangle holding every display's bounds.

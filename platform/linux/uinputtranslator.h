@@ -67,6 +67,9 @@ inline constexpr qint32 kPenPressureMax = 8191;
 inline constexpr qint32 kPenTouchPressureFloor = 11;
 // Tilt in degrees, as the driver's fractions of 90 degrees.
 inline constexpr qint32 kPenTiltMax = 90;
+// A pen in range that has nothing new to say still sends a frame this often
+// while its tablet reports, well inside libinput's 50 ms (seconds).
+inline constexpr double kPenKeepAliveSeconds = 0.02;
 
 // desktop: the union of the displays' bounds in global points.
 DeviceDescription penDescription(const QRectF &desktop);
@@ -100,6 +103,10 @@ DeviceDescription keyboardDescription();
 // - Scrolls count in lines; a wheel detent is three lines, as the desktop
 //   toolkits scroll three lines per detent; high-resolution clicks carry the
 //   fraction.
+// - While the pen stays in range without moving, the driver posts one sample
+//   in thirty reports; libinput takes a tablet that is silent for 50 ms and
+//   has never left range by itself for one that lost its pen, and ends the
+//   proximity. keepAlive() gives the frame that says the pen is still there.
 class UinputTranslator
 {
 public:
@@ -123,6 +130,12 @@ public:
     void setDoubleClickInterval(double seconds) { m_doubleClickInterval = seconds; }
     double doubleClickInterval() const { return m_doubleClickInterval; }
 
+    // A frame of the pen that changes nothing but says, in its timestamp,
+    // that the tablet still reports: empty while the pen is out of range or
+    // a frame went out less than kPenKeepAliveSeconds ago.
+    std::vector<InputRecord> keepAlive(double nowSeconds);
+    bool isPenInRange() const { return m_penInRange; }
+
     // The scaled pen position of a point in global points.
     qint32 penX(double x) const;
     qint32 penY(double y) const;
@@ -136,10 +149,12 @@ private:
     void translateScroll(const OVEvent &event, Result &result);
     void penPosition(const OVEvent &event, std::vector<InputRecord> &records) const;
     void enterRange(const OVEvent &event, Result &result);
+    void penTilt(const OVEvent &event, std::vector<InputRecord> &records) const;
 
     QRectF m_desktop;
     bool m_penInRange = false;
     bool m_penTouching = false;
+    double m_lastPenFrame = 0; // nowSeconds of the pen's last frame
     std::set<quint16> m_mouseButtons;
     double m_doubleClickInterval = 0.5; // s
     // When the tip or the mouse's left button last went up, in nowSeconds.

@@ -1,9 +1,14 @@
+#include <QDir>
+#include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include "driver/hotkeys.h"
 #include "driver/ovhudalert.h"
 #include "driver/ovmanager.h"
 #include "driver/ovservice.h"
+#include "platform/stringtable.h"
 #include "store/ovmodels.h"
 #include "store/ovpublicdefine.h"
 #include "store/ovpublicobject.h"
@@ -74,6 +79,7 @@ private slots:
     void widthLimitIgnoresPreviousMessage();
     void dismissedAfterLastMessage();
     void nothingWithoutDriver();
+    void textsReadAtStart();
 };
 
 void TestHudAlert::init()
@@ -225,6 +231,28 @@ void TestHudAlert::nothingWithoutDriver()
     OVHUDAlert::showInfo(QStringLiteral("late"));
     QVERIFY(!OVHUDAlert::instance());
     QCOMPARE(OVHUDAlert::getWheelFunInfoScreenRect(), QRectF());
+}
+
+// The notices' texts are read when the driver starts, not on the event path
+// of the first key that shows one: with the resources gone by then, the
+// first barrel-button press still names its action.
+void TestHudAlert::textsReadAtStart()
+{
+    const QString table = QStringLiteral("strings/en/Localizable.json");
+    QTemporaryDir resources;
+    QVERIFY(QDir().mkpath(resources.filePath(QStringLiteral("strings/en"))));
+    QVERIFY(QFile::copy(platform::resourceFolder() + QLatin1Char('/') + table, resources.filePath(table)));
+    const QString eraser = StringTable({ QStringLiteral("en") }, resources.path())
+                               .text(QLatin1String(driver::hotKeyInfo(driver::HotKey::Eraser).textKey));
+    QVERIFY(!eraser.isEmpty());
+
+    qputenv("OV_RESOURCES", QFile::encodeName(resources.path()));
+    Driver d;
+    qunsetenv("OV_RESOURCES");
+    QVERIFY(resources.remove());
+    d.connect(Model::KalverinS);
+    d.service()->prepareHotKey(driver::HotKey::Eraser, true);
+    QCOMPARE(d.notices, QStringList { eraser });
 }
 
 QTEST_MAIN(TestHudAlert)

@@ -336,9 +336,16 @@ void TestHidrawManager::inputReportsAreCutAndDelivered()
 
     QList<QByteArray> reports;
     QList<quint32> ids;
+    // The system's observer hears of each report once its callback is done.
+    QList<HidDevice *> heard;
+    m_system->setReportObserver([&](const HidDevice *sender) {
+        QCOMPARE(ids.size(), heard.size() + 1);
+        heard.append(const_cast<HidDevice *>(sender));
+    });
     m_matched.first()->registerInputReportCallback(
         [&](const InputReport &report) {
             QCOMPARE(report.sender, m_matched.first());
+            QCOMPARE(heard.size(), ids.size());
             reports.append(bytesOf(report.bytes));
             ids.append(report.reportId);
         },
@@ -351,6 +358,7 @@ void TestHidrawManager::inputReportsAreCutAndDelivered()
     QTRY_COMPARE(reports.size(), 2);
     QCOMPARE(reports, (QList<QByteArray> { pen.left(8), key }));
     QCOMPARE(ids, (QList<quint32> { 2, 2 }));
+    QCOMPARE(heard, (QList<HidDevice *> { m_matched.first(), m_matched.first() }));
 }
 
 void TestHidrawManager::deliveryFollowsScheduling()

@@ -270,6 +270,8 @@ private slots:
     void posterTimesClicksByItsClock();
     void scrollsCountLinesInDetents_data();
     void scrollsCountLinesInDetents();
+    void restingPenKeepsItsRange();
+    void reportsOfThePensTabletKeepItInRange();
     void penFollowsTheDisplays();
     void withoutUinputNothingIsPosted();
     void strokeReadBackFromTheKernel();
@@ -280,7 +282,9 @@ void TestUinput::penStrokes_data()
     QTest::addColumn<std::vector<OVEvent>>("events");
     QTest::addColumn<Records>("expected");
 
-    const QPointF tilt(0.1, -0.2); // 9 and -18 degrees
+    // The driver's fields for a pen leaning 9 degrees to the right and 18
+    // towards the user (y negated, as the driver posts it).
+    const QPointF tilt(0.1, -0.2);
     // (100.5, 200.25) -> ((100.5 + 1280) * 16, 200.25 * 16)
     QTest::newRow("in range, touch, drag, lift, out of range")
         << std::vector<OVEvent>{proximity(100.5, 200.25, true),
@@ -294,14 +298,14 @@ void TestUinput::penStrokes_data()
         << Records{pen(EV_ABS, ABS_X, 22088), pen(EV_ABS, ABS_Y, 3204), pen(EV_ABS, ABS_PRESSURE, 0),
                    pen(EV_KEY, BTN_TOOL_PEN, 1), syn(VirtualDevice::Pen),
                    pen(EV_ABS, ABS_X, 22088), pen(EV_ABS, ABS_Y, 3204), pen(EV_ABS, ABS_TILT_X, 9),
-                   pen(EV_ABS, ABS_TILT_Y, -18), syn(VirtualDevice::Pen),
+                   pen(EV_ABS, ABS_TILT_Y, 18), syn(VirtualDevice::Pen),
                    pen(EV_ABS, ABS_X, 22096), pen(EV_ABS, ABS_Y, 3216), pen(EV_ABS, ABS_PRESSURE, 4096),
-                   pen(EV_ABS, ABS_TILT_X, 9), pen(EV_ABS, ABS_TILT_Y, -18), pen(EV_KEY, BTN_TOUCH, 1),
+                   pen(EV_ABS, ABS_TILT_X, 9), pen(EV_ABS, ABS_TILT_Y, 18), pen(EV_KEY, BTN_TOUCH, 1),
                    syn(VirtualDevice::Pen),
                    pen(EV_ABS, ABS_X, 22240), pen(EV_ABS, ABS_Y, 3280), pen(EV_ABS, ABS_PRESSURE, 6143),
-                   pen(EV_ABS, ABS_TILT_X, 9), pen(EV_ABS, ABS_TILT_Y, -18), syn(VirtualDevice::Pen),
+                   pen(EV_ABS, ABS_TILT_X, 9), pen(EV_ABS, ABS_TILT_Y, 18), syn(VirtualDevice::Pen),
                    pen(EV_ABS, ABS_X, 22240), pen(EV_ABS, ABS_Y, 3280), pen(EV_ABS, ABS_PRESSURE, 0),
-                   pen(EV_ABS, ABS_TILT_X, 9), pen(EV_ABS, ABS_TILT_Y, -18), pen(EV_KEY, BTN_TOUCH, 0),
+                   pen(EV_ABS, ABS_TILT_X, 9), pen(EV_ABS, ABS_TILT_Y, 18), pen(EV_KEY, BTN_TOUCH, 0),
                    syn(VirtualDevice::Pen),
                    pen(EV_ABS, ABS_X, 22240), pen(EV_ABS, ABS_Y, 3280), pen(EV_KEY, BTN_TOOL_PEN, 0),
                    syn(VirtualDevice::Pen)};
@@ -575,6 +579,77 @@ void TestUinput::scrollsCountLinesInDetents()
         events.push_back(scroll(n));
     const Records actual = translateAll(translator, events);
     QVERIFY2(actual == expected, qPrintable(describe(actual) + QStringLiteral("\n") + describe(expected)));
+}
+
+// A pen resting in range moves the driver to one sample in thirty reports;
+// libinput ends the proximity of a tablet silent for 50 ms. The keep-alive
+// frame carries nothing but a timestamp and comes at most every 20 ms.
+void TestUinput::restingPenKeepsItsRange()
+{
+    UinputTranslator translator(kDesktop);
+    QVERIFY(translator.keepAlive(10).empty()); // out of range
+    translator.translate(proximity(10, 10, true), 10);
+    QVERIFY(translator.keepAlive(10.010).empty());
+    QCOMPARE(translator.keepAlive(10.025),
+        (Records { pen(EV_MSC, MSC_TIMESTAMP, 10025000), syn(VirtualDevice::Pen) }));
+    QVERIFY(translator.keepAlive(10.040).empty()); // counted from the keep-alive
+    translator.translate(point(eventtype::MouseMoved, 11, 10), 10.050);
+    QVERIFY(translator.keepAlive(10.060).empty()); // and from every frame of the pen
+    QCOMPARE(translator.keepAlive(10.075).size(), size_t(2));
+    // Microseconds on 32 bits, wrapping as the kernel's timestamps do.
+    QCOMPARE(translator.keepAlive(4295).at(0).value, qint32(4295000000 - 4294967296));
+    translator.translate(proximity(11, 10, false), 4296);
+    QVERIFY(translator.keepAlive(4300).empty());
+    // Mouse and keyboard events say nothing of the pen.
+    translator.translate(proximity(11, 10, true), 5000);
+    translator.translate(key(6, true, 0), 5000.030);
+    QCOMPARE(translator.keepAlive(5000.031).size(), size_t(2));
+}
+
+// Only the tablet whose report last moved the pen keeps it in range: reports
+// of another one, or none at all, let the desktop end the proximity.
+void TestUinput::reportsOfThePensTabletKeepItInRange()
+{
+    auto owned = std::make_unique<RecordingSink>();
+    RecordingSink &sink = *owned;
+    UinputEventPoster poster(std::move(owned));
+    poster.setDesktop(kDesktop);
+    const int first = 0;
+    const int second = 0;
+    auto keptAlive = [&] {
+        const auto n = std::count(sink.written.begin(), sink.written.end(), syn(VirtualDevice::Pen));
+        sink.written.clear();
+        return int(n);
+    };
+    auto rest = [] { QTest::qSleep(30); };
+
+    poster.deviceReported(&first);
+    poster.post(proximity(10, 10, true));
+    poster.deviceReported(&first);
+    QCOMPARE(keptAlive(), 1); // the proximity's own frame
+    rest();
+    poster.deviceReported(&second);
+    QCOMPARE(keptAlive(), 0);
+    poster.deviceReported(&first);
+    QCOMPARE(keptAlive(), 1);
+    poster.deviceReported(&first);
+    QCOMPARE(keptAlive(), 0);
+
+    poster.post(point(eventtype::MouseMoved, 20, 20));
+    poster.deviceReported(&second);
+    QCOMPARE(keptAlive(), 1);
+    rest();
+    poster.deviceReported(&first);
+    QCOMPARE(keptAlive(), 0);
+    poster.deviceReported(&second);
+    QCOMPARE(keptAlive(), 1);
+
+    poster.post(proximity(20, 20, false));
+    poster.deviceReported(&second);
+    QCOMPARE(keptAlive(), 1);
+    rest();
+    poster.deviceReported(&second);
+    QCOMPARE(keptAlive(), 0);
 }
 
 void TestUinput::penFollowsTheDisplays()
