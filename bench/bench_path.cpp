@@ -70,8 +70,7 @@ public:
 
         driver::OVManager &manager = driver::OVManager::shareManager(platform, [](const QString &) {});
         sim.runLoop.drain();
-        const bool desktopPage
-            = model == Model::Sorvi10 || model == Model::Sorvi1316 || model == Model::Sorvi22;
+        const bool desktopPage = store::rowFor(model).reportUsagePage == 0x01;
         const QStringList ids = key.split(QLatin1Char('-'));
         sim.hid.connect(QStringLiteral("pen"),
             { { QLatin1String(platform::kHidVendorID), ids.value(0).toLongLong() },

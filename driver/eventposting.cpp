@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "platform/runloop.h"
 #include "platform/workspace.h"
+#include "store/ovgeometry.h"
 #include "store/ovmodels.h"
 
 namespace driver {
@@ -99,30 +100,10 @@ bool isDoubleClickExcepted(const QString &processName)
     return false;
 }
 
-bool postsTilt(const QString &devKey)
-{
-    using store::Model;
-    static constexpr Model kTiltModels[] = {
-        Model::M482PlusV2, Model::TevraM,     Model::Sorvi12Pro, Model::KalverinM,
-        Model::KalverinS,  Model::Sorvi1316,  Model::Sorvi16Pro, Model::Sorvi10,
-        Model::Sorvi22,    Model::Sorvi22Pro, Model::TevraN4,    Model::TevraN7,
-        Model::TevraN7B,   Model::TevraN10,   Model::TevraN10B,  Model::TevraQ,
-    };
-    const std::optional<Model> model = store::modelForKey(devKey);
-    if (!model)
-        return false;
-    for (const Model tiltModel : kTiltModels) {
-        if (*model == tiltModel)
-            return true;
-    }
-    return false;
-}
-
-PenEventPosting::PenEventPosting(platform::Platform &platform, const QString &devKey,
-                                 PenState &pen, const ServiceSettings &settings,
-                                 const ScreenState &screens, PostingHooks hooks)
+PenEventPosting::PenEventPosting(platform::Platform &platform, const QString &devKey, PenState &pen,
+    const ServiceSettings &settings, const ScreenState &screens, PostingHooks hooks)
     : m_platform(platform)
-    , m_devKey(devKey)
+    , m_row(store::factsFor(devKey))
     , m_pen(pen)
     , m_settings(settings)
     , m_screens(screens)
@@ -139,7 +120,9 @@ MappingInput PenEventPosting::mappingInput() const
     input.settings = m_settings;
     input.screens = m_screens;
     const bool monitorName = m_hooks.monitorNamePresent && m_hooks.monitorNamePresent();
-    input.model = mappingModel(m_devKey, m_platform.defaults, monitorName);
+    // Only the Kalverin S reads the firmware default.
+    const bool firmware115 = store::firmware115Variant(m_row) && store::firmwareIs115(m_platform.defaults);
+    input.model = mappingModel(m_row, firmware115, monitorName);
     if (m_hooks.calibration)
         input.calibration = *m_hooks.calibration;
     // Only the relative mode's first sample needs the pointer.
@@ -284,7 +267,7 @@ void PenEventPosting::postPointEvent(quint32 eventType)
         m_lastMouseDownTime = now;
         m_lastMouseDownPoint = p;
         CalibrationHandoff *calibration = m_hooks.calibrationHandoff;
-        if (calibration && calibration->calibrating() && store::isPenDisplay(m_devKey)) {
+        if (calibration && calibration->calibrating() && m_row.penDisplay) {
             if (calibration->edgeProbing()) {
                 calibration->calibTablet();
             } else {
@@ -301,7 +284,7 @@ void PenEventPosting::postPointEvent(quint32 eventType)
         break;
     }
 
-    if (postsTilt(m_devKey)) {
+    if (m_row.tilt) {
         event.setDouble(field::TabletEventTiltX, mapped->ftilt.x);
         event.setDouble(field::TabletEventTiltY, mapped->ftilt.y);
     }

@@ -16,6 +16,10 @@ struct Platform;
 struct OVEvent;
 } // namespace platform
 
+namespace store {
+struct ModelRow;
+}
+
 namespace driver {
 
 struct PenState;
@@ -106,7 +110,7 @@ private:
     void post(const platform::OVEvent &event);
 
     platform::Platform &m_platform;
-    const QString m_devKey;
+    const store::ModelRow &m_row;
     PenState &m_pen;
     const ServiceSettings &m_settings;
     const ScreenState &m_screens;
@@ -121,9 +125,5 @@ private:
 // pen-down (painting and note applications that count taps themselves,
 // browsers, the settings application).
 bool isDoubleClickExcepted(const QString &processName);
-
-// The models whose point events carry tilt: all but the M517 V1, M517 V2,
-// Tevra S and Sorvi13.
-bool postsTilt(const QString &devKey);
 
 } // namespace driver

@@ -33,6 +33,8 @@ OVService::OVService(platform::Platform &platform, OVManager &manager, const QSt
     : m_platform(platform)
     , m_manager(manager)
     , m_devKey(devKey)
+    , m_row(store::factsFor(devKey))
+    , m_dispatcher(dispatcherFor(m_row.model))
 {
     serviceInit();
 }
@@ -48,7 +50,7 @@ void OVService::serviceInit()
     // this observer in place.
     m_platform.local.observe(store::OVCFGNotification, this,
                              [this](const platform::Notification &n) { ovCFG(n); });
-    if (store::isPenDisplay(m_devKey)) {
+    if (m_row.penDisplay) {
         m_platform.distributed.observe(store::OVMCRequestDNotification, this,
                                        [this](const platform::Notification &n) { monitorCalibRequest(n); });
     }
@@ -109,10 +111,7 @@ void OVService::setDeviceRef_0A(platform::HidDevice *device)
     m_deviceRef_0A = device;
     m_exchange->setDeviceRef(1, device);
     registerReports(device, false);
-    const auto model = store::modelForKey(m_devKey);
-    if (!model)
-        return;
-    if (*model == store::Model::M517V1)
+    if (startCommand(m_row).kind == StartKind::UsbRequests)
         sendOVRequest();
     else
         sendOVReport();
@@ -154,8 +153,8 @@ platform::HidDevice *OVService::deviceRefForPup(qint64 usagePage) const
 {
     if (usagePage == 0xFF07 || usagePage == 0xFF0A)
         return m_deviceRef_0A;
-    if (store::isModel(m_devKey, store::Model::Sorvi10) || store::isModel(m_devKey, store::Model::Sorvi1316)
-        || store::isModel(m_devKey, store::Model::Sorvi22))
+    // The pen displays whose report interface is their generic-desktop one.
+    if (m_row.reportUsagePage == 0x01)
         return m_deviceRef_0A;
     if (usagePage == 0xFF0C)
         return m_deviceRef_0C;
@@ -208,8 +207,7 @@ QString OVService::fwVer() const
 
 void OVService::dispatchReport(const platform::InputReport &report)
 {
-    const auto model = store::modelForKey(m_devKey);
-    if (!model)
+    if (!m_dispatcher)
         return;
     PenContext context;
     context.ovPressure = m_settings.ovPressure;
@@ -220,7 +218,7 @@ void OVService::dispatchReport(const platform::InputReport &report)
     context.minX = edgeReading(m_calibration.cbDelta.minX.ix, m_calibration.cbDelta.minX.dx);
     context.minY = edgeReading(m_calibration.cbDelta.minY.iy, m_calibration.cbDelta.minY.dy);
     context.nowMillis = quint32(m_platform.runLoop.wallClockMillis());
-    const ReportResult result = driver::dispatchReport(*model, report.bytes, m_pen, context, *this);
+    const ReportResult result = m_dispatcher->dispatch(*m_dispatcher, report.bytes, m_pen, context, *this);
     if (result.systemLog)
         qCInfo(lcDriver, "%s", result.systemLog);
     if (result.outcome == ReportOutcome::TooShort)
@@ -239,10 +237,9 @@ void OVService::logDropped(const ReportResult &result)
 
 void OVService::sendOVReport()
 {
-    const auto model = store::modelForKey(m_devKey);
-    if (!model || !m_deviceRef_0A)
+    if (!m_deviceRef_0A)
         return;
-    const StartCommand command = startCommand(*model);
+    const StartCommand command = startCommand(m_row);
     if (command.kind != StartKind::OutputReport)
         return;
     auto send = [this](const QByteArray &bytes) {
@@ -275,7 +272,7 @@ void OVService::ovCFG(const platform::Notification &notification)
     if (!names)
         return;
     const QVariantMap configuration = m_configMan->configurationList().value_or(QVariantMap());
-    const ReloadOutcome outcome = reloadSettings(m_devKey, *names, configuration, m_settings);
+    const ReloadOutcome outcome = reloadSettings(m_row, *names, configuration, m_settings);
     if (outcome.penDisplayOrientation) {
         updateCalib(*outcome.penDisplayOrientation, false);
         const QString names = m_configMan->queryConfiguration(store::OVCFGMonitor, store::OVCFGMonitorName).toString();

@@ -31,7 +31,8 @@ struct Notification;
 
 namespace store {
 class OVPublicObject;
-}
+struct ModelRow;
+} // namespace store
 
 namespace firmware {
 class DeviceExchange;
@@ -42,6 +43,7 @@ namespace driver {
 
 class OVManager;
 class OVWheelFunInfo;
+struct DispatchRow;
 
 // The driver's object for one connected device key: owns the device's
 // configuration store, holds up to three of its HID interfaces, receives
@@ -233,6 +235,9 @@ private:
     platform::Platform &m_platform;
     OVManager &m_manager;
     QString m_devKey;
+    // The model's facts, looked up once.
+    const store::ModelRow &m_row;
+    const DispatchRow *m_dispatcher = nullptr; // none: the reports are dropped
     std::unique_ptr<store::OVPublicObject> m_configMan;
     platform::HidDevice *m_deviceRef_0A = nullptr; // the report interface
     platform::HidDevice *m_deviceRef_0B = nullptr;

@@ -19,6 +19,7 @@
 #include "store/ovpublicdefine.h"
 #include "store/ovpublicobject.h"
 #include "store/ovrecttext.h"
+#include "store/plistvalue.h"
 
 namespace driver {
 
@@ -36,36 +37,17 @@ QString orientationKey(quint64 orientation)
     return kOrientationKeys[orientation <= 3 ? orientation : 0];
 }
 
-bool isNumber(const QVariant &value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // A step's flag: YES as a Boolean or a non-zero number; anything else (a
 // missing key, a text) is NO.
 bool stepFlag(const QVariantMap &info, QLatin1String key)
 {
-    const QVariant value = info.value(key);
-    if (value.typeId() == QMetaType::Bool)
-        return value.toBool();
-    if (isNumber(value))
-        return value.toDouble() != 0;
-    return false;
+    return store::truthValue(info.value(key)).value_or(false);
 }
 
 // The target slot of a point step: an integer number 0..4.
 std::optional<int> targetIndex(const QVariant &value)
 {
-    if (!isNumber(value))
+    if (!store::isNumber(value))
         return std::nullopt;
     const double index = value.toDouble();
     if (!(index >= 0 && index < kTargetCount) || index != std::trunc(index))
