@@ -20,7 +20,6 @@
 
 #include "bench/penstroke.h"
 #include "driver/ovmanager.h"
-#include "driver/tiltfilter.h"
 #include "platform/hid.h"
 #include "platform/linux/uinputeventposter.h"
 #include "platform/linux/uinputsink.h"
@@ -48,7 +47,6 @@ public:
     {
         // The manager's plug-in lines would otherwise be the bulk of the output.
         QLoggingCategory::setFilterRules(QStringLiteral("*.info=false"));
-        driver::resetTiltStateForTests();
         const QString key = store::devKeyFor(model);
         const bool penDisplay = store::isPenDisplay(key);
 

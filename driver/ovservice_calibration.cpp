@@ -229,20 +229,16 @@ void OVService::respCalibValid(bool valid)
     m_platform.distributed.post(store::OVMCResponseDNotification, QString(), {{store::OVMCValid, valid}});
 }
 
-bool OVService::edgeProbing() const
-{
-    return m_psminxing || m_psminying || m_psmaxxing || m_psmaxying;
-}
-
 void OVService::calibTablet()
 {
-    const EdgeCapture capture{m_pen.psminx1, m_pen.psminy1, m_pen.psmaxx1, m_pen.psmaxy1};
-    const std::array<std::tuple<bool, CalibEdge, QPointF *, QPointF>, 4> probes{{
-        {m_psminxing, CalibEdge::Left, &m_psminx2, m_pen.psminx1},
-        {m_psminying, CalibEdge::Top, &m_psminy2, m_pen.psminy1},
-        {m_psmaxxing, CalibEdge::Right, &m_psmaxx2, m_pen.psmaxx1},
-        {m_psmaxying, CalibEdge::Bottom, &m_psmaxy2, m_pen.psmaxy1},
-    }};
+    const PenState &pen = m_pipeline.penState();
+    const EdgeCapture capture { pen.psminx1, pen.psminy1, pen.psmaxx1, pen.psmaxy1 };
+    const std::array<std::tuple<bool, CalibEdge, QPointF *, QPointF>, 4> probes { {
+        { m_psminxing, CalibEdge::Left, &m_psminx2, pen.psminx1 },
+        { m_psminying, CalibEdge::Top, &m_psminy2, pen.psminy1 },
+        { m_psmaxxing, CalibEdge::Right, &m_psmaxx2, pen.psmaxx1 },
+        { m_psmaxying, CalibEdge::Bottom, &m_psmaxy2, pen.psmaxy1 },
+    } };
     // One answer; with several probes set, the last one's check decides it.
     bool valid = false;
     for (size_t i = 0; i < probes.size(); ++i) {
@@ -258,7 +254,7 @@ void OVService::calibTablet()
     respCalibValid(valid);
 }
 
-void OVService::calibPoint(QPointF p, QPointF)
+void OVService::calibPoint(QPointF p)
 {
     const size_t index = size_t(std::clamp(m_calibIdx, 0, kTargetCount - 1));
     const bool valid = pointTouchValid(m_psscrn[index], p);
