@@ -61,8 +61,9 @@ void keyReports(benchmark::State &bench, const QByteArray &press, bool applicati
     size_t i = 0;
     for (auto _ : bench) {
         const QByteArray &report = *reports[i];
-        rig.service->parseBoard(driver::BoardParser::BoardKalverinM,
-            { reinterpret_cast<const std::uint8_t *>(report.constData()), size_t(report.size()) });
+        platform::InputReport input;
+        input.bytes = { reinterpret_cast<const std::uint8_t *>(report.constData()), size_t(report.size()) };
+        rig.service->vendorReportCallback(input);
         i ^= 1;
         if (rig.sim.poster.events().size() > 4096)
             rig.sim.poster.clear();

@@ -8,8 +8,6 @@
 #include "driver/eventposting.h"
 #include "driver/penmapping.h"
 #include "driver/penparser.h"
-#include "platform/sim/simbus.h"
-#include "platform/sim/simplatform.h"
 #include "store/ovgeometry.h"
 #include "store/ovmodels.h"
 
@@ -31,10 +29,10 @@ ScreenState oneDisplay()
 
 MappingInput input(store::Model model, quint64 degree, quint64 mode)
 {
-    platform::sim::MemoryUserDefaults defaults;
-    const bool penDisplay = store::isPenDisplay(store::devKeyFor(model));
+    const store::ModelRow &row = store::rowFor(model);
+    const bool penDisplay = row.penDisplay;
     MappingInput in;
-    in.model = mappingModel(store::devKeyFor(model), defaults, penDisplay);
+    in.model = mappingModel(row, false, penDisplay);
     in.screens = oneDisplay();
     in.settings.ovDegree = degree;
     in.settings.ovCM = mode;
@@ -77,28 +75,27 @@ BENCHMARK_CAPTURE(BM_Mapping, TevraN4Absolute, store::Model::TevraN4, 0)->DenseR
 BENCHMARK_CAPTURE(BM_Mapping, Sorvi22Calibrated, store::Model::Sorvi22, 0)->DenseRange(0, 3);
 BENCHMARK_CAPTURE(BM_Mapping, TevraN4Relative, store::Model::TevraN4, 1)->DenseRange(0, 3);
 
-// A drag event, front application look-up and recording included.
+// A drag event into the effects.
 void BM_PostPointEvent(benchmark::State &state)
 {
-    platform::sim::SimBus bus;
-    platform::sim::SimPlatform sim(bus, QString::fromLatin1(platform::kDriverBundleId));
     PenState pen;
-    ServiceSettings settings = input(store::Model::TevraN4, 0, 0).settings;
-    settings.ovPressure = true;
-    const ScreenState screens = oneDisplay();
-    PenEventPosting posting(sim.platform(), store::devKeyFor(store::Model::TevraN4), pen,
-                            settings, screens);
+    PipelineContext context;
+    context.settings = input(store::Model::TevraN4, 0, 0).settings;
+    context.settings.ovPressure = true;
+    context.screens = oneDisplay();
+    PenEventPosting posting(store::rowFor(store::Model::TevraN4), pen);
     pen.isMouseDown = true;
     pen.eventData.pres = 3000;
+    Effects effects;
     int step = 0;
     for (auto _ : state) {
         const int x = 20 * 256 + (step & 0xFF) * 4;
         pen.lastEventData = pen.eventData;
         pen.eventData.loc = {x / 256, x % 256, 30, 128};
         ++step;
-        posting.postPointEvent(6);
-        if (sim.poster.events().size() > 4096)
-            sim.poster.clear();
+        effects.clear();
+        posting.postPointEvent(6, context, effects);
+        benchmark::DoNotOptimize(effects.data());
     }
 }
 BENCHMARK(BM_PostPointEvent);

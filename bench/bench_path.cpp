@@ -20,7 +20,6 @@
 
 #include "bench/penstroke.h"
 #include "driver/ovmanager.h"
-#include "driver/tiltfilter.h"
 #include "platform/hid.h"
 #include "platform/linux/uinputeventposter.h"
 #include "platform/linux/uinputsink.h"
@@ -48,7 +47,6 @@ public:
     {
         // The manager's plug-in lines would otherwise be the bulk of the output.
         QLoggingCategory::setFilterRules(QStringLiteral("*.info=false"));
-        driver::resetTiltStateForTests();
         const QString key = store::devKeyFor(model);
         const bool penDisplay = store::isPenDisplay(key);
 
@@ -70,8 +68,7 @@ public:
 
         driver::OVManager &manager = driver::OVManager::shareManager(platform, [](const QString &) {});
         sim.runLoop.drain();
-        const bool desktopPage
-            = model == Model::Sorvi10 || model == Model::Sorvi1316 || model == Model::Sorvi22;
+        const bool desktopPage = store::rowFor(model).reportUsagePage == 0x01;
         const QStringList ids = key.split(QLatin1Char('-'));
         sim.hid.connect(QStringLiteral("pen"),
             { { QLatin1String(platform::kHidVendorID), ids.value(0).toLongLong() },

@@ -4,13 +4,7 @@
 
 #include <QStringList>
 
-#include "driver/driverlog.h"
 #include "driver/penparser.h"
-#include "platform/displays.h"
-#include "platform/eventposter.h"
-#include "platform/platform.h"
-#include "platform/runloop.h"
-#include "platform/workspace.h"
 #include "store/ovmodels.h"
 
 namespace driver {
@@ -99,114 +93,84 @@ bool isDoubleClickExcepted(const QString &processName)
     return false;
 }
 
-bool postsTilt(const QString &devKey)
-{
-    using store::Model;
-    static constexpr Model kTiltModels[] = {
-        Model::M482PlusV2, Model::TevraM,     Model::Sorvi12Pro, Model::KalverinM,
-        Model::KalverinS,  Model::Sorvi1316,  Model::Sorvi16Pro, Model::Sorvi10,
-        Model::Sorvi22,    Model::Sorvi22Pro, Model::TevraN4,    Model::TevraN7,
-        Model::TevraN7B,   Model::TevraN10,   Model::TevraN10B,  Model::TevraQ,
-    };
-    const std::optional<Model> model = store::modelForKey(devKey);
-    if (!model)
-        return false;
-    for (const Model tiltModel : kTiltModels) {
-        if (*model == tiltModel)
-            return true;
-    }
-    return false;
-}
-
-PenEventPosting::PenEventPosting(platform::Platform &platform, const QString &devKey,
-                                 PenState &pen, const ServiceSettings &settings,
-                                 const ScreenState &screens, PostingHooks hooks)
-    : m_platform(platform)
-    , m_devKey(devKey)
+PenEventPosting::PenEventPosting(const store::ModelRow &row, PenState &pen)
+    : m_row(row)
     , m_pen(pen)
-    , m_settings(settings)
-    , m_screens(screens)
-    , m_hooks(std::move(hooks))
 {
 }
 
-MappingInput PenEventPosting::mappingInput() const
+MappingInput PenEventPosting::mappingInput(const PipelineContext &context) const
 {
     MappingInput input;
     input.eventData = m_pen.eventData;
     input.lastEventData = m_pen.lastEventData;
     input.isMouseDown = m_pen.isMouseDown;
-    input.settings = m_settings;
-    input.screens = m_screens;
-    const bool monitorName = m_hooks.monitorNamePresent && m_hooks.monitorNamePresent();
-    input.model = mappingModel(m_devKey, m_platform.defaults, monitorName);
-    if (m_hooks.calibration)
-        input.calibration = *m_hooks.calibration;
+    input.settings = context.settings;
+    input.screens = context.screens;
+    input.model = mappingModel(m_row, context.firmware115, context.monitorNamePresent);
+    input.calibration = context.calibration;
     // Only the relative mode's first sample needs the pointer.
-    if (m_settings.ovCM == 1 && !m_mapping.relativeInited)
-        input.pointerPosition = m_platform.displays.pointerPosition();
+    if (needsPointer(context.settings))
+        input.pointerPosition = context.pointer;
     return input;
 }
 
-std::optional<OVEventDataPost> PenEventPosting::prepareEventDataPost()
+std::optional<OVEventDataPost> PenEventPosting::prepareEventDataPost(
+    const PipelineContext &context, Effects &out)
 {
     bool tBelowZero = false;
-    const std::optional<OVEventDataPost> post =
-        driver::prepareEventDataPost(mappingInput(), m_mapping, &tBelowZero);
+    const std::optional<OVEventDataPost> post
+        = driver::prepareEventDataPost(mappingInput(context), m_mapping, &tBelowZero);
     if (tBelowZero)
-        qCWarning(lcDriver, "t < 0");
+        out.emplace_back(LogEffect { QtWarningMsg, QStringLiteral("t < 0") });
     return post;
 }
 
-void PenEventPosting::post(const OVEvent &event)
+void PenEventPosting::postMouseEvent(
+    quint32 eventType, quint32 button, const PipelineContext &context, Effects &out)
 {
-    m_platform.poster.post(event);
-}
-
-void PenEventPosting::postMouseEvent(quint32 eventType, quint32 button)
-{
-    const std::optional<OVEventDataPost> mapped = prepareEventDataPost();
+    const std::optional<OVEventDataPost> mapped = prepareEventDataPost(context, out);
     if (!mapped)
         return;
-    post(mouseEvent(eventType, button, *mapped));
+    out.emplace_back(mouseEvent(eventType, button, *mapped));
 }
 
-void PenEventPosting::postMouseDoubleClickEvent()
+void PenEventPosting::postMouseDoubleClickEvent(const PipelineContext &context, Effects &out)
 {
-    const std::optional<OVEventDataPost> mapped = prepareEventDataPost();
+    const std::optional<OVEventDataPost> mapped = prepareEventDataPost(context, out);
     if (!mapped)
         return;
     // One event, changed between the four posts; the first pair keeps the
     // click state it was made with.
     OVEvent event = mouseEvent(type::LeftMouseDown, 0, *mapped);
     event.setDouble(field::MouseEventPressure, 1.0);
-    post(event);
+    out.emplace_back(event);
     event.type = type::LeftMouseUp;
     event.setDouble(field::MouseEventPressure, 0.0);
-    post(event);
+    out.emplace_back(event);
     event.setInteger(field::MouseEventClickState, 2);
     event.type = type::LeftMouseDown;
     event.setDouble(field::MouseEventPressure, 1.0);
-    post(event);
+    out.emplace_back(event);
     event.type = type::LeftMouseUp;
     event.setDouble(field::MouseEventPressure, 0.0);
-    post(event);
+    out.emplace_back(std::move(event));
 }
 
-void PenEventPosting::postMouseScrollWheelEvent(qint32 lines)
+void PenEventPosting::postMouseScrollWheelEvent(qint32 lines, Effects &out)
 {
     OVEvent event;
     event.kind = OVEvent::Kind::Scroll;
     event.type = type::ScrollWheel;
     event.lines = lines;
-    post(event);
+    out.emplace_back(std::move(event));
 }
 
-void PenEventPosting::postProximityEvent(bool enter)
+void PenEventPosting::postProximityEvent(bool enter, const PipelineContext &context, Effects &out)
 {
-    if (m_settings.ovCM == 1)
+    if (context.settings.ovCM == 1)
         m_pen.lastEventData.loc = m_pen.eventData.loc;
-    const std::optional<OVEventDataPost> mapped = prepareEventDataPost();
+    const std::optional<OVEventDataPost> mapped = prepareEventDataPost(context, out);
     if (!mapped)
         return;
 
@@ -222,17 +186,17 @@ void PenEventPosting::postProximityEvent(bool enter)
     setProximityFields(moved, enter);
 
     if (enter) {
-        post(proximity);
-        post(moved);
+        out.emplace_back(std::move(proximity));
+        out.emplace_back(std::move(moved));
     } else {
-        post(moved);
-        post(proximity);
+        out.emplace_back(std::move(moved));
+        out.emplace_back(std::move(proximity));
     }
 }
 
-void PenEventPosting::postPointEvent(quint32 eventType)
+void PenEventPosting::postPointEvent(quint32 eventType, const PipelineContext &context, Effects &out)
 {
-    const std::optional<OVEventDataPost> mapped = prepareEventDataPost();
+    const std::optional<OVEventDataPost> mapped = prepareEventDataPost(context, out);
     if (!mapped)
         return;
     const QPointF p(mapped->loc.x, mapped->loc.y);
@@ -241,10 +205,10 @@ void PenEventPosting::postPointEvent(quint32 eventType)
     event.setInteger(field::MouseEventClickState, 1);
     event.flags = 0;
 
-    const platform::FrontApplication front = m_platform.workspace.frontApplication();
+    const platform::FrontApplication &front = context.front;
     const bool isFinder = front.bundleId == kFinderBundleId;
     // Full pressure while the curve is switched off.
-    const double pressure = m_settings.ovPressure ? double(mapped->fpres) : 1.0;
+    const double pressure = context.settings.ovPressure ? double(mapped->fpres) : 1.0;
 
     switch (eventType) {
     case type::LeftMouseDragged: {
@@ -271,27 +235,24 @@ void PenEventPosting::postPointEvent(quint32 eventType)
         break;
     case type::LeftMouseDown: {
         m_lastMouseDragPoint = kNoDragPoint;
-        const double now = m_platform.runLoop.now();
+        const double now = context.now;
         const bool candidate = m_lastMouseDownTime
-            && now - *m_lastMouseDownTime <= m_platform.workspace.doubleClickInterval()
+            && now - *m_lastMouseDownTime <= context.doubleClickInterval
             && (isFinder || isNear(p, m_lastMouseDownPoint));
         if (candidate && !isDoubleClickExcepted(front.processName)) {
             m_lastMouseDownTime.reset();
             m_lastMouseDownPoint = p;
-            postMouseDoubleClickEvent();
+            postMouseDoubleClickEvent(context, out);
             return;
         }
         m_lastMouseDownTime = now;
         m_lastMouseDownPoint = p;
-        CalibrationHandoff *calibration = m_hooks.calibrationHandoff;
-        if (calibration && calibration->calibrating() && store::isPenDisplay(m_devKey)) {
-            if (calibration->edgeProbing()) {
-                calibration->calibTablet();
-            } else {
-                const OVEventData::Loc &loc = m_pen.eventData.loc;
-                calibration->calibPoint(p, QPointF(qint64(loc.ix) * 256 + loc.dx,
-                                                   qint64(loc.iy) * 256 + loc.dy));
-            }
+        if (context.calibrating && m_row.penDisplay) {
+            const bool edge
+                = context.psminxing || context.psminying || context.psmaxxing || context.psmaxying;
+            const OVEventData::Loc &loc = m_pen.eventData.loc;
+            out.emplace_back(CalibrationTouchEffect {
+                edge, p, QPointF(qint64(loc.ix) * 256 + loc.dx, qint64(loc.iy) * 256 + loc.dy) });
         }
         event.setInteger(field::TabletEventPointButtons, 1);
         event.setDouble(field::MouseEventPressure, pressure);
@@ -301,12 +262,12 @@ void PenEventPosting::postPointEvent(quint32 eventType)
         break;
     }
 
-    if (postsTilt(m_devKey)) {
+    if (m_row.tilt) {
         event.setDouble(field::TabletEventTiltX, mapped->ftilt.x);
         event.setDouble(field::TabletEventTiltY, mapped->ftilt.y);
     }
 
-    const HeldModifiers held = m_hooks.modifiers ? m_hooks.modifiers() : HeldModifiers();
+    const HeldModifiers &held = context.modifiers;
     quint64 flags = event.flags;
     if (held.keyCode_Command)
         flags = flag::Command;
@@ -317,7 +278,7 @@ void PenEventPosting::postPointEvent(quint32 eventType)
     if (held.keyCode_Control)
         flags |= flag::Control;
     event.flags = flags;
-    post(event);
+    out.emplace_back(std::move(event));
 }
 
 } // namespace driver

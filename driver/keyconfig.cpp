@@ -3,6 +3,7 @@
 #include "driver/hotkeys.h"
 #include "driver/settingsreload.h"
 #include "store/ovpublicdefine.h"
+#include "store/plistvalue.h"
 
 namespace driver {
 
@@ -30,11 +31,12 @@ std::optional<RecordedCombo> recordedCombo(const QVariant &recorder)
     const std::optional<QVariantMap> map = dictionary(recorder);
     if (!map || map->isEmpty())
         return std::nullopt;
-    const std::optional<quint64> keyCode = unsignedValue(map->value(store::kRecorderKeyCode));
+    const std::optional<quint64> keyCode = store::truncatedUnsignedValue(map->value(store::kRecorderKeyCode));
     if (!keyCode)
         return std::nullopt;
     // A recorder without flags records a bare key.
-    const quint64 flags = unsignedValue(map->value(store::kRecorderModifierFlags)).value_or(0);
+    const quint64 flags
+        = store::truncatedUnsignedValue(map->value(store::kRecorderModifierFlags)).value_or(0);
     return RecordedCombo { quint16(*keyCode & 0xFFFF), flags };
 }
 
@@ -43,7 +45,7 @@ std::optional<CustomAction> customAction(const QVariant &value)
     const std::optional<QVariantMap> map = dictionary(value);
     if (!map)
         return std::nullopt;
-    const std::optional<quint64> kind = unsignedValue(map->value(store::OVCFGPenKeyCus));
+    const std::optional<quint64> kind = store::truncatedUnsignedValue(map->value(store::OVCFGPenKeyCus));
     if (!kind || *kind > kLastCustomKind)
         return std::nullopt;
     CustomAction action;
@@ -51,9 +53,9 @@ std::optional<CustomAction> customAction(const QVariant &value)
     action.alias = text(map->value(store::OVCFGPenKeyCusAlias));
     action.appPath = text(map->value(store::OVCFGPenKeyCusAppPath));
     action.url = text(map->value(store::OVCFGPenKeyCusURL));
-    action.hotKeyIndex = unsignedValue(map->value(store::OVCFGPenKeyCusHotKey));
+    action.hotKeyIndex = store::truncatedUnsignedValue(map->value(store::OVCFGPenKeyCusHotKey));
     action.combo = recordedCombo(map->value(store::OVCFGPenKeyCusCusHotKey));
-    action.mouse = unsignedValue(map->value(store::OVCFGPenKeyCusMouse));
+    action.mouse = store::truncatedUnsignedValue(map->value(store::OVCFGPenKeyCusMouse));
     return action;
 }
 
@@ -75,9 +77,11 @@ QVariant configValue(const KeyConfiguration &configuration, const QString &categ
 
 quint64 actionIndex(const KeyConfiguration &configuration, const QString &category, const QString &key)
 {
-    if (const std::optional<quint64> index = unsignedValue(configValue(configuration, category, key)))
+    if (const std::optional<quint64> index
+        = store::truncatedUnsignedValue(configValue(configuration, category, key)))
         return *index;
-    return unsignedValue(configValue(configuration, category, store::defKey(key))).value_or(0);
+    return store::truncatedUnsignedValue(configValue(configuration, category, store::defKey(key)))
+        .value_or(0);
 }
 
 std::optional<QVariantMap> applicationSet(
@@ -96,7 +100,7 @@ std::optional<QVariantMap> applicationSet(
 
 std::optional<int> wheelSlot(const QVariant &value)
 {
-    const std::optional<quint64> slot = unsignedValue(value);
+    const std::optional<quint64> slot = store::truncatedUnsignedValue(value);
     if (!slot || *slot < 1 || *slot > quint64(kLastWheelSlot))
         return std::nullopt;
     return int(*slot);

@@ -17,6 +17,7 @@
 #include "platform/strings.h"
 #include "store/ovpublicdefine.h"
 #include "store/ovpublicobject.h"
+#include "store/plistvalue.h"
 
 namespace driver {
 
@@ -280,12 +281,12 @@ QRectF OVHUDAlert::mCurScreenRect()
     if (OVService *service = m_manager.getCurService()) {
         if (store::OVPublicObject *config = service->configMan()) {
             // Values of another kind read as 0, as absent ones do.
-            input.monitorMap = qint64(
-                unsignedValue(config->queryConfiguration(store::OVCFGMonitor, store::OVCFGMonitorMap))
-                    .value_or(0));
-            input.monitorNumber = quint32(
-                unsignedValue(config->queryConfiguration(store::OVCFGMonitor, store::OVCFGMonitorNumber))
-                    .value_or(0));
+            input.monitorMap = qint64(store::truncatedUnsignedValue(
+                config->queryConfiguration(store::OVCFGMonitor, store::OVCFGMonitorMap))
+                                          .value_or(0));
+            input.monitorNumber = quint32(store::truncatedUnsignedValue(
+                config->queryConfiguration(store::OVCFGMonitor, store::OVCFGMonitorNumber))
+                                              .value_or(0));
         }
     }
     input.displays = m_platform.displays.displays();

@@ -89,8 +89,8 @@ void OVManager::iokInit()
     // A fatal alert has ended the driver: nothing more is opened.
     if (m_cleanedUp)
         return;
-    const store::Model m517[] = { store::Model::M517V1 };
-    m_hidManager517Ref = createManager(platform::kHidOptionsNone, matchingList(m517));
+    m_hidManager517Ref
+        = createManager(platform::kHidOptionsNone, matchingList(store::kUnseizedMatchingModels));
     if (m_cleanedUp)
         return;
     openEventService();

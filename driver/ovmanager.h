@@ -8,6 +8,7 @@
 #include <QMap>
 #include <QString>
 
+#include "driver/tiltfilter.h"
 #include "platform/hid.h"
 
 namespace platform {
@@ -94,6 +95,9 @@ public:
     bool keyCode_Option() const { return m_keyCode_Option; }
     bool keyCode_Control() const { return m_keyCode_Control; }
     bool hasEventTap() const { return m_eventTap; }
+    // The tilt filter state: one for the whole driver, shared by every
+    // device's pipeline.
+    TiltState &tiltState() { return m_tilt; }
     // The firmware path kept for a key across a disconnection (ovBins).
     QString keptFirmwarePath(const QString &devKey) const { return m_ovBins.value(devKey); }
 
@@ -120,6 +124,7 @@ private:
     bool m_keyCode_Option = false;
     bool m_keyCode_Control = false;
     QString m_curDevKey;
+    TiltState m_tilt;
     bool m_cleanedUp = false;
 };
 

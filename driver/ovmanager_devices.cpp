@@ -53,13 +53,6 @@ QString describePairs(const QVariant &pairs)
     return QLatin1Char('(') + items.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
 
-// These three pen displays report through their generic-desktop interface.
-bool reportsOnGenericDesktop(const QString &key)
-{
-    return store::isModel(key, store::Model::Sorvi10) || store::isModel(key, store::Model::Sorvi1316)
-        || store::isModel(key, store::Model::Sorvi22);
-}
-
 // The name for the plug and unplug lines; null when nothing names the device.
 QString displayNameOf(const platform::HidDevice *device, const QString &key)
 {
@@ -139,13 +132,13 @@ void OVManager::deviceMatchingCallback(platform::HidDevice *device)
     if (page == kPageDigitizer)
         return;
     if (page == kPageGenericDesktop) {
-        if (reportsOnGenericDesktop(key))
+        if (store::factsFor(key).reportUsagePage == kPageGenericDesktop)
             bindReportInterface(*service, key, device);
         return;
     }
     if (page < kPageVendorFirst)
         return;
-    if (page == kPageM517Report && store::isModel(key, store::Model::M517V1)) {
+    if (page == kPageM517Report && store::factsFor(key).reportUsagePage == kPageM517Report) {
         bindReportInterface(*service, key, device);
         return;
     }
@@ -227,23 +220,8 @@ void OVManager::deviceRemovalCallback(platform::HidDevice *device)
 
 QString OVManager::productForKey(const QString &devKey)
 {
-    const auto model = store::modelForKey(devKey);
-    if (!model)
-        return QString();
-    switch (*model) {
-    case store::Model::Sorvi10:
-        return QStringLiteral("Sorvi 10");
-    case store::Model::Sorvi22:
-        return QStringLiteral("Sorvi 22");
-    case store::Model::Sorvi1316:
-        return QStringLiteral("Sorvi 16");
-    case store::Model::Sorvi16Pro:
-        return QStringLiteral("Sorvi 16Pro");
-    case store::Model::Sorvi22Pro:
-        return QStringLiteral("Sorvi 22Pro");
-    default:
-        return QString();
-    }
+    const char *name = store::factsFor(devKey).logName;
+    return name ? QString::fromUtf8(name) : QString();
 }
 
 } // namespace driver

@@ -2,18 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
-
-#include <algorithm>
+#include <variant>
 
 #include "driver/driverlog.h"
 #include "driver/ovmanager.h"
 #include "driver/ovwheelfuninfo.h"
-#include "driver/reportdispatch.h"
 #include "driver/startcommand.h"
 #include "firmware/deviceexchange.h"
 #include "firmware/deviceinfo.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
+#include "store/ovgeometry.h"
 #include "store/ovmodels.h"
 #include "store/ovpublicdefine.h"
 #include "store/ovpublicobject.h"
@@ -33,6 +32,8 @@ OVService::OVService(platform::Platform &platform, OVManager &manager, const QSt
     : m_platform(platform)
     , m_manager(manager)
     , m_devKey(devKey)
+    , m_row(store::factsFor(devKey))
+    , m_pipeline(m_row, manager.tiltState())
 {
     serviceInit();
 }
@@ -48,21 +49,10 @@ void OVService::serviceInit()
     // this observer in place.
     m_platform.local.observe(store::OVCFGNotification, this,
                              [this](const platform::Notification &n) { ovCFG(n); });
-    if (store::isPenDisplay(m_devKey)) {
+    if (m_row.penDisplay) {
         m_platform.distributed.observe(store::OVMCRequestDNotification, this,
                                        [this](const platform::Notification &n) { monitorCalibRequest(n); });
     }
-    PostingHooks hooks;
-    hooks.calibration = &m_calibration;
-    hooks.calibrationHandoff = this;
-    hooks.monitorNamePresent = [this] {
-        return m_configMan && m_configMan->queryConfiguration(store::OVCFGMonitor, store::OVCFGMonitorName).isValid();
-    };
-    hooks.modifiers = [this] {
-        return HeldModifiers{m_manager.keyCode_Command(), m_manager.keyCode_Option(), m_manager.keyCode_Shift(),
-                             m_manager.keyCode_Control()};
-    };
-    m_posting = std::make_unique<PenEventPosting>(m_platform, m_devKey, m_pen, m_settings, m_screens, hooks);
     m_atimer = m_platform.runLoop.repeat(2.0, this, [this] { checkScreens(); });
     // The first check runs at once: until it has run there is no screen to
     // map onto, and a pen used in the first 2 s would post to nowhere.
@@ -109,10 +99,7 @@ void OVService::setDeviceRef_0A(platform::HidDevice *device)
     m_deviceRef_0A = device;
     m_exchange->setDeviceRef(1, device);
     registerReports(device, false);
-    const auto model = store::modelForKey(m_devKey);
-    if (!model)
-        return;
-    if (*model == store::Model::M517V1)
+    if (startCommand(m_row).kind == StartKind::UsbRequests)
         sendOVRequest();
     else
         sendOVReport();
@@ -137,7 +124,7 @@ void OVService::setDeviceRef_0C(platform::HidDevice *device, bool isFirmwareUpda
     m_isFirmwareUpdate = isFirmwareUpdate;
     m_deviceInfo->setIsFirmwareUpdate(isFirmwareUpdate);
     if (isFirmwareUpdate && !m_bPath.isEmpty()) {
-        restoreFirmwareUpdate();
+        // The resumed firmware update comes with the firmware update.
     } else if (isFirmwareUpdate) {
         // After 0.5 s: the settings application is told to quit, then the
         // versions are read for the prompt.
@@ -154,8 +141,8 @@ platform::HidDevice *OVService::deviceRefForPup(qint64 usagePage) const
 {
     if (usagePage == 0xFF07 || usagePage == 0xFF0A)
         return m_deviceRef_0A;
-    if (store::isModel(m_devKey, store::Model::Sorvi10) || store::isModel(m_devKey, store::Model::Sorvi1316)
-        || store::isModel(m_devKey, store::Model::Sorvi22))
+    // The pen displays whose report interface is their generic-desktop one.
+    if (m_row.reportUsagePage == 0x01)
         return m_deviceRef_0A;
     if (usagePage == 0xFF0C)
         return m_deviceRef_0C;
@@ -206,25 +193,100 @@ QString OVService::fwVer() const
     return m_deviceInfo ? m_deviceInfo->fwVer() : QString();
 }
 
-void OVService::dispatchReport(const platform::InputReport &report)
+PipelineContext OVService::pipelineContext()
 {
-    const auto model = store::modelForKey(m_devKey);
-    if (!model)
-        return;
-    PenContext context;
-    context.ovPressure = m_settings.ovPressure;
+    PipelineContext context;
+    context.now = m_platform.runLoop.now();
+    context.nowMillis = quint32(m_platform.runLoop.wallClockMillis());
+    context.front = m_platform.workspace.frontApplication();
+    context.doubleClickInterval = m_platform.workspace.doubleClickInterval();
+    context.modifiers = { m_manager.keyCode_Command(), m_manager.keyCode_Option(), m_manager.keyCode_Shift(),
+        m_manager.keyCode_Control() };
+    context.settings = m_settings;
+    context.screens = m_screens;
+    context.calibration = m_calibration;
+    context.monitorNamePresent = m_configMan
+        && m_configMan->queryConfiguration(store::OVCFGMonitor, store::OVCFGMonitorName).isValid();
+    // Only the Kalverin S reads the firmware default.
+    context.firmware115 = store::firmware115Variant(m_row) && store::firmwareIs115(m_platform.defaults);
+    if (m_pipeline.needsPointer(m_settings))
+        context.pointer = m_platform.displays.pointerPosition();
+    context.calibrating = m_calibrating;
     context.psminxing = m_psminxing;
     context.psminying = m_psminying;
     context.psmaxxing = m_psmaxxing;
     context.psmaxying = m_psmaxying;
-    context.minX = edgeReading(m_calibration.cbDelta.minX.ix, m_calibration.cbDelta.minX.dx);
-    context.minY = edgeReading(m_calibration.cbDelta.minY.iy, m_calibration.cbDelta.minY.dy);
-    context.nowMillis = quint32(m_platform.runLoop.wallClockMillis());
-    const ReportResult result = driver::dispatchReport(*model, report.bytes, m_pen, context, *this);
-    if (result.systemLog)
-        qCInfo(lcDriver, "%s", result.systemLog);
-    if (result.outcome == ReportOutcome::TooShort)
-        logDropped(result);
+    return context;
+}
+
+void OVService::dispatchReport(const platform::InputReport &report)
+{
+    // The list is taken out while its effects run: an effect may run the
+    // pipeline again (a pen button's mouse action) with a list of its own.
+    Effects effects;
+    effects.swap(m_effects);
+    effects.clear();
+    m_pipeline.report(report.bytes, pipelineContext(), effects);
+    carryOut(effects);
+    effects.swap(m_effects);
+}
+
+void OVService::carryOut(const Effects &effects)
+{
+    struct Visitor
+    {
+        OVService &service;
+        void operator()(const platform::OVEvent &event) { service.m_platform.poster.post(event); }
+        void operator()(const PenButtonEffect &button)
+        {
+            service.preparePenKey(button.press, button.isDownKey);
+        }
+        void operator()(const BoardKeyEvent &key) { service.prepareBoardKey(key.name, key.press); }
+        void operator()(const ToolSwitchEffect &tool)
+        {
+            service.prepareHKEraser(tool.eraser, tool.brushTool);
+        }
+        void operator()(const CalibrationTouchEffect &touch)
+        {
+            if (touch.edge)
+                service.calibTablet();
+            else
+                service.calibPoint(touch.point);
+        }
+        // The diagnostics window comes with the firmware update.
+        void operator()(const DiagnosticsEffect &) { }
+        void operator()(const LogEffect &line)
+        {
+            if (line.type == QtWarningMsg)
+                qCWarning(lcDriver, "%s", qUtf8Printable(line.text));
+            else
+                qCInfo(lcDriver, "%s", qUtf8Printable(line.text));
+        }
+        void operator()(const DroppedEffect &dropped) { service.logDropped(dropped.result); }
+    };
+    for (const Effect &effect : effects)
+        std::visit(Visitor { *this }, effect);
+}
+
+void OVService::postMouseEvent(quint32 type, quint32 button)
+{
+    Effects effects;
+    m_pipeline.postMouseEvent(type, button, pipelineContext(), effects);
+    carryOut(effects);
+}
+
+void OVService::postMouseDoubleClickEvent()
+{
+    Effects effects;
+    m_pipeline.postMouseDoubleClickEvent(pipelineContext(), effects);
+    carryOut(effects);
+}
+
+void OVService::postMouseScrollWheelEvent(qint32 lines)
+{
+    Effects effects;
+    DevicePipeline::postMouseScrollWheelEvent(lines, effects);
+    carryOut(effects);
 }
 
 void OVService::logDropped(const ReportResult &result)
@@ -239,10 +301,9 @@ void OVService::logDropped(const ReportResult &result)
 
 void OVService::sendOVReport()
 {
-    const auto model = store::modelForKey(m_devKey);
-    if (!model || !m_deviceRef_0A)
+    if (!m_deviceRef_0A)
         return;
-    const StartCommand command = startCommand(*model);
+    const StartCommand command = startCommand(m_row);
     if (command.kind != StartKind::OutputReport)
         return;
     auto send = [this](const QByteArray &bytes) {
@@ -275,7 +336,7 @@ void OVService::ovCFG(const platform::Notification &notification)
     if (!names)
         return;
     const QVariantMap configuration = m_configMan->configurationList().value_or(QVariantMap());
-    const ReloadOutcome outcome = reloadSettings(m_devKey, *names, configuration, m_settings);
+    const ReloadOutcome outcome = reloadSettings(m_row, *names, configuration, m_settings);
     if (outcome.penDisplayOrientation) {
         updateCalib(*outcome.penDisplayOrientation, false);
         const QString names = m_configMan->queryConfiguration(store::OVCFGMonitor, store::OVCFGMonitorName).toString();
@@ -298,26 +359,10 @@ void OVService::checkScreens()
     }
 }
 
-void OVService::restoreFirmwareUpdate()
-{
-    // The resumed firmware update comes with the firmware update.
-}
-
 void OVService::showD(const QString &)
 {
     // The diagnostics window comes with the firmware update.
 }
-
-void OVService::postProximityEvent(bool enter)
-{
-    m_posting->postProximityEvent(enter);
-}
-
-void OVService::postPointEvent(quint32 type)
-{
-    m_posting->postPointEvent(type);
-}
-void OVService::upPen(std::span<const std::uint8_t>) {}
 
 void OVService::cleanup()
 {

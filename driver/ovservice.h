@@ -12,15 +12,12 @@
 
 #include "driver/calibsolver.h"
 #include "driver/calibtypes.h"
-#include "driver/penmapping.h"
-#include "driver/eventposting.h"
+#include "driver/devicepipeline.h"
 #include "driver/hotkeys.h"
 #include "driver/keyconfig.h"
-#include "driver/penparser.h"
-#include "driver/pensink.h"
+#include "driver/pipelinetypes.h"
 #include "driver/screencheck.h"
 #include "driver/settingsreload.h"
-#include "firmware/cpuinfo.h"
 #include "platform/hid.h"
 #include "platform/runloop.h"
 
@@ -31,7 +28,8 @@ struct Notification;
 
 namespace store {
 class OVPublicObject;
-}
+struct ModelRow;
+} // namespace store
 
 namespace firmware {
 class DeviceExchange;
@@ -54,14 +52,18 @@ class OVWheelFunInfo;
 // The platform hands every input report over as a span that is valid during
 // the callback, so the service keeps no report buffers of its own; nothing
 // it holds can be freed under a report in flight.
-class OVService : public PenSink, private CalibrationHandoff
+//
+// A report goes through the device's pipeline with the context the service
+// gathers (settings, displays, calibration, front application, held keys,
+// time); the service carries out the effects the pipeline hands back.
+class OVService
 {
 public:
     // Runs serviceInit(): observers, the 2-second screen check, then the
     // store, created and loaded.
     OVService(platform::Platform &platform, OVManager &manager, const QString &devKey);
     // Cleans up first when cleanup() has not run.
-    ~OVService() override;
+    ~OVService();
     OVService(const OVService &) = delete;
     OVService &operator=(const OVService &) = delete;
 
@@ -100,23 +102,20 @@ public:
     QString fwVer() const;
     firmware::DeviceExchange *exchange() const { return m_exchange.get(); }
     firmware::DeviceInfo *deviceInfo() const { return m_deviceInfo.get(); }
-    using CpuInfoComplete = std::function<void(const firmware::CpuInfo &)>;
-    CpuInfoComplete requestCpuInfoComplete() const { return m_requestCpuInfoComplete; }
-    void setRequestCpuInfoComplete(CpuInfoComplete complete) { m_requestCpuInfoComplete = std::move(complete); }
     bool isFirmwareUpdate() const { return m_isFirmwareUpdate; }
     void setIsFirmwareUpdate(bool flag) { m_isFirmwareUpdate = flag; }
-    bool is_oem_sorvi_eraser_state() const { return m_pen.is_oem_sorvi_eraser_state; }
-    void setIs_oem_sorvi_eraser_state(bool flag) { m_pen.is_oem_sorvi_eraser_state = flag; }
+    bool is_oem_sorvi_eraser_state() const { return m_pipeline.penState().is_oem_sorvi_eraser_state; }
+    void setIs_oem_sorvi_eraser_state(bool flag) { m_pipeline.penState().is_oem_sorvi_eraser_state = flag; }
 
     // The diagnostics request of the settings application, with the product
     // name. The diagnostics window takes it.
     void showD(const QString &productName);
 
-    const PenState &penState() const { return m_pen; }
+    const PenState &penState() const { return m_pipeline.penState(); }
     const ServiceSettings &settings() const { return m_settings; }
     const ScreenState &screens() const { return m_screens; }
     const MappingCalibration &calibration() const { return m_calibration; }
-    PenEventPosting &posting() { return *m_posting; }
+    const DevicePipeline &pipeline() const { return m_pipeline; }
 
     // Calibration service of the pen displays (ovservice_calibration.cpp).
     // Loads the stored calibration of an orientation (0..3); reset first
@@ -125,14 +124,18 @@ public:
     // A calibration run is in progress (begin .. end or cancel).
     bool isCalibrating() const { return m_calibrating; }
 
-    // PenSink: what the report decoders make happen; the event poster and
-    // the key actions take these.
-    void postProximityEvent(bool enter) override;
-    void postPointEvent(quint32 type) override;
-    void preparePenKey(bool press, bool isDownKey) override;
-    void prepareHKEraser(bool eraser, bool brushTool) override;
-    void upPen(std::span<const std::uint8_t> report) override;
-    void parseBoard(BoardParser parser, std::span<const std::uint8_t> report) override;
+    // Every report of the report interface: 0xFC replies to the command
+    // protocol, the rest to the model's dispatcher; an empty one is dropped.
+    void vendorReportCallback(const platform::InputReport &report);
+    // What the pipeline reads besides the report, as it stands now.
+    PipelineContext pipelineContext();
+    // Carries out the pipeline's effects, in order.
+    void carryOut(const Effects &effects);
+
+    // A barrel button pressed or released (isDownKey: the lower button).
+    void preparePenKey(bool press, bool isDownKey);
+    // The pen display's tool-state change, told to the front application.
+    void prepareHKEraser(bool eraser, bool brushTool);
 
     // Key actions (ovservice_keys.cpp). The configuration is read afresh at
     // every press and release, so a change of the settings application
@@ -152,7 +155,7 @@ public:
     void postAction(const QString &action);
     // Whether the pen/eraser switch stands on the eraser.
     bool isEOP() const { return m_isEOP; }
-    QString lastBoardKey() const { return m_lastBoardKey; }
+    QString lastBoardKey() const { return m_pipeline.lastBoardKey(); }
 
     // The display text of an express key's action (wkey false, key
     // "OVCFGBoardKey1".."10") or of a wheel slot's function (wkey true, key
@@ -183,9 +186,6 @@ private:
     void serviceInit();
     // commandInterface: the reports go to the command protocol.
     void registerReports(platform::HidDevice *device, bool commandInterface);
-    // Every report of the report interface: 0xFC replies to the command
-    // protocol, the rest to the model's dispatcher; an empty one is dropped.
-    void vendorReportCallback(const platform::InputReport &report);
     // Replies of the device command protocol.
     void commReplyCallback(const platform::InputReport &report);
     void dispatchReport(const platform::InputReport &report);
@@ -195,11 +195,10 @@ private:
     // Targets of the service's observers and its screen timer.
     void ovCFG(const platform::Notification &notification);
     void monitorCalibRequest(const platform::Notification &notification);
-    // CalibrationHandoff: the pen-downs of a calibration run.
-    bool calibrating() const override { return m_calibrating; }
-    bool edgeProbing() const override;
-    void calibTablet() override;
-    void calibPoint(QPointF p, QPointF tabletPoint) override;
+    // The pen-downs of a calibration run: an edge probe's, checked with the
+    // captured edge readings, or a target point's at p (mapped, uncorrected).
+    void calibTablet();
+    void calibPoint(QPointF p);
     // The fit at the end of a run; answers whether a correction was stored.
     bool fitCalibration();
     void respCalibResult(bool ok);
@@ -209,12 +208,14 @@ private:
     // A run ends as if cancelled when the settings application goes away.
     void watchCalibrationRequester();
     void checkScreens();
-    // Firmware side: the version read, the boot-program prompt and the
-    // resumed update. Each starts its own worker thread where it needs one.
-    void restoreFirmwareUpdate();
     // Runs fn after `seconds` on the main loop unless the service is gone.
     void afterIfAlive(double seconds, std::function<void()> fn);
     void logDropped(const ReportResult &result);
+    // The mouse actions of pen buttons and keys, at the pen's mapped place
+    // (scrolling maps nothing).
+    void postMouseEvent(quint32 type, quint32 button);
+    void postMouseDoubleClickEvent();
+    void postMouseScrollWheelEvent(qint32 lines);
     // Key actions.
     QVariantMap keyConfiguration() const;
     void preparePenCus(bool press, bool isDownKey);
@@ -233,6 +234,8 @@ private:
     platform::Platform &m_platform;
     OVManager &m_manager;
     QString m_devKey;
+    // The model's facts, looked up once.
+    const store::ModelRow &m_row;
     std::unique_ptr<store::OVPublicObject> m_configMan;
     platform::HidDevice *m_deviceRef_0A = nullptr; // the report interface
     platform::HidDevice *m_deviceRef_0B = nullptr;
@@ -246,9 +249,6 @@ private:
     QString m_bPath;
     bool m_isFirmwareUpdate = false;
 
-    // Pen decoding (eventData, lastEventData, reportCount, the inited flags,
-    // isMouseDown, the eraser state and the captured edge readings).
-    PenState m_pen;
     // Settings reload: ovDegree .. ovTFrame.
     ServiceSettings m_settings;
     // Screen check: ovScreens, ovMTFrame.
@@ -263,7 +263,7 @@ private:
     bool m_psminying = false;
     bool m_psmaxxing = false;
     bool m_psmaxying = false;
-    // Accepted edge readings (the captured ones are in m_pen).
+    // Accepted edge readings (the captured ones are in the pen state).
     QPointF m_psminx2, m_psminy2, m_psmaxx2, m_psmaxy2;
     // Which of the four edges (left, top, right, bottom) has ever been
     // accepted: a fit stores the edge readings only when all four have.
@@ -274,11 +274,12 @@ private:
     // calibrated, abcdef and cbDelta.
     MappingCalibration m_calibration;
 
-    // Coordinate mapping and event posting: eventDataPost, relativeInited
-    // and the double-click state live in the posting object.
-    std::unique_ptr<PenEventPosting> m_posting;
-    // Express keys and key actions.
-    QString m_lastBoardKey;
+    // The report path: pen state, mapping and double-click state, the last
+    // express key.
+    DevicePipeline m_pipeline;
+    // The effects of the report in flight; kept for its capacity.
+    Effects m_effects;
+    // Key actions.
     bool m_isEOP = false;
     // Wheel centre.
     platform::RunLoop::TimerId m_wkcTimer = 0;
@@ -286,13 +287,10 @@ private:
     std::unique_ptr<OVWheelFunInfo> m_wfiCtrl;
 
     // Device information and firmware update.
-    firmware::CpuInfo m_cpuInfo;
     // The one command exchange of the device and its version and CPU
     // queries; shared with the worker threads that wait on them.
     std::shared_ptr<firmware::DeviceExchange> m_exchange;
     std::shared_ptr<firmware::DeviceInfo> m_deviceInfo;
-    CpuInfoComplete m_requestCpuInfoComplete;
-    bool m_iapContinued = false;
 
     // Rate limit of the dropped-report line: one per second of run-loop time.
     double m_lastDropLog = -1e9;

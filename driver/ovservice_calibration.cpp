@@ -19,6 +19,7 @@
 #include "store/ovpublicdefine.h"
 #include "store/ovpublicobject.h"
 #include "store/ovrecttext.h"
+#include "store/plistvalue.h"
 
 namespace driver {
 
@@ -36,36 +37,17 @@ QString orientationKey(quint64 orientation)
     return kOrientationKeys[orientation <= 3 ? orientation : 0];
 }
 
-bool isNumber(const QVariant &value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // A step's flag: YES as a Boolean or a non-zero number; anything else (a
 // missing key, a text) is NO.
 bool stepFlag(const QVariantMap &info, QLatin1String key)
 {
-    const QVariant value = info.value(key);
-    if (value.typeId() == QMetaType::Bool)
-        return value.toBool();
-    if (isNumber(value))
-        return value.toDouble() != 0;
-    return false;
+    return store::truthValue(info.value(key)).value_or(false);
 }
 
 // The target slot of a point step: an integer number 0..4.
 std::optional<int> targetIndex(const QVariant &value)
 {
-    if (!isNumber(value))
+    if (!store::isNumber(value))
         return std::nullopt;
     const double index = value.toDouble();
     if (!(index >= 0 && index < kTargetCount) || index != std::trunc(index))
@@ -247,20 +229,16 @@ void OVService::respCalibValid(bool valid)
     m_platform.distributed.post(store::OVMCResponseDNotification, QString(), {{store::OVMCValid, valid}});
 }
 
-bool OVService::edgeProbing() const
-{
-    return m_psminxing || m_psminying || m_psmaxxing || m_psmaxying;
-}
-
 void OVService::calibTablet()
 {
-    const EdgeCapture capture{m_pen.psminx1, m_pen.psminy1, m_pen.psmaxx1, m_pen.psmaxy1};
-    const std::array<std::tuple<bool, CalibEdge, QPointF *, QPointF>, 4> probes{{
-        {m_psminxing, CalibEdge::Left, &m_psminx2, m_pen.psminx1},
-        {m_psminying, CalibEdge::Top, &m_psminy2, m_pen.psminy1},
-        {m_psmaxxing, CalibEdge::Right, &m_psmaxx2, m_pen.psmaxx1},
-        {m_psmaxying, CalibEdge::Bottom, &m_psmaxy2, m_pen.psmaxy1},
-    }};
+    const PenState &pen = m_pipeline.penState();
+    const EdgeCapture capture { pen.psminx1, pen.psminy1, pen.psmaxx1, pen.psmaxy1 };
+    const std::array<std::tuple<bool, CalibEdge, QPointF *, QPointF>, 4> probes { {
+        { m_psminxing, CalibEdge::Left, &m_psminx2, pen.psminx1 },
+        { m_psminying, CalibEdge::Top, &m_psminy2, pen.psminy1 },
+        { m_psmaxxing, CalibEdge::Right, &m_psmaxx2, pen.psmaxx1 },
+        { m_psmaxying, CalibEdge::Bottom, &m_psmaxy2, pen.psmaxy1 },
+    } };
     // One answer; with several probes set, the last one's check decides it.
     bool valid = false;
     for (size_t i = 0; i < probes.size(); ++i) {
@@ -276,7 +254,7 @@ void OVService::calibTablet()
     respCalibValid(valid);
 }
 
-void OVService::calibPoint(QPointF p, QPointF)
+void OVService::calibPoint(QPointF p)
 {
     const size_t index = size_t(std::clamp(m_calibIdx, 0, kTargetCount - 1));
     const bool valid = pointTouchValid(m_psscrn[index], p);

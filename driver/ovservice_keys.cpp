@@ -89,26 +89,6 @@ void OVService::showTip(const QString &text)
         OVHUDAlert::showInfo(text);
 }
 
-void OVService::parseBoard(BoardParser parser, std::span<const std::uint8_t> report)
-{
-    if (m_cleanedUp)
-        return;
-    const BoardResult result = parseBoardReport(parser, report, m_settings.ovDegree, m_lastBoardKey);
-    switch (result.outcome) {
-    case BoardOutcome::Event:
-        prepareBoardKey(result.event.name, result.event.press);
-        break;
-    case BoardOutcome::Unrecognised:
-        qCInfo(lcDriver, "%s", qUtf8Printable(reportDescription(report)));
-        break;
-    case BoardOutcome::TooShort:
-        logDropped(result.tooShort);
-        break;
-    case BoardOutcome::Ignored:
-        break;
-    }
-}
-
 void OVService::preparePenKey(bool press, bool isDownKey)
 {
     if (m_cleanedUp)
@@ -116,10 +96,10 @@ void OVService::preparePenKey(bool press, bool isDownKey)
     const QString key = isDownKey ? store::OVCFGPenKeyDown : store::OVCFGPenKeyUp;
     switch (actionIndex(keyConfiguration(), store::OVCFGPenKey, key)) {
     case PenLeftClick:
-        m_posting->postMouseEvent(press ? type::LeftMouseDown : type::LeftMouseUp, 0);
+        postMouseEvent(press ? type::LeftMouseDown : type::LeftMouseUp, 0);
         break;
     case PenRightClick:
-        m_posting->postMouseEvent(press ? type::RightMouseDown : type::RightMouseUp, 1);
+        postMouseEvent(press ? type::RightMouseDown : type::RightMouseUp, 1);
         break;
     case PenEraserSwitch:
         if (switchesToolsItself(m_platform.workspace.frontApplication().processName))
@@ -220,14 +200,14 @@ void OVService::preparePenCusMouse(quint64 mouse)
 {
     switch (mouse) {
     case MouseDoubleClick:
-        m_posting->postMouseDoubleClickEvent();
+        postMouseDoubleClickEvent();
         break;
     case MouseMiddleClick:
-        m_posting->postMouseEvent(type::OtherMouseDown, kMiddleButton);
-        m_posting->postMouseEvent(type::OtherMouseUp, kMiddleButton);
+        postMouseEvent(type::OtherMouseDown, kMiddleButton);
+        postMouseEvent(type::OtherMouseUp, kMiddleButton);
         break;
     case MouseScroll:
-        m_posting->postMouseScrollWheelEvent(-kScrollLines);
+        postMouseScrollWheelEvent(-kScrollLines);
         break;
     default:
         break;
@@ -340,7 +320,7 @@ void OVService::prepareHotKey(HotKey action, bool press)
     if (press)
         showTip(m_platform.strings.text(QLatin1String(info.textKey)));
     if (action == HotKey::PageUp2 || action == HotKey::PageDown2) {
-        m_posting->postMouseScrollWheelEvent(action == HotKey::PageUp2 ? kScrollLines : -kScrollLines);
+        postMouseScrollWheelEvent(action == HotKey::PageUp2 ? kScrollLines : -kScrollLines);
         return;
     }
     if (isModifierAction(action))

@@ -48,19 +48,20 @@ bool canMakeWindows()
 
 const WheelFunLayout &wheelFunLayoutFor(const QString &devKey)
 {
-    if (store::isModel(devKey, store::Model::KalverinM) || store::isModel(devKey, store::Model::Sorvi1316)
-        || store::isModel(devKey, store::Model::Sorvi13))
+    switch (store::factsFor(devKey).wheelPanel) {
+    case store::WheelPanel::KalverinM:
         return kLayoutKalverinM;
-    if (store::isModel(devKey, store::Model::KalverinS))
+    case store::WheelPanel::KalverinS:
         return kLayoutKalverinS;
+    case store::WheelPanel::Plain:
+        break;
+    }
     return kLayoutDefault;
 }
 
 int wheelFunKeyCount(const QString &devKey)
 {
-    return store::isModel(devKey, store::Model::KalverinM) || store::isModel(devKey, store::Model::Sorvi1316)
-        ? 8
-        : 6;
+    return store::factsFor(devKey).wheelPanelKeys;
 }
 
 OVWheelFunInfo::OVWheelFunInfo(platform::Platform &platform, const QString &devKey)

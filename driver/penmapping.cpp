@@ -262,19 +262,24 @@ bool prepareEventDataRelative(const MappingInput &input, const TabletArea &area,
 
 } // namespace
 
-MappingModel mappingModel(const QString &devKey, const platform::UserDefaults &defaults,
-                          bool monitorNamePresent)
+MappingModel mappingModel(const store::ModelRow &row, bool firmware115, bool monitorNamePresent)
 {
     MappingModel model;
-    model.widthInch = store::widthInch(devKey);
-    model.heightInch = store::heightInch(devKey);
-    model.widthPortion = store::widthPortion(devKey, defaults);
-    model.heightPortion = store::heightPortion(devKey, defaults);
+    model.widthInch = row.widthInch;
+    model.heightInch = row.heightInch;
+    const bool fine = firmware115 && store::firmware115Variant(row);
+    model.widthPortion = fine ? row.widthPortion115 : row.widthPortion;
+    model.heightPortion = fine ? row.heightPortion115 : row.heightPortion;
     model.penDisplay = monitorNamePresent;
-    model.correctionIsFinal = store::isModel(devKey, store::Model::Sorvi16Pro)
-        || store::isModel(devKey, store::Model::Sorvi22Pro);
-    model.pressureFullScale = pressureFullScale(devKey);
+    model.correctionIsFinal = row.correctionIsFinal;
+    model.pressureFullScale = row.pressureFullScale;
     return model;
+}
+
+MappingModel mappingModel(
+    const QString &devKey, const platform::UserDefaults &defaults, bool monitorNamePresent)
+{
+    return mappingModel(store::factsFor(devKey), store::firmwareIs115(defaults), monitorNamePresent);
 }
 
 std::optional<TabletArea> tabletMapping(const MappingInput &input)

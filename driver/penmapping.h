@@ -15,6 +15,10 @@ namespace platform {
 class UserDefaults;
 }
 
+namespace store {
+struct ModelRow;
+}
+
 // From a decoded pen sample to a point on the screens, a pressure and a tilt:
 // restrict the sample to the configured tablet area, pick the target
 // rectangle, map it absolutely or relatively by the orientation, and on a
@@ -61,8 +65,10 @@ struct MappingModel
     double pressureFullScale = 8192.0; // raw full scale, report units
 };
 
-// The facts for a device key; widthPortion is read with the defaults
-// (the Kalverin S's "KalverinSIs115") at every call.
+// The facts of a model's row; firmware115: the Kalverin S's "KalverinSIs115"
+// (the finer extent).
+MappingModel mappingModel(const store::ModelRow &row, bool firmware115, bool monitorNamePresent);
+// The same for a device key, "KalverinSIs115" read from the defaults.
 MappingModel mappingModel(const QString &devKey, const platform::UserDefaults &defaults,
                           bool monitorNamePresent);
 

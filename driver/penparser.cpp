@@ -53,22 +53,27 @@ void applyTilt(const PenReading &reading, const PenContext &context, PenState &s
         sample.tilt = {reading.tiltX, reading.tiltY};
         return;
     }
+    if (!context.tilt) {
+        sample.tilt = { reading.tiltX, reading.tiltY };
+        return;
+    }
+    TiltState &tilt = *context.tilt;
     if (!state.baseTiltInited) {
-        TiltFilterReset();
-        TiltSmootherReset();
+        TiltFilterReset(tilt);
+        TiltSmootherReset(tilt);
         state.baseTiltInited = true;
     }
     const float rawX = reading.tiltX;
     const float rawY = reading.tiltY;
     float filteredX = 0;
     float filteredY = 0;
-    TiltFilterProcess(1, rawX, filteredX);
-    TiltFilterProcess(0, rawY, filteredY);
+    TiltFilterProcess(tilt, 1, rawX, filteredX);
+    TiltFilterProcess(tilt, 0, rawY, filteredY);
     qint16 x = truncTilt(filteredX);
     qint16 y = truncTilt(filteredY);
-    TiltSmootherPush(TiltSample{context.nowMillis, float(x), context.nowMillis, float(y)});
+    TiltSmootherPush(tilt, TiltSample { context.nowMillis, float(x), context.nowMillis, float(y) });
     TiltSample smoothed;
-    if (TiltSmootherPop(smoothed)) {
+    if (TiltSmootherPop(tilt, smoothed)) {
         x = truncTilt(smoothed.x);
         y = truncTilt(smoothed.y);
     }

@@ -13,6 +13,7 @@
 namespace driver {
 
 class PenSink;
+struct TiltState;
 
 // The pen state a device service keeps between reports. All of it starts
 // zeroed (state 0, nothing inited).
@@ -51,6 +52,9 @@ struct PenContext
     qint64 minY = 0;
     // Wall-clock milliseconds since 1970, low 32 bits (the tilt smoother's time).
     quint32 nowMillis = 0;
+    // The driver's one tilt filter state, which the tip's tilt goes through;
+    // without it the tilt passes unfiltered.
+    TiltState *tilt = nullptr;
 };
 
 // A calibration edge entry (integer part, fraction in 1/255) as one reading.
@@ -130,7 +134,7 @@ const PenFamilyRow &penFamily(PenFamily family);
 
 // The five pen parsers: decode, first-tip drop, edge capture and offset,
 // hold-still filter, pressure, tilt filters, commit and state machine. Pure
-// apart from the process-wide tilt filter state and the sink calls.
+// apart from the tilt filter state handed in and the sink calls.
 ReportResult parsePen(std::span<const std::uint8_t> report, store::Model model, PenState &state,
                       const PenContext &context, PenSink &sink);
 ReportResult parseSorvi10Pen(std::span<const std::uint8_t> report, PenState &state,

@@ -20,31 +20,11 @@ constexpr std::size_t kStatusLength = 2;
 constexpr std::size_t kPlainLength = 8;
 constexpr std::size_t kTiltLength = 10;
 
-bool hasTilt(Model model)
-{
-    switch (model) {
-    case Model::M482PlusV2:
-    case Model::TevraM:
-    case Model::Sorvi12Pro:
-    case Model::KalverinM:
-    case Model::KalverinS:
-    case Model::TevraN4:
-    case Model::TevraN7:
-    case Model::TevraN7B:
-    case Model::TevraN10:
-    case Model::TevraN10B:
-    case Model::TevraQ:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // The low three bits carry the state; 0xA8.., 0xB0.. and 0xB8.. are the
 // Sorvi12 Pro's readings beyond its left edge, its top edge and both.
 std::optional<quint32> stateFor(std::uint8_t status, Model model)
 {
-    if (model == Model::M517V1) {
+    if (store::rowFor(model).hoverStatusC0) {
         // The M517 V1 reports out of range as 0x80 and hovering as 0xC0.
         if (status == 0x80)
             return 0;
@@ -85,7 +65,7 @@ ReportResult read(std::span<const std::uint8_t> report, Model model, PenReading 
             result.systemLog = "code == 0x02";
         return result;
     }
-    const bool tilt = hasTilt(model);
+    const bool tilt = store::rowFor(model).tilt;
     const std::size_t needed = tilt ? kTiltLength : kPlainLength;
     if (report.size() < needed)
         return ReportResult::tooShort(report.size(), needed);
@@ -105,9 +85,10 @@ ReportResult read(std::span<const std::uint8_t> report, Model model, PenReading 
     return {};
 }
 
+// The pen display among the tablets: the Sorvi12 Pro.
 bool usesEdges(Model model)
 {
-    return model == Model::Sorvi12Pro;
+    return store::rowFor(model).penDisplay;
 }
 
 // Mirrored reading beyond an edge: MINX - RX, or out of range (state 0 and 0)

@@ -26,7 +26,8 @@ enum class BoardParser {
 };
 
 // What the report dispatchers and the pen state machine make happen. The
-// device service implements it; tests record the calls.
+// device's pipeline implements it (it turns the calls into effects); tests
+// record the calls.
 //
 // Every call is made after the pen state has been committed, so an
 // implementation that maps the current sample (eventData) or reads

@@ -25,11 +25,7 @@ double bezier(double t, double p0, double p1, double p2)
 
 double pressureFullScale(const QString &devKey)
 {
-    if (store::isModel(devKey, store::Model::Sorvi10))
-        return 1024.0;
-    if (store::isModel(devKey, store::Model::Sorvi22))
-        return 2048.0;
-    return 8192.0;
+    return store::factsFor(devKey).pressureFullScale;
 }
 
 double yOnQuadraticCurve(double x, QPointF point1, QPointF point2, QPointF ctrlPoint,

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "store/ovpublicdefine.h"
+#include "store/plistvalue.h"
 
 namespace driver {
 
@@ -25,19 +26,7 @@ quint32 monitorNumberOf(const QVariantMap &configuration)
 {
     const QVariant value =
         configuration.value(store::OVCFGMonitor).toMap().value(store::OVCFGMonitorNumber);
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return quint32(value.toULongLong());
-    default:
-        return 0;
-    }
+    return store::isInteger(value) ? quint32(value.toULongLong()) : 0;
 }
 
 } // namespace

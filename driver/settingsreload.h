@@ -11,6 +11,10 @@
 // The twelve settings a device service keeps at hand for its report path, and
 // their reload from the device's configuration when the store announces a
 // change ("OVCFGNotification").
+namespace store {
+struct ModelRow;
+}
+
 namespace driver {
 
 // All start at zero; the store's first load fills them a turn after the
@@ -38,11 +42,6 @@ struct ServiceSettings
     friend bool operator==(const ServiceSettings &, const ServiceSettings &) = default;
 };
 
-// An unsigned setting: a non-negative integer, or a finite non-negative real
-// truncated (the settings application writes unsigned integers; a real is
-// what another writer may have left). Anything else reads as absent.
-std::optional<quint64> unsignedValue(const QVariant &value);
-
 // The names a change notice asks this device to reload: the array under the
 // notice's last user-info key when that key is devKey. nullopt for a notice
 // of another device or one without user info; entries that are not text are
@@ -67,6 +66,9 @@ struct ReloadOutcome
 // speed, a number for a point text), reads as absent: 0, NO, the zero point
 // or the zero rectangle. An orientation outside 0..3 reads as 0, so the key
 // decoders, the mapping, the calibration and the display rotation all see 0.
+ReloadOutcome reloadSettings(const store::ModelRow &row, const QStringList &names,
+    const QVariantMap &configuration, ServiceSettings &settings);
+// The same for the model of a device key.
 ReloadOutcome reloadSettings(const QString &devKey, const QStringList &names,
                              const QVariantMap &configuration, ServiceSettings &settings);
 

@@ -29,38 +29,27 @@ constexpr quint8 kStartStrings[] = {100, 123, 122};
 
 } // namespace
 
-StartCommand startCommand(store::Model model)
+StartCommand startCommand(const store::ModelRow &row)
 {
-    switch (model) {
-    case Model::M482PlusV2:
-    case Model::Unnamed:
+    switch (row.startCommand) {
+    case store::StartCommand::LongReport:
         return {StartKind::OutputReport, bytes({0x02, 0xB0, 0x04}, 17), {}};
-    case Model::Sorvi16Pro:
-    case Model::Sorvi22Pro:
+    case store::StartCommand::TwoReports:
         return {StartKind::OutputReport, bytes({0x09, 0x01, 0x04}, 8),
                 bytes({0x09, 0x02, 0x02}, 8)};
-    case Model::M517V2:
-    case Model::TevraM:
-    case Model::TevraS:
-    case Model::Sorvi12Pro:
-    case Model::KalverinM:
-    case Model::KalverinS:
-    case Model::TevraN4:
-    case Model::TevraN7:
-    case Model::TevraN7B:
-    case Model::TevraN10:
-    case Model::TevraN10B:
-    case Model::TevraQ:
+    case store::StartCommand::ShortReport:
         return {StartKind::OutputReport, bytes({0x02, 0xB0, 0x04}, 8), {}};
-    case Model::M517V1:
+    case store::StartCommand::UsbRequests:
         return {StartKind::UsbRequests, {}, {}};
-    case Model::Sorvi10:
-    case Model::Sorvi13:
-    case Model::Sorvi1316:
-    case Model::Sorvi22:
+    case store::StartCommand::None:
         break;
     }
     return {};
+}
+
+StartCommand startCommand(store::Model model)
+{
+    return startCommand(store::rowFor(model));
 }
 
 QString cmdSendFailedText(quint32 result)

@@ -32,6 +32,7 @@ struct StartCommand
 // Seconds between the Sorvi 16Pro/22Pro's two start reports.
 inline constexpr double kSecondReportDelay = 0.5;
 
+StartCommand startCommand(const store::ModelRow &row);
 StartCommand startCommand(store::Model model);
 
 // "cmd send failed: %d", the setReport result as a signed number. Logged for

@@ -6,8 +6,6 @@ namespace driver {
 
 namespace {
 
-TiltState g_tilt;
-
 constexpr std::uint8_t kMedianLength = 7;
 constexpr std::uint8_t kMeanLength = 10;
 constexpr std::uint16_t kOutputLength = 256;
@@ -15,14 +13,14 @@ constexpr std::uint16_t kOutputLength = 256;
 // one smoother step may move, at most.
 constexpr double kSmoothFactor = 0.1;
 
-TiltMedianRecord &medianFor(std::uint8_t axis)
+TiltMedianRecord &medianFor(TiltState &state, std::uint8_t axis)
 {
-    return axis == 1 ? g_tilt.medianX : g_tilt.medianY;
+    return axis == 1 ? state.medianX : state.medianY;
 }
 
-TiltMeanRecord &meanFor(std::uint8_t axis)
+TiltMeanRecord &meanFor(TiltState &state, std::uint8_t axis)
 {
-    return axis == 1 ? g_tilt.meanX : g_tilt.meanY;
+    return axis == 1 ? state.meanX : state.meanY;
 }
 
 // The share (t1 - t0) / (t2 - t0), differences in unsigned 32-bit so that a
@@ -49,28 +47,18 @@ float smoothed(float s0, float s2, float share)
 
 } // namespace
 
-const TiltState &tiltState()
+void TiltFilterReset(TiltState &state)
 {
-    return g_tilt;
+    state.medianX = {};
+    state.medianY = {};
+    state.meanX = {};
+    state.meanY = {};
 }
 
-void resetTiltStateForTests()
+void TiltFilterProcess(TiltState &state, std::uint8_t axis, const float &input, float &output)
 {
-    g_tilt = TiltState{};
-}
-
-void TiltFilterReset()
-{
-    g_tilt.medianX = {};
-    g_tilt.medianY = {};
-    g_tilt.meanX = {};
-    g_tilt.meanY = {};
-}
-
-void TiltFilterProcess(std::uint8_t axis, const float &input, float &output)
-{
-    TiltMedianRecord &median = medianFor(axis);
-    TiltMeanRecord &mean = meanFor(axis);
+    TiltMedianRecord &median = medianFor(state, axis);
+    TiltMeanRecord &mean = meanFor(state, axis);
 
     mean.ring[mean.index] = median.median;
     if (++mean.index == kMeanLength) {
@@ -89,14 +77,14 @@ void TiltFilterProcess(std::uint8_t axis, const float &input, float &output)
         median.full = 1;
         median.index = 0;
     }
-    TiltMedianUpdate(axis);
+    TiltMedianUpdate(state, axis);
 
     output = mean.mean;
 }
 
-void TiltMedianUpdate(std::uint8_t axis)
+void TiltMedianUpdate(TiltState &state, std::uint8_t axis)
 {
-    TiltMedianRecord &median = medianFor(axis);
+    TiltMedianRecord &median = medianFor(state, axis);
     if (!median.full)
         return;
     float *value = median.ring;
@@ -109,22 +97,22 @@ void TiltMedianUpdate(std::uint8_t axis)
     median.median = value[3];
 }
 
-void TiltSmootherReset()
+void TiltSmootherReset(TiltState &state)
 {
-    g_tilt.window.count = 0;
-    g_tilt.output.write = 0;
-    g_tilt.output.read = 0;
+    state.window.count = 0;
+    state.output.write = 0;
+    state.output.read = 0;
 }
 
-void TiltSmootherPush(const TiltSample &sample)
+void TiltSmootherPush(TiltState &state, const TiltSample &sample)
 {
-    TiltWindow &window = g_tilt.window;
+    TiltWindow &window = state.window;
     window.samples[window.count] = sample;
     if (++window.count < 3)
         return;
 
     TiltSmoothMiddle(window);
-    TiltOutputRing &output = g_tilt.output;
+    TiltOutputRing &output = state.output;
     output.samples[output.write] = window.samples[1];
     output.write = std::uint16_t((output.write + 1) % kOutputLength);
 
@@ -142,9 +130,9 @@ void TiltSmoothMiddle(TiltWindow &window)
     s1.y = smoothed(s0.y, s2.y, timeShare(s0.ty, s1.ty, s2.ty));
 }
 
-bool TiltSmootherPop(TiltSample &out)
+bool TiltSmootherPop(TiltState &state, TiltSample &out)
 {
-    TiltOutputRing &output = g_tilt.output;
+    TiltOutputRing &output = state.output;
     if (output.read == output.write)
         return false;
     out = output.samples[output.read];

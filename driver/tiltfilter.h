@@ -6,10 +6,11 @@
 // median (7 samples) feeding a mean (10 samples), then a time-weighted
 // smoother over three samples with a small output ring.
 //
-// The state exists once per process, shared by every device: two devices
-// touching at the same time mix their samples. That is how the tablets have
-// always behaved, and the pen parsers rely on the reset at the first tip
-// report of a touch to start clean. Main thread only.
+// The state exists once per driver process, shared by every device: two
+// devices touching at the same time mix their samples. That is how the tablets
+// have always behaved, and the pen parsers rely on the reset at the first tip
+// report of a touch to start clean. The device manager owns it and hands it to
+// every device's pipeline. Main thread only.
 namespace driver {
 
 struct TiltMedianRecord
@@ -59,29 +60,24 @@ struct TiltState
     TiltOutputRing output;
 };
 
-// The process-wide state (read-only view, for tests and diagnostics).
-const TiltState &tiltState();
-// Zeroes the whole process-wide state, rings included, as at process start.
-void resetTiltStateForTests();
-
 // Stage 1. Axis 1 is X; any other axis value is Y.
-void TiltFilterReset();
+void TiltFilterReset(TiltState &state);
 // Feeds one sample into the axis's median and mean; `output` is the axis's
 // current mean, 0 until the mean ring has been full once (the tenth call
 // after a reset).
-void TiltFilterProcess(std::uint8_t axis, const float &input, float &output);
+void TiltFilterProcess(TiltState &state, std::uint8_t axis, const float &input, float &output);
 // Sorts the axis's median ring in place and takes the middle value; only once
 // the ring is full. The sort being in place is intended behaviour: the next
 // write replaces whatever sorted into the slot under the write index, not the
 // oldest sample, and the filter's response depends on it.
-void TiltMedianUpdate(std::uint8_t axis);
+void TiltMedianUpdate(TiltState &state, std::uint8_t axis);
 
 // Stage 2.
-void TiltSmootherReset();
-void TiltSmootherPush(const TiltSample &sample);
+void TiltSmootherReset(TiltState &state);
+void TiltSmootherPush(TiltState &state, const TiltSample &sample);
 // Moves the middle sample a tenth of the time-weighted way from the first
 // towards the third; the middle's own value does not enter.
 void TiltSmoothMiddle(TiltWindow &window);
-bool TiltSmootherPop(TiltSample &out);
+bool TiltSmootherPop(TiltState &state, TiltSample &out);
 
 } // namespace driver

@@ -86,7 +86,7 @@ bool DeviceInfo::hfvers()
 
     const bool boot = m_isFirmwareUpdate;
     // A failed read says nothing about the firmware: the default stays.
-    const bool kalverinS = record && store::isModel(m_devKey, store::Model::KalverinS);
+    const bool kalverinS = record && store::firmware115Variant(store::factsFor(m_devKey));
     if (!boot && !kalverinS)
         return record.has_value();
     std::weak_ptr<DeviceInfo> weak = weak_from_this();
@@ -150,7 +150,7 @@ void DeviceInfo::checkKalverinSFirmWareVersionToUpdatePref()
 
 void DeviceInfo::interfaceBound()
 {
-    if (m_cleanedUp || m_isFirmwareUpdate || !store::isModel(m_devKey, store::Model::KalverinS))
+    if (m_cleanedUp || m_isFirmwareUpdate || !store::firmware115Variant(store::factsFor(m_devKey)))
         return;
     std::weak_ptr<DeviceInfo> weak = weak_from_this();
     m_runLoop.after(kKalverinSBindDelay, this, [weak] {

@@ -37,20 +37,6 @@ constexpr std::array<std::uint16_t, 13> kModelWords = {
     0x0101, 0x0101, 0x0101, 0x0101, 0x0101, 0x0101,
 };
 
-struct ModelNumber
-{
-    store::Model model;
-    int number;
-};
-
-constexpr ModelNumber kModelNumbers[] = {
-    {store::Model::M482PlusV2, 1}, {store::Model::M517V2, 2},   {store::Model::TevraM, 3},
-    {store::Model::TevraS, 4},     {store::Model::Sorvi12Pro, 5}, {store::Model::KalverinM, 6},
-    {store::Model::KalverinS, 7},  {store::Model::TevraN4, 8},  {store::Model::TevraN7, 9},
-    {store::Model::TevraN7B, 10},  {store::Model::TevraN10, 11}, {store::Model::TevraN10B, 12},
-    {store::Model::TevraQ, 13},
-};
-
 } // namespace
 
 std::uint16_t takeSequenceNumber()
@@ -118,14 +104,7 @@ IapResponse Tll_IapParseResponse(std::span<const std::uint8_t> frame)
 
 int modelNumberForDevKey(const QString &devKey)
 {
-    const auto model = store::modelForKey(devKey);
-    if (!model)
-        return 1;
-    for (const ModelNumber &row : kModelNumbers) {
-        if (row.model == *model)
-            return row.number;
-    }
-    return 1;
+    return store::factsFor(devKey).commandModel;
 }
 
 std::uint16_t modelWordFor(int modelNumber)

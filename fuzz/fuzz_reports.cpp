@@ -1,4 +1,5 @@
-// Every report dispatcher, pen parser and key parser fed arbitrary bytes.
+// Every report dispatcher, pen parser and key parser fed arbitrary bytes: the
+// model's whole pipeline, and each pen and key parser on its own.
 //
 // Input: byte 0 picks the model, byte 1 the context flags, bytes 2..9 the
 // integer parts of the calibration minimums (any 32-bit values, so that the
@@ -20,6 +21,7 @@
 #include <QStringList>
 
 #include "driver/boardparser.h"
+#include "driver/devicepipeline.h"
 #include "driver/penparser.h"
 #include "driver/pensink.h"
 #include "driver/reportdispatch.h"
@@ -168,6 +170,49 @@ void checkDescription(std::span<const std::uint8_t> report)
         std::abort();
 }
 
+// What the pipeline may hand back for one report: events of the pen (the
+// proximity pair, points and a synthesised double click), a tool switch of
+// one kind, a key event that follows the rules of checkBoard() with the
+// pipeline's last press, log lines with text, and too-short reports that say
+// how short.
+void checkEffects(
+    const driver::Effects &effects, const driver::DevicePipeline &pipeline, const QString &lastBefore)
+{
+    namespace type = platform::eventtype;
+    int keyEvents = 0;
+    for (const driver::Effect &effect : effects) {
+        if (const auto *event = std::get_if<platform::OVEvent>(&effect)) {
+            if (event->type != type::LeftMouseDown && event->type != type::LeftMouseUp
+                && event->type != type::MouseMoved && event->type != type::LeftMouseDragged
+                && event->type != type::TabletProximity)
+                std::abort();
+        } else if (const auto *tool = std::get_if<driver::ToolSwitchEffect>(&effect)) {
+            if (tool->eraser == tool->brushTool)
+                std::abort();
+        } else if (const auto *key = std::get_if<driver::BoardKeyEvent>(&effect)) {
+            ++keyEvents;
+            if (key->press) {
+                if (pipeline.lastBoardKey() != key->name)
+                    std::abort();
+                if (key->name.isEmpty() ? !pipeline.row().penDisplay : !isKeyName(key->name))
+                    std::abort();
+            } else if (key->name != lastBefore || pipeline.lastBoardKey() != lastBefore) {
+                std::abort();
+            }
+        } else if (const auto *line = std::get_if<driver::LogEffect>(&effect)) {
+            if (line->text.isEmpty())
+                std::abort();
+        } else if (const auto *dropped = std::get_if<driver::DroppedEffect>(&effect)) {
+            const driver::ReportResult &result = dropped->result;
+            if (result.outcome != driver::ReportOutcome::TooShort || result.needed <= result.length
+                || result.reason().isEmpty())
+                std::abort();
+        }
+    }
+    if (keyEvents > 1 || (keyEvents == 0 && pipeline.lastBoardKey() != lastBefore))
+        std::abort();
+}
+
 // Touches every byte it is handed and checks what the parsers may ask for.
 class CheckingSink : public driver::PenSink
 {
@@ -185,20 +230,14 @@ public:
             std::abort();
     }
     void upPen(std::span<const std::uint8_t> report) override { touch(report); }
-    // Decodes the key report as the device service does, with the
-    // service's orientation and last press.
     void parseBoard(BoardParser parser, std::span<const std::uint8_t> report) override
     {
         if (int(parser) < int(BoardParser::Board482) || int(parser) > int(BoardParser::BoardSorvi16Pro))
             std::abort();
         touch(report);
-        (void)checkBoard(parser, report, degree, lastBoardKey, pad);
     }
 
     unsigned sum = 0;
-    quint64 degree = 0;
-    QString lastBoardKey;
-    int pad = 0;
 
 private:
     void touch(std::span<const std::uint8_t> report)
@@ -215,10 +254,15 @@ qint32 readInt32(const std::uint8_t *data)
     return qint32(value);
 }
 
-void checkState(const driver::PenState &state, const driver::ReportResult &result)
+void checkState(const driver::PenState &state)
 {
     if (state.eventData.type > 6 || state.lastEventData.type > 6)
         std::abort();
+}
+
+void checkState(const driver::PenState &state, const driver::ReportResult &result)
+{
+    checkState(state);
     if (result.outcome == driver::ReportOutcome::TooShort && result.needed <= result.length)
         std::abort();
     if (result.outcome == driver::ReportOutcome::TooShort && result.reason().isEmpty())
@@ -236,7 +280,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
     constexpr size_t kHeader = 12;
     if (size < kHeader)
         return 0;
-    driver::resetTiltStateForTests();
+    // The driver's one tilt filter state, shared by the pipeline and the
+    // parsers as by every device.
+    driver::TiltState tilt;
 
     const int modelCount = int(store::Model::Unnamed) + 1;
     const auto model = store::Model(data[0] % modelCount);
@@ -249,21 +295,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
     context.psmaxying = flags & 0x10;
     context.minX = driver::edgeReading(readInt32(data + 2), qint8(data[1]));
     context.minY = driver::edgeReading(readInt32(data + 6), qint8(data[0]));
+    context.tilt = &tilt;
+
+    // The same context for the pipeline, and a calibration run on some.
+    driver::PipelineContext pipelineContext;
+    pipelineContext.settings.ovPressure = context.ovPressure;
+    pipelineContext.psminxing = context.psminxing;
+    pipelineContext.psminying = context.psminying;
+    pipelineContext.psmaxxing = context.psmaxxing;
+    pipelineContext.psmaxying = context.psmaxying;
+    pipelineContext.calibrating = flags & 0x40;
+    pipelineContext.calibration.cbDelta.minX = { readInt32(data + 2), qint8(data[1]) };
+    pipelineContext.calibration.cbDelta.minY = { readInt32(data + 6), qint8(data[0]) };
+    pipelineContext.monitorNamePresent = store::rowFor(model).penDisplay;
+    pipelineContext.screens.ovMTFrame = QRectF(0, 0, 1920, 1080);
+    pipelineContext.screens.mainDisplayHeight = 1080;
 
     (void)driver::startCommand(model);
 
-    driver::PenState dispatched;
+    driver::DevicePipeline pipeline(store::rowFor(model), tilt);
+    driver::Effects effects;
     driver::PenState perFamily[std::size(kFamilies)];
     // Start half of the runs past the first-report rules.
     if (flags & 0x20) {
-        dispatched.orvaneModeInited = true;
+        pipeline.penState().orvaneModeInited = true;
         for (driver::PenState &state : perFamily)
             state.orvaneModeInited = true;
     }
     CheckingSink sink;
     quint64 degree = data[10] & 0x03;
     const quint64 turn = (data[10] >> 2) & 0x03;
-    sink.pad = data[11];
+    const int pad = data[11];
     // Every key parser on the same bytes, each with its own last press.
     QString lastBoardKeys[std::size(kBoardParsers)];
 
@@ -275,16 +337,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
         pos += length;
         const std::span<const std::uint8_t> bytes(report.data(), report.size());
         context.nowMillis += 1 + (length & 0x0F);
-        sink.degree = degree;
+        pipelineContext.nowMillis = context.nowMillis;
+        pipelineContext.now += 0.005;
+        pipelineContext.settings.ovDegree = degree;
 
-        checkState(dispatched, driver::dispatchReport(model, bytes, dispatched, context, sink));
+        const QString lastBefore = pipeline.lastBoardKey();
+        effects.clear();
+        pipeline.report(bytes, pipelineContext, effects);
+        checkState(pipeline.penState());
+        checkEffects(effects, pipeline, lastBefore);
         for (size_t i = 0; i < std::size(kFamilies); ++i) {
             const driver::PenFamilyRow &row = driver::penFamily(kFamilies[i]);
             checkState(perFamily[i],
                        driver::parsePenReport(row, bytes, model, perFamily[i], context, sink));
         }
         for (size_t i = 0; i < std::size(kBoardParsers); ++i)
-            (void)checkBoard(kBoardParsers[i], bytes, degree, lastBoardKeys[i], sink.pad);
+            (void)checkBoard(kBoardParsers[i], bytes, degree, lastBoardKeys[i], pad);
         checkDescription(bytes);
         degree = (degree + turn) & 0x03;
 

@@ -43,20 +43,6 @@ constexpr QLatin1String OVS_MW_SG("OVS_MW_SG"); // setup guide
 constexpr QLatin1String OVS_MW_QD("OVS_MW_QD"); // quit driver
 constexpr QLatin1String OVS_MW_QT("OVS_MW_QT"); // quit
 
-// Models without express keys and wheel: their tab stays closed.
-constexpr store::Model kNoBoardPage[] = { store::Model::Sorvi10, store::Model::Sorvi22,
-    store::Model::Sorvi22Pro, store::Model::TevraN10, store::Model::TevraN7, store::Model::TevraN4 };
-
-// Models whose firmware answers no diagnostics: the About pane hides its button.
-constexpr store::Model kNoDiagnose[] = { store::Model::M517V1, store::Model::Sorvi10, store::Model::Sorvi13,
-    store::Model::Sorvi1316, store::Model::Sorvi16Pro, store::Model::Sorvi22, store::Model::Sorvi22Pro };
-
-template <std::size_t N> bool isOneOf(const QString &devKey, const store::Model (&models)[N])
-{
-    const auto model = store::modelForKey(devKey);
-    return model && std::find(std::begin(models), std::end(models), *model) != std::end(models);
-}
-
 // The monitor and tablet area views follow the pointer.
 bool tabFollowsPointer(int tab)
 {
@@ -67,20 +53,19 @@ bool tabFollowsPointer(int tab)
 
 bool tabAllowed(int tab, const QString &devKey)
 {
-    return tab != kTabBoard || !isOneOf(devKey, kNoBoardPage);
+    // Models without express keys and wheel: their tab stays closed.
+    return tab != kTabBoard || store::factsFor(devKey).boardPage;
 }
 
 bool diagnoseAllowed(const QString &devKey)
 {
-    return !isOneOf(devKey, kNoDiagnose);
+    // Models whose firmware answers no diagnostics: the About pane hides its button.
+    return store::factsFor(devKey).diagnose;
 }
 
 QString productNameWithDevkey(const QString &devKey)
 {
-    const auto model = store::modelForKey(devKey);
-    if (!model)
-        return QString();
-    const char *name = store::rowFor(*model).productName;
+    const char *name = store::factsFor(devKey).productName;
     return name ? QString::fromUtf8(name) : QString();
 }
 

@@ -7,6 +7,7 @@
 #include "store/ovmodels.h"
 #include "store/ovpublicdefine.h"
 #include "store/ovrecttext.h"
+#include "store/plistvalue.h"
 
 namespace store {
 
@@ -20,44 +21,6 @@ QString nameOrNull(const char *name)
 QString layoutName(const char *modelLayout, const char *plainLayout)
 {
     return QString::fromLatin1(modelLayout ? modelLayout : plainLayout);
-}
-
-bool isNumber(const QVariant &value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-    case QMetaType::Float:
-    case QMetaType::Double:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool isFloating(const QVariant &value)
-{
-    return value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float;
-}
-
-// "KalverinSIs115" as the driver's firmware check writes it (a Boolean). A
-// number counts by its truth; text or any other kind counts as NO, like an
-// absent key.
-bool firmwareIs115(const platform::UserDefaults &defaults)
-{
-    const QVariant value = defaults.value(KalverinSIs115);
-    if (value.typeId() == QMetaType::Bool || isNumber(value))
-        return value.toBool();
-    return false;
 }
 
 // A stored number, or nullopt for an absent key or a value of another kind.
@@ -111,6 +74,14 @@ bool isUsable(const QRectF &rect)
 }
 
 } // namespace
+
+bool firmwareIs115(const platform::UserDefaults &defaults)
+{
+    const QVariant value = defaults.value(KalverinSIs115);
+    if (value.typeId() == QMetaType::Bool || isNumber(value))
+        return value.toBool();
+    return false;
+}
 
 float widthInch(const QString &devKey)
 {
@@ -221,7 +192,7 @@ RatioRectResult ratioRectInch(
         return { band, QStringLiteral("There is no mmap_num") };
     // A fractional map value is no map of ours: it maps to nothing.
     qint64 map = -1;
-    if (!isFloating(*mapValue))
+    if (!isReal(*mapValue))
         map = mapValue->toLongLong();
     else if (const double real = mapValue->toDouble(); real == std::trunc(real) && std::abs(real) < 8)
         map = qint64(real);

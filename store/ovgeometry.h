@@ -23,6 +23,10 @@ float heightInch(const QString &devKey);
 // 0 on pen displays (they map through their calibration edges). The Kalverin S
 // reports a larger extent from firmware 1.15 on: "KalverinSIs115" in the
 // given defaults is read at every call.
+// "KalverinSIs115" as the driver's firmware check writes it (a Boolean). A
+// number counts by its truth; text or any other kind counts as NO, like an
+// absent key.
+bool firmwareIs115(const platform::UserDefaults &defaults);
 float widthPortion(const QString &devKey, const platform::UserDefaults &defaults);
 float heightPortion(const QString &devKey, const platform::UserDefaults &defaults);
 // (0, 0, widthInch, heightInch).

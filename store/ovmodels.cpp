@@ -77,7 +77,9 @@ constexpr ModelRow kRows[] = {
         .viewRatioLine = 0.04f,
         .penImage = "Pen.png",
         .boardKeyDefs = { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 },
-        .penModels = { "Q38", "Q61", "Q52E", "Q38" } },
+        .penModels = { "Q38", "Q61", "Q52E", "Q38" },
+        .startCommand = StartCommand::LongReport,
+        .tilt = true },
     { .model = Model::M517V1,
         .vendorId = kVendor,
         .productId = 0x1102,
@@ -95,7 +97,11 @@ constexpr ModelRow kRows[] = {
         .penImage = "Pen.png",
         .boardViewXib = "BoardViewCtrl517",
         .boardKeyCusWinXib = "BoardKeyCusWinCtrl517",
-        .boardKeyDefs = { 1, 2, 3, 6 } },
+        .boardKeyDefs = { 1, 2, 3, 6 },
+        .startCommand = StartCommand::UsbRequests,
+        .reportUsagePage = 0xFF07,
+        .hoverStatusC0 = true,
+        .diagnose = false },
     { .model = Model::M517V2,
         .vendorId = kVendor,
         .productId = 0x1103,
@@ -114,7 +120,9 @@ constexpr ModelRow kRows[] = {
         .boardViewXib = "BoardViewCtrl517",
         .boardKeyCusWinXib = "BoardKeyCusWinCtrl517",
         .boardKeyDefs = { 1, 2, 3, 6 },
-        .penModels = { "Q38", "Q61", "Q38", "Q38" } },
+        .penModels = { "Q38", "Q61", "Q38", "Q38" },
+        .startCommand = StartCommand::ShortReport,
+        .commandModel = 2 },
     { .model = Model::TevraM,
         .vendorId = kVendor,
         .productId = 0x1104,
@@ -133,7 +141,10 @@ constexpr ModelRow kRows[] = {
         .boardViewXib = "BoardViewCtrlTevraM",
         .boardKeyCusWinXib = "BoardKeyCusWinCtrlTevraM",
         .boardKeyDefs = { 1, 2, 3, 4, 5, 6, 7, 8 },
-        .penModels = { "Q52", "Q52E", "Q61", "Q52" } },
+        .penModels = { "Q52", "Q52E", "Q61", "Q52" },
+        .startCommand = StartCommand::ShortReport,
+        .tilt = true,
+        .commandModel = 3 },
     { .model = Model::TevraS,
         .vendorId = kVendor,
         .productId = 0x1105,
@@ -152,7 +163,9 @@ constexpr ModelRow kRows[] = {
         .boardViewXib = "BoardViewCtrlTevraS",
         .boardKeyCusWinXib = "BoardKeyCusWinCtrlTevraS",
         .boardKeyDefs = { 3, 2, 1, 4, 5 },
-        .penModels = { "Q52", "Q61", "Q52E", "Q52" } },
+        .penModels = { "Q52", "Q61", "Q52E", "Q52" },
+        .startCommand = StartCommand::ShortReport,
+        .commandModel = 4 },
     { .model = Model::KalverinM,
         .vendorId = kVendor,
         .productId = 0x1106,
@@ -173,7 +186,12 @@ constexpr ModelRow kRows[] = {
         .boardKeyCusWinXib = "BoardKeyCusWinCtrlKalverinM",
         .boardKeyDefs = { 1, 2, 3, 9, 10, 6, 7, 8 },
         .wheel = true,
-        .penModels = { "Q61", "Q52E", "Q61", "Q61" } },
+        .penModels = { "Q61", "Q52E", "Q61", "Q61" },
+        .startCommand = StartCommand::ShortReport,
+        .tilt = true,
+        .wheelPanel = WheelPanel::KalverinM,
+        .wheelPanelKeys = 8,
+        .commandModel = 6 },
     // Firmware 1.15 of the Kalverin S reports pen positions on a finer grid.
     { .model = Model::KalverinS,
         .vendorId = kVendor,
@@ -197,7 +215,11 @@ constexpr ModelRow kRows[] = {
         .boardKeyCusWinXib = "BoardKeyCusWinCtrlKalverinS",
         .boardKeyDefs = { 1, 2, 3, 9, 10, 6 },
         .wheel = true,
-        .penModels = { "Q61", "Q52E", "Q61", "Q61" } },
+        .penModels = { "Q61", "Q52E", "Q61", "Q61" },
+        .startCommand = StartCommand::ShortReport,
+        .tilt = true,
+        .wheelPanel = WheelPanel::KalverinS,
+        .commandModel = 7 },
     { .model = Model::TevraN4,
         .vendorId = kVendor,
         .productId = 0x1108,
@@ -212,7 +234,11 @@ constexpr ModelRow kRows[] = {
         .viewDlen = 0.15f,
         .penImage = "Pen_TevraN4_N7_N7B.png",
         .penViewXib = "PenViewCtrl_TevraN4_N7_N7B",
-        .penModels = { "Q74", "Q61", "Q74", "Q74" } },
+        .penModels = { "Q74", "Q61", "Q74", "Q74" },
+        .startCommand = StartCommand::ShortReport,
+        .tilt = true,
+        .boardPage = false,
+        .commandModel = 8 },
     { .model = Model::TevraN7,
         .vendorId = kVendor,
         .productId = 0x1109,
@@ -227,7 +253,11 @@ constexpr ModelRow kRows[] = {
         .viewDlen = 0.24f,
         .penImage = "Pen_TevraN4_N7_N7B.png",
         .penViewXib = "PenViewCtrl_TevraN4_N7_N7B",
-        .penModels = { "Q61", "Q74", "Q74", "Q74" } },
+        .penModels = { "Q61", "Q74", "Q74", "Q74" },
+        .startCommand = StartCommand::ShortReport,
+        .tilt = true,
+        .boardPage = false,
+        .commandModel = 9 },
     { .model = Model::TevraN7B,
         .vendorId = kVendor,
         .productId = 0x110A,
@@ -244,7 +274,10 @@ constexpr ModelRow kRows[] = {
         .boardViewXib = "BoardViewCtrl517",
         .boardKeyCusWinXib = "BoardKeyCusWinCtrlTevraN7B",
         .boardKeyDefs = { 3, 2, 9, 10 },
-        .penModels = { "Q61", "Q74", "Q61", "Q61" } },
+        .penModels = { "Q61", "Q74", "Q61", "Q61" },
+        .startCommand = StartCommand::ShortReport,
+        .tilt = true,
+        .commandModel = 10 },
     { .model = Model::TevraN10,
         .vendorId = kVendor,
         .productId = 0x110B,
@@ -259,7 +292,11 @@ constexpr ModelRow kRows[] = {
         .viewDlen = 0.24f,
         .penImage = "Pen_TevraN4_N7_N7B.png",
         .penViewXib = "PenViewCtrl_TevraN4_N7_N7B",
-        .penModels = { "Q61", "Q74", "Q74", "Q74" } },
+        .penModels = { "Q61", "Q74", "Q74", "Q74" },
+        .startCommand = StartCommand::ShortReport,
+        .tilt = true,
+        .boardPage = false,
+        .commandModel = 11 },
     { .model = Model::TevraN10B,
         .vendorId = kVendor,
         .productId = 0x110C,
@@ -276,7 +313,10 @@ constexpr ModelRow kRows[] = {
         .boardViewXib = "BoardViewCtrl_N10B",
         .boardKeyCusWinXib = "BoardKeyCusWinCtrlM239",
         .boardKeyDefs = { 3, 2, 9, 10, 6, 8 },
-        .penModels = { "Q61", "Q74", "Q61", "Q61" } },
+        .penModels = { "Q61", "Q74", "Q61", "Q61" },
+        .startCommand = StartCommand::ShortReport,
+        .tilt = true,
+        .commandModel = 12 },
     { .model = Model::TevraQ,
         .vendorId = kVendor,
         .productId = 0x110D,
@@ -296,7 +336,10 @@ constexpr ModelRow kRows[] = {
         .boardViewXib = "BoardViewCtrl_TevraQ",
         .boardKeyCusWinXib = "BoardKeyCusWinCtrlTevraS",
         .boardKeyDefs = { 3, 2, 9, 10, 6 },
-        .penModels = { "Q74", "Q61", "Q74", "Q74" } },
+        .penModels = { "Q74", "Q61", "Q74", "Q74" },
+        .startCommand = StartCommand::ShortReport,
+        .tilt = true,
+        .commandModel = 13 },
     { .model = Model::Sorvi12Pro,
         .vendorId = kVendor,
         .productId = 0x110E,
@@ -316,7 +359,10 @@ constexpr ModelRow kRows[] = {
         .penDisplay = true,
         .monitorName = kSorvi12ProNames,
         .calibration = &kSorvi12ProCalib,
-        .penModels = { "Q61", "Q61", "Q61", "Q61" } },
+        .penModels = { "Q61", "Q61", "Q61", "Q61" },
+        .startCommand = StartCommand::ShortReport,
+        .tilt = true,
+        .commandModel = 5 },
     { .model = Model::Sorvi10,
         .vendorId = kVendor,
         .productId = 0x110F,
@@ -331,7 +377,13 @@ constexpr ModelRow kRows[] = {
         .penDisplay = true,
         .oemSorvi = true,
         .monitorName = kSorvi10Names,
-        .calibration = &kSorvi10Calib },
+        .calibration = &kSorvi10Calib,
+        .reportUsagePage = 1,
+        .tilt = true,
+        .pressureFullScale = 1024.0,
+        .logName = "Sorvi 10",
+        .boardPage = false,
+        .diagnose = false },
     // Listed by name and size, but a plain tablet: no mapping to its own screen.
     { .model = Model::Sorvi13,
         .vendorId = kVendor,
@@ -340,7 +392,9 @@ constexpr ModelRow kRows[] = {
         .productModel = nullptr,
         .widthInch = 11.57f,
         .heightInch = 6.51f,
-        .oemSorvi = true },
+        .oemSorvi = true,
+        .wheelPanel = WheelPanel::KalverinM,
+        .diagnose = false },
     { .model = Model::Sorvi1316,
         .vendorId = kVendor,
         .productId = 0x1111,
@@ -360,7 +414,13 @@ constexpr ModelRow kRows[] = {
         .penDisplay = true,
         .oemSorvi = true,
         .monitorName = kSorvi1316Names,
-        .calibration = &kSorvi1316Calib },
+        .calibration = &kSorvi1316Calib,
+        .reportUsagePage = 1,
+        .tilt = true,
+        .logName = "Sorvi 16",
+        .wheelPanel = WheelPanel::KalverinM,
+        .wheelPanelKeys = 8,
+        .diagnose = false },
     { .model = Model::Sorvi16Pro,
         .vendorId = kVendor,
         .productId = 0x1112,
@@ -377,7 +437,12 @@ constexpr ModelRow kRows[] = {
         .penDisplay = true,
         .oemSorvi = true,
         .monitorName = kSorvi16ProNames,
-        .calibration = &kSorvi16ProCalib },
+        .calibration = &kSorvi16ProCalib,
+        .startCommand = StartCommand::TwoReports,
+        .tilt = true,
+        .correctionIsFinal = true,
+        .logName = "Sorvi 16Pro",
+        .diagnose = false },
     { .model = Model::Sorvi22,
         .vendorId = kVendor,
         .productId = 0x1113,
@@ -392,7 +457,13 @@ constexpr ModelRow kRows[] = {
         .penDisplay = true,
         .oemSorvi = true,
         .monitorName = kSorvi22Names,
-        .calibration = &kSorvi22Calib },
+        .calibration = &kSorvi22Calib,
+        .reportUsagePage = 1,
+        .tilt = true,
+        .pressureFullScale = 2048.0,
+        .logName = "Sorvi 22",
+        .boardPage = false,
+        .diagnose = false },
     { .model = Model::Sorvi22Pro,
         .vendorId = kVendor,
         .productId = 0x1114,
@@ -407,16 +478,28 @@ constexpr ModelRow kRows[] = {
         .penDisplay = true,
         .oemSorvi = true,
         .monitorName = kSorvi22ProNames,
-        .calibration = &kSorvi22ProCalib },
-    // Last row: also the facts of every key of no named model.
+        .calibration = &kSorvi22ProCalib,
+        .startCommand = StartCommand::TwoReports,
+        .tilt = true,
+        .correctionIsFinal = true,
+        .logName = "Sorvi 22Pro",
+        .boardPage = false,
+        .diagnose = false },
+    // The key without a product name: a start command and nothing else.
     { .model = Model::Unnamed,
         .vendorId = kVendor,
         .productId = 0x1115,
         .productName = nullptr,
-        .productModel = nullptr },
+        .productModel = nullptr,
+        .startCommand = StartCommand::LongReport },
 };
 
 static_assert(std::size(kRows) == static_cast<size_t>(Model::Unnamed) + 1);
+
+// The facts of a key of no model: none at all.
+constexpr ModelRow kNoModel = {
+    .model = Model::Unnamed, .vendorId = 0, .productId = 0, .productName = nullptr, .productModel = nullptr
+};
 
 constexpr bool rowsInEnumOrder()
 {
@@ -466,30 +549,18 @@ QString devKeyFor(Model model)
 
 std::optional<Model> modelForKey(const QString &devKey)
 {
-    // Looked up on every report and key event: the keys are formatted once.
+    // The keys are formatted once.
     static const std::array<QString, std::size(kRows)> keys = [] {
         std::array<QString, std::size(kRows)> formatted;
         for (size_t i = 0; i < std::size(kRows); ++i)
             formatted[i] = devKeyFrom(kRows[i].vendorId, kRows[i].productId);
         return formatted;
     }();
-    // A report asks this a dozen times for the same device: the last answer of
-    // this thread is kept, which turns the scan of the table into one compare
-    // (most often of the same shared string).
-    thread_local QString lastKey;
-    thread_local std::optional<Model> lastModel;
-    if (devKey.constData() == lastKey.constData() || devKey == lastKey)
-        return lastModel;
-    std::optional<Model> found;
     for (size_t i = 0; i < keys.size(); ++i) {
-        if (keys[i] == devKey) {
-            found = kRows[i].model;
-            break;
-        }
+        if (keys[i] == devKey)
+            return kRows[i].model;
     }
-    lastKey = devKey;
-    lastModel = found;
-    return found;
+    return std::nullopt;
 }
 
 bool isModel(const QString &devKey, Model model)
@@ -499,7 +570,8 @@ bool isModel(const QString &devKey, Model model)
 
 const ModelRow &factsFor(const QString &devKey)
 {
-    return rowFor(modelForKey(devKey).value_or(Model::Unnamed));
+    const std::optional<Model> model = modelForKey(devKey);
+    return model ? rowFor(*model) : kNoModel;
 }
 
 bool isPenDisplay(const QString &devKey)

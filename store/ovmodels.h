@@ -6,8 +6,9 @@
 
 #include <QString>
 
-// The supported models. Every model-specific decision compares a device key
-// with one of these; the numbers behind the keys live only in ovmodels.cpp.
+// The supported models and their facts, one row per model. Code resolves a
+// device key to its row once and reads the row's columns; the numbers behind
+// the keys live only in ovmodels.cpp.
 namespace store {
 
 enum class Model {
@@ -61,6 +62,18 @@ struct ModelCalibration
     CalibCoefficients importZeroDegrees;
 };
 
+// What the driver sends when it binds the report interface.
+enum class StartCommand {
+    None,
+    ShortReport, // 02 B0 04, 8 bytes
+    LongReport, // 02 B0 04, 17 bytes
+    TwoReports, // 09 01 04, and 0.5 s later 09 02 02, 8 bytes each
+    UsbRequests, // three USB string-descriptor requests
+};
+
+// The layout of the wheel-function panel.
+enum class WheelPanel { Plain, KalverinM, KalverinS };
+
 // One row per model: every per-model fact lives here, never in comparisons
 // scattered elsewhere. A null pointer is "none".
 struct ModelRow
@@ -113,6 +126,35 @@ struct ModelRow
     // Pen model names by the pen code the device reports: codes 0, 1, 2 and
     // any other code. Read through the row's productModel.
     std::array<const char *, 4> penModels = {};
+
+    // The driver.
+    StartCommand startCommand = StartCommand::None;
+    // Primary usage page of the interface that carries the pen and key
+    // reports: the vendor page 0xFF0A, 0xFF07 on the M517 V1, the generic
+    // desktop (1) on three pen displays.
+    int reportUsagePage = 0xFF0A;
+    // Pen reports carry tilt, and the posted point events carry it on.
+    bool tilt = false;
+    // The M517 V1's pen statuses: out of range 0x80, hovering 0xC0.
+    bool hoverStatusC0 = false;
+    // Raw full scale of the pen's pressure, report units.
+    double pressureFullScale = 8192.0;
+    // A calibrated point is posted as the correction places it: no edge push
+    // and no clamp.
+    bool correctionIsFinal = false;
+    // Name for the plug and unplug lines when the interface names no product.
+    const char *logName = nullptr;
+    WheelPanel wheelPanel = WheelPanel::Plain;
+    int wheelPanelKeys = 6; // express-key fields the panel fills
+
+    // The settings application: the express-key and wheel tab, and the
+    // About pane's diagnostics button.
+    bool boardPage = true;
+    bool diagnose = true;
+
+    // Model number in the device command protocol; 1 for the models the
+    // protocol does not list.
+    int commandModel = 1;
 };
 
 // Every row, in the order of the Model enum.
@@ -127,9 +169,16 @@ std::optional<Model> modelForKey(const QString &devKey);
 // True when the key is exactly the given model's key.
 bool isModel(const QString &devKey, Model model);
 const ModelRow &rowFor(Model model);
-// The facts for a device key: its model's row, or for a key of no named model
-// (the unnamed key included) the last row, whose facts are all zero or none.
+// The facts for a device key: its model's row, or for a key of no model a row
+// whose facts are all zero or none. Resolved once by whoever keeps the key.
 const ModelRow &factsFor(const QString &devKey);
+
+// The Kalverin S: firmware 1.15 reports pen positions on a finer grid, which
+// the driver learns from the firmware version ("KalverinSIs115").
+inline bool firmware115Variant(const ModelRow &row)
+{
+    return row.widthPortion115 != 0;
+}
 
 // The six pen displays (mapping 2, display names, calibration), in the order
 // the system tests them.
@@ -141,7 +190,9 @@ bool isWheelModel(const QString &devKey);
 // The OEM Sorvi models: Sorvi10, Sorvi13, Sorvi 13/16, Sorvi 16Pro, Sorvi 22, Sorvi 22Pro.
 bool isOemSorvi(const QString &devKey);
 
-// The 18 models of the main HID matching list, in the list's order.
+// The models the driver matches without seizing, and the 18 of the main HID
+// matching list, in the list's order.
+inline constexpr Model kUnseizedMatchingModels[] = { Model::M517V1 };
 inline constexpr Model kMainMatchingModels[] = { Model::M482PlusV2, Model::TevraM, Model::TevraS,
     Model::M517V2, Model::Sorvi12Pro, Model::KalverinM, Model::KalverinS, Model::Sorvi10, Model::Sorvi1316,
     Model::Sorvi16Pro, Model::Sorvi22, Model::TevraN4, Model::TevraN7, Model::TevraN7B, Model::TevraN10,

@@ -78,6 +78,20 @@ std::optional<quint64> unsignedValue(const QVariant &value)
     return quint64(number);
 }
 
+std::optional<quint64> truncatedUnsignedValue(const QVariant &value)
+{
+    if (isInteger(value))
+        return unsignedValue(value);
+    if (isReal(value)) {
+        const double real = value.toDouble();
+        // 2^64 is exactly representable; anything from there on does not fit.
+        if (!std::isfinite(real) || real < 0 || real >= 18446744073709551616.0)
+            return std::nullopt;
+        return quint64(real);
+    }
+    return std::nullopt;
+}
+
 std::optional<double> realValue(const QVariant &value)
 {
     if (value.typeId() == QMetaType::Float) {

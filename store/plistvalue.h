@@ -23,6 +23,9 @@ bool isNumber(const QVariant &value);
 std::optional<qint64> integerValue(const QVariant &value);
 // A non-negative integer.
 std::optional<quint64> unsignedValue(const QVariant &value);
+// A non-negative integer, or a finite non-negative real truncated toward zero
+// (what another writer may have left for an unsigned setting).
+std::optional<quint64> truncatedUnsignedValue(const QVariant &value);
 // A finite integer or real, widened to double (a float by its own value, so
 // 0.1f reads as 0.100000001...).
 std::optional<double> realValue(const QVariant &value);

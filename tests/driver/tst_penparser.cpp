@@ -17,12 +17,19 @@ Q_DECLARE_METATYPE(PenFamily)
 Q_DECLARE_METATYPE(Model)
 Q_DECLARE_METATYPE(ReportOutcome)
 
+// The driver's one tilt filter state, as its device manager holds it.
+driver::TiltState &tilt()
+{
+    static driver::TiltState state;
+    return state;
+}
+
 class TstPenParser : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void init() { driver::resetTiltStateForTests(); }
+    void init() { tilt() = driver::TiltState(); }
 
     void decode_data();
     void decode();
@@ -83,8 +90,9 @@ const OVEventData::Loc kFarAway = {250, 0, 250, 0};
 ReportResult parse(PenFamily family, Model model, const QByteArray &report, PenState &state,
                    const PenContext &context, RecordingPenSink &sink)
 {
-    return driver::parsePenReport(driver::penFamily(family), bytesOf(report), model, state,
-                                  context, sink);
+    PenContext withTilt = context;
+    withTilt.tilt = &tilt();
+    return driver::parsePenReport(driver::penFamily(family), bytesOf(report), model, state, withTilt, sink);
 }
 
 // A generic report "02 <status> <x low> <x high> <y low> <y high> 00 00 <tilt x> <tilt y>".
@@ -791,8 +799,8 @@ void TstPenParser::noTiltModelLeavesFilters()
               state, context, sink);
     QCOMPARE(state.eventData.tilt, (OVEventData::Tilt{0, 0}));
     QVERIFY(!state.baseTiltInited);
-    QCOMPARE(int(driver::tiltState().medianX.index), 0);
-    QCOMPARE(int(driver::tiltState().window.count), 0);
+    QCOMPARE(int(tilt().medianX.index), 0);
+    QCOMPARE(int(tilt().window.count), 0);
 }
 
 void TstPenParser::diagnosticsSeesEveryGenericReport()

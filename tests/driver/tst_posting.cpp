@@ -27,17 +27,19 @@ constexpr int kBaseY = 31 * 256 + 154;
 constexpr double kBaseXPoints = 960.0;
 constexpr double kBaseYPoints = (kBaseY / 256.0) * kPointsPerUnitY;
 
-class RecordingHandoff : public CalibrationHandoff
+// The calibration run as the posting sees it, and the pen-downs it hands over.
+class RecordingHandoff
 {
 public:
-    bool calibrating() const override { return m_calibrating; }
-    bool edgeProbing() const override { return m_edgeProbing; }
-    void calibTablet() override { calls << QStringLiteral("calibTablet"); }
-    void calibPoint(QPointF p, QPointF tabletPoint) override
+    void take(const CalibrationTouchEffect &touch)
     {
+        if (touch.edge) {
+            calls << QStringLiteral("calibTablet");
+            return;
+        }
         calls << QStringLiteral("calibPoint");
-        points << p;
-        tabletPoints << tabletPoint;
+        points << touch.point;
+        tabletPoints << touch.tabletPoint;
     }
 
     bool m_calibrating = false;
@@ -45,6 +47,47 @@ public:
     QStringList calls;
     QList<QPointF> points;
     QList<QPointF> tabletPoints;
+};
+
+struct Rig;
+
+// The posting driven as the device service drives it: a context gathered from
+// the rig, the effects carried out onto the simulated platform's poster and
+// the calibration handoff.
+class RigPosting
+{
+public:
+    RigPosting(Rig &rig, store::Model model);
+
+    void postProximityEvent(bool enter)
+    {
+        run([&](Effects &out) { m_posting.postProximityEvent(enter, context(), out); });
+    }
+    void postPointEvent(quint32 type)
+    {
+        run([&](Effects &out) { m_posting.postPointEvent(type, context(), out); });
+    }
+    void postMouseEvent(quint32 type, quint32 button)
+    {
+        run([&](Effects &out) { m_posting.postMouseEvent(type, button, context(), out); });
+    }
+    void postMouseDoubleClickEvent()
+    {
+        run([&](Effects &out) { m_posting.postMouseDoubleClickEvent(context(), out); });
+    }
+    void postMouseScrollWheelEvent(qint32 lines)
+    {
+        run([&](Effects &out) { PenEventPosting::postMouseScrollWheelEvent(lines, out); });
+    }
+    std::optional<double> lastMouseDownTime() const { return m_posting.lastMouseDownTime(); }
+    QPointF lastMouseDragPoint() const { return m_posting.lastMouseDragPoint(); }
+
+private:
+    PipelineContext context() const;
+    template <typename Step> void run(Step step);
+
+    Rig &m_rig;
+    PenEventPosting m_posting;
 };
 
 // One device service's worth of posting on the simulated platform.
@@ -78,13 +121,7 @@ struct Rig
             calibration.cbDelta.maxY = {123, 179};
         }
 
-        PostingHooks hooks;
-        hooks.calibration = &calibration;
-        hooks.calibrationHandoff = &handoff;
-        hooks.monitorNamePresent = [this] { return monitorName; };
-        hooks.modifiers = [this] { return held; };
-        posting = std::make_unique<PenEventPosting>(sim.platform(), store::devKeyFor(model), pen,
-                                                    settings, screens, std::move(hooks));
+        posting = std::make_unique<RigPosting>(*this, model);
         at(kBaseX, kBaseY);
     }
 
@@ -114,8 +151,42 @@ struct Rig
     RecordingHandoff handoff;
     HeldModifiers held;
     bool monitorName = false;
-    std::unique_ptr<PenEventPosting> posting;
+    std::unique_ptr<RigPosting> posting;
 };
+
+RigPosting::RigPosting(Rig &rig, store::Model model)
+    : m_rig(rig)
+    , m_posting(store::rowFor(model), rig.pen)
+{ }
+
+PipelineContext RigPosting::context() const
+{
+    PipelineContext context;
+    context.now = m_rig.sim.runLoop.now();
+    context.front = m_rig.sim.workspace.frontApplication();
+    context.doubleClickInterval = m_rig.sim.workspace.doubleClickInterval();
+    context.modifiers = m_rig.held;
+    context.settings = m_rig.settings;
+    context.screens = m_rig.screens;
+    context.calibration = m_rig.calibration;
+    context.monitorNamePresent = m_rig.monitorName;
+    context.pointer = m_rig.sim.displays.pointerPosition();
+    context.calibrating = m_rig.handoff.m_calibrating;
+    context.psminxing = m_rig.handoff.m_edgeProbing;
+    return context;
+}
+
+template <typename Step> void RigPosting::run(Step step)
+{
+    Effects effects;
+    step(effects);
+    for (const Effect &effect : effects) {
+        if (const auto *event = std::get_if<OVEvent>(&effect))
+            m_rig.sim.poster.post(*event);
+        else if (const auto *touch = std::get_if<CalibrationTouchEffect>(&effect))
+            m_rig.handoff.take(*touch);
+    }
+}
 
 QVariant integer(qint64 value)
 {

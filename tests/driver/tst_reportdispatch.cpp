@@ -19,7 +19,6 @@ class TstReportDispatch : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { driver::resetTiltStateForTests(); }
 
     void routing_data();
     void routing();

@@ -87,7 +87,6 @@ private:
 void TestService::init()
 {
     QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
-    driver::resetTiltStateForTests();
     m_bus = std::make_unique<SimBus>();
     m_sim = std::make_unique<SimPlatform>(*m_bus, QLatin1String(kDriverBundleId));
     m_exits.clear();

@@ -15,8 +15,12 @@ class TstTiltFilter : public QObject
 {
     Q_OBJECT
 
+private:
+    // One driver's filter state, zeroed as at the driver's start.
+    driver::TiltState tilt;
+
 private slots:
-    void init() { driver::resetTiltStateForTests(); }
+    void init() { tilt = driver::TiltState(); }
 
     void filterProcess_data();
     void filterProcess();
@@ -31,12 +35,12 @@ private slots:
 
 namespace {
 
-QList<float> run(std::uint8_t axis, const QList<float> &inputs)
+QList<float> run(driver::TiltState &tilt, std::uint8_t axis, const QList<float> &inputs)
 {
     QList<float> outputs;
     for (float input : inputs) {
         float output = -1;
-        driver::TiltFilterProcess(axis, input, output);
+        driver::TiltFilterProcess(tilt, axis, input, output);
         outputs << output;
     }
     return outputs;
@@ -68,7 +72,7 @@ void TstTiltFilter::filterProcess()
 {
     QFETCH(QList<float>, inputs);
     QFETCH(QList<float>, outputs);
-    const QList<float> got = run(1, inputs);
+    const QList<float> got = run(tilt, 1, inputs);
     QCOMPARE(got.size(), outputs.size());
     for (qsizetype i = 0; i < got.size(); ++i)
         QVERIFY2(qAbs(got[i] - outputs[i]) < 1e-5f, qPrintable(QStringLiteral("call %1: %2 != %3")
@@ -84,33 +88,33 @@ void TstTiltFilter::medianSortsInPlace()
     // slot 0, not the oldest sample 7: median 5 (a time-ordered window would
     // say 4). The ninth replaces the 3 in slot 1: median 6 (window: 4).
     const QList<float> inputs = {7, 6, 5, 4, 3, 2, 1};
-    run(1, inputs);
-    QCOMPARE(driver::tiltState().medianX.median, 4.0f);
-    run(1, {100});
-    QCOMPARE(driver::tiltState().medianX.median, 5.0f);
-    run(1, {100});
-    QCOMPARE(driver::tiltState().medianX.median, 6.0f);
+    run(tilt, 1, inputs);
+    QCOMPARE(tilt.medianX.median, 4.0f);
+    run(tilt, 1, { 100 });
+    QCOMPARE(tilt.medianX.median, 5.0f);
+    run(tilt, 1, { 100 });
+    QCOMPARE(tilt.medianX.median, 6.0f);
     // Tenth call: the mean ring holds seven zeros and the medians 4, 5, 6.
-    QCOMPARE(run(1, {100}).constFirst(), 1.5f);
+    QCOMPARE(run(tilt, 1, { 100 }).constFirst(), 1.5f);
 }
 
 void TstTiltFilter::axesAreSeparate()
 {
-    run(1, repeated(10, 17));
+    run(tilt, 1, repeated(10, 17));
     // Any axis but 1 is Y.
-    const QList<float> y = run(7, repeated(30, 10));
+    const QList<float> y = run(tilt, 7, repeated(30, 10));
     QCOMPARE(y.constLast(), 9.0f);
-    QCOMPARE(driver::tiltState().meanX.mean, 10.0f);
-    QCOMPARE(driver::tiltState().medianY.median, 30.0f);
+    QCOMPARE(tilt.meanX.mean, 10.0f);
+    QCOMPARE(tilt.medianY.median, 30.0f);
 }
 
 void TstTiltFilter::resetRestartsTheFilter()
 {
-    run(1, repeated(10, 20));
-    run(0, repeated(10, 20));
-    driver::TiltFilterReset();
-    QCOMPARE(run(1, repeated(10, 10)), (repeated(0, 9) << 3));
-    QCOMPARE(run(0, repeated(10, 10)), (repeated(0, 9) << 3));
+    run(tilt, 1, repeated(10, 20));
+    run(tilt, 0, repeated(10, 20));
+    driver::TiltFilterReset(tilt);
+    QCOMPARE(run(tilt, 1, repeated(10, 10)), (repeated(0, 9) << 3));
+    QCOMPARE(run(tilt, 0, repeated(10, 10)), (repeated(0, 9) << 3));
 }
 
 void TstTiltFilter::smoother_data()
@@ -153,12 +157,12 @@ void TstTiltFilter::smoother()
 {
     QFETCH(QList<TiltSample>, pushes);
     QFETCH(QList<Pop>, pops);
-    driver::TiltSmootherReset();
+    driver::TiltSmootherReset(tilt);
     TiltSample out;
-    QVERIFY(!driver::TiltSmootherPop(out));
+    QVERIFY(!driver::TiltSmootherPop(tilt, out));
     for (qsizetype i = 0; i < pushes.size(); ++i) {
-        driver::TiltSmootherPush(pushes[i]);
-        const bool popped = driver::TiltSmootherPop(out);
+        driver::TiltSmootherPush(tilt, pushes[i]);
+        const bool popped = driver::TiltSmootherPop(tilt, out);
         QCOMPARE(popped, pops[i].has_value());
         if (!popped)
             continue;
@@ -166,27 +170,27 @@ void TstTiltFilter::smoother()
         QCOMPARE(out.ty, pops[i]->ty);
         QVERIFY2(std::fabs(out.x - pops[i]->x) < 1e-4f, qPrintable(QString::number(out.x)));
         QVERIFY2(std::fabs(out.y - pops[i]->y) < 1e-4f, qPrintable(QString::number(out.y)));
-        QVERIFY(!driver::TiltSmootherPop(out));
+        QVERIFY(!driver::TiltSmootherPop(tilt, out));
     }
 }
 
 void TstTiltFilter::smootherResetDropsTheWindow()
 {
-    driver::TiltSmootherPush({1, 1, 1, 1});
-    driver::TiltSmootherPush({2, 2, 2, 2});
-    driver::TiltSmootherReset();
+    driver::TiltSmootherPush(tilt, { 1, 1, 1, 1 });
+    driver::TiltSmootherPush(tilt, { 2, 2, 2, 2 });
+    driver::TiltSmootherReset(tilt);
     TiltSample out;
-    driver::TiltSmootherPush({3, 3, 3, 3});
-    driver::TiltSmootherPush({4, 4, 4, 4});
-    QVERIFY(!driver::TiltSmootherPop(out));
-    driver::TiltSmootherPush({5, 5, 5, 5});
-    QVERIFY(driver::TiltSmootherPop(out));
+    driver::TiltSmootherPush(tilt, { 3, 3, 3, 3 });
+    driver::TiltSmootherPush(tilt, { 4, 4, 4, 4 });
+    QVERIFY(!driver::TiltSmootherPop(tilt, out));
+    driver::TiltSmootherPush(tilt, { 5, 5, 5, 5 });
+    QVERIFY(driver::TiltSmootherPop(tilt, out));
     QCOMPARE(out.tx, 4u);
 
     // Output records not popped before a reset are gone with it.
-    driver::TiltSmootherPush({6, 6, 6, 6});
-    driver::TiltSmootherReset();
-    QVERIFY(!driver::TiltSmootherPop(out));
+    driver::TiltSmootherPush(tilt, { 6, 6, 6, 6 });
+    driver::TiltSmootherReset(tilt);
+    QVERIFY(!driver::TiltSmootherPop(tilt, out));
 }
 
 QTEST_GUILESS_MAIN(TstTiltFilter)

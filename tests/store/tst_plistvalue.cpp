@@ -22,6 +22,8 @@ class TestPlistValue : public QObject
 private slots:
     void reads_data();
     void reads();
+    void truncatedUnsigned_data();
+    void truncatedUnsigned();
     void containers();
 };
 
@@ -83,6 +85,29 @@ void TestPlistValue::reads()
     QCOMPARE(given(truthValue(value)), truth);
     QCOMPARE(given(stringValue(value)), string);
     QCOMPARE(isNumber(value), integer.isValid() || unsignedNumber.isValid() || isReal(value));
+}
+
+// The unsigned settings also take a real that another writer left.
+void TestPlistValue::truncatedUnsigned_data()
+{
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QVariant>("expected");
+    const QVariant none;
+    QTest::newRow("integer") << QVariant(qint64(3)) << QVariant(quint64(3));
+    QTest::newRow("negative integer") << QVariant(qint64(-1)) << none;
+    QTest::newRow("real truncated") << QVariant(2.9) << QVariant(quint64(2));
+    QTest::newRow("negative real") << QVariant(-0.5) << none;
+    QTest::newRow("real from 2^64 on") << QVariant(18446744073709551616.0) << none;
+    QTest::newRow("NaN") << QVariant(std::numeric_limits<double>::quiet_NaN()) << none;
+    QTest::newRow("Boolean") << QVariant(true) << none;
+    QTest::newRow("text") << QVariant(QStringLiteral("2")) << none;
+}
+
+void TestPlistValue::truncatedUnsigned()
+{
+    QFETCH(QVariant, value);
+    QFETCH(QVariant, expected);
+    QCOMPARE(given(truncatedUnsignedValue(value)), expected);
 }
 
 void TestPlistValue::containers()
