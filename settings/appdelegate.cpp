@@ -62,6 +62,23 @@ AppDelegate::DeviceObjects::DeviceObjects(DeviceObjects &&) noexcept = default;
 AppDelegate::DeviceObjects &AppDelegate::DeviceObjects::operator=(DeviceObjects &&) noexcept = default;
 AppDelegate::DeviceObjects::~DeviceObjects() = default;
 
+void AppDelegate::DeviceObjects::disconnectPages()
+{
+    for (DevicePageCtrl *page :
+        { static_cast<DevicePageCtrl *>(pen.get()), static_cast<DevicePageCtrl *>(monitor.get()),
+            static_cast<DevicePageCtrl *>(tablet.get()), static_cast<DevicePageCtrl *>(board.get()) }) {
+        if (page)
+            page->deviceDidDisconnect();
+    }
+}
+
+void AppDelegate::setKeyCusEditorFactory(KeyCusEditorFactory factory)
+{
+    m_keyCusEditorFactory = std::move(factory);
+    for (auto &entry : m_devices)
+        entry.second.pen->setKeyCusEditorFactory(m_keyCusEditorFactory);
+}
+
 AppDelegate::AppDelegate(platform::Platform &platform, QObject *parent)
     : QObject(parent)
     , m_platform(platform)
@@ -185,7 +202,8 @@ void AppDelegate::driverDisappeared()
     for (const auto &entry : m_devices)
         userInfo.insert(entry.first, false);
     // Handled here, not posted: only this application needs to know.
-    responseFromServer(platform::Notification { QString(store::OVCFGResponseDNotification), QString(), userInfo });
+    responseFromServer(
+        platform::Notification { QString(store::OVCFGResponseDNotification), QString(), userInfo });
 }
 
 void AppDelegate::responseFromServer(const platform::Notification &notification)
@@ -201,7 +219,8 @@ void AppDelegate::responseFromServer(const platform::Notification &notification)
         // there is no pop-up title to keep the device under.
         const QString productName = productNameWithDevkey(devKey);
         if (productName.isNull()) {
-            qCWarning(lcSettingsApp).noquote() << devKey + QStringLiteral(": cannot list the device: unknown model");
+            qCWarning(lcSettingsApp).noquote()
+                << devKey + QStringLiteral(": cannot list the device: unknown model");
             continue;
         }
         if (it->toBool())
@@ -222,13 +241,18 @@ void AppDelegate::connectDevice(const QString &devKey, const QString &productNam
     m_main->ibPopupBtn()->addItemWithTitle(productName);
 
     DeviceObjects objects;
-    objects.store = std::make_unique<store::OVPublicObject>(m_platform, devKey, store::StoreVariant::Settings);
+    objects.store
+        = std::make_unique<store::OVPublicObject>(m_platform, devKey, store::StoreVariant::Settings);
     objects.store->setErrorPresenter(OVAlert::storeErrorPresenter(m_platform.strings, m_main->window()));
     objects.store->loadConfiguration(QString(), false);
-    objects.pen = std::make_unique<PenViewCtrl>(objects.store->penViewXIBName());
-    objects.monitor = std::make_unique<MonitorViewCtrl>(objects.store->monitorViewXIBName());
-    objects.tablet = std::make_unique<TabletViewCtrl>(objects.store->tabletViewXIBName());
-    objects.board = std::make_unique<BoardViewCtrl>(objects.store->boardViewXIBName());
+    // Each page is bound to this device: it reads and writes this store
+    // through the main window's keyed forwarders, whichever device is shown.
+    const PageContext context { &m_platform, m_main.get(), devKey };
+    objects.pen = std::make_unique<PenViewCtrl>(objects.store->penViewXIBName(), context);
+    objects.pen->setKeyCusEditorFactory(m_keyCusEditorFactory);
+    objects.monitor = std::make_unique<MonitorViewCtrl>(objects.store->monitorViewXIBName(), context);
+    objects.tablet = std::make_unique<TabletViewCtrl>(objects.store->tabletViewXIBName(), context);
+    objects.board = std::make_unique<BoardViewCtrl>(objects.store->boardViewXIBName(), context);
     m_devices.emplace(devKey, std::move(objects));
 
     if (m_devices.size() == 1)
@@ -252,6 +276,7 @@ void AppDelegate::disconnectDevice(const QString &devKey, const QString &product
         popup->removeItemWithTitle(productName);
 
     found->second.store->cleanup();
+    found->second.disconnectPages();
     DeviceObjects objects = std::move(found->second);
     m_devices.erase(found);
     park(std::move(objects));
@@ -410,7 +435,8 @@ void AppDelegate::clickExport()
     const QString path = *chosen + QLatin1Char('.') + kExportSuffix;
     store::OVPublicObject *store = storeForKey(cursorKey());
     if (!store) {
-        qCInfo(lcSettingsApp).noquote() << QStringLiteral("cannot export to ") + path + QStringLiteral(": no device");
+        qCInfo(lcSettingsApp).noquote()
+            << QStringLiteral("cannot export to ") + path + QStringLiteral(": no device");
         return;
     }
     if (!store->saveConfiguration(path, true))
@@ -431,7 +457,8 @@ void AppDelegate::clickImport()
         path = QUrl(path).toLocalFile();
     store::OVPublicObject *store = storeForKey(cursorKey());
     if (!store) {
-        qCInfo(lcSettingsApp).noquote() << QStringLiteral("cannot import ") + path + QStringLiteral(": no device");
+        qCInfo(lcSettingsApp).noquote()
+            << QStringLiteral("cannot import ") + path + QStringLiteral(": no device");
         return;
     }
     store->loadConfiguration(path, true);
@@ -453,8 +480,10 @@ void AppDelegate::applicationWillTerminate()
     m_platform.distributed.removeObserver(this);
     m_platform.local.removeObserver(this);
     cancelFirstDeviceSequence();
-    for (auto &entry : m_devices)
+    for (auto &entry : m_devices) {
         entry.second.store->cleanup();
+        entry.second.disconnectPages();
+    }
     m_devices.clear();
     m_parked.clear();
 }

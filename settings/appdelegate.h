@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "settings/keycuseditor.h"
 #include "settings/mainwindowctrl.h"
 
 class QWidget;
@@ -88,6 +89,10 @@ public:
 
     // Device keys held, in key order.
     QStringList deviceKeys() const;
+    // How the pen pages open the per-key action editor; none: the pen
+    // buttons' "change" entry opens nothing.
+    void setKeyCusEditorFactory(KeyCusEditorFactory factory);
+
     // Devices dropped whose objects wait for the end of a modal run.
     int parkedCount() const { return int(m_parked.size()); }
 
@@ -111,6 +116,8 @@ private:
         DeviceObjects(DeviceObjects &&) noexcept;
         DeviceObjects &operator=(DeviceObjects &&) noexcept;
         ~DeviceObjects();
+        // The device has gone: its pages write nothing more.
+        void disconnectPages();
     };
 
     void connectDevice(const QString &devKey, const QString &productName);
@@ -131,6 +138,7 @@ private:
     // Dropped devices whose pages or store a modal run may still be using.
     std::vector<DeviceObjects> m_parked;
     bool m_purgeScheduled = false;
+    KeyCusEditorFactory m_keyCusEditorFactory;
     QPointer<QWidget> m_contentView;
     QPointer<QWidget> m_cttView;
     bool m_observing = false;

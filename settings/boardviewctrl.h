@@ -1,15 +1,15 @@
 #pragma once
 
-#include "settings/pageviewctrl.h"
+#include "settings/devicepagectrl.h"
 
 namespace settings {
 
 // The express-key and wheel page of one device, from the model's layout (store::boardViewXIBName).
-class BoardViewCtrl : public PageViewCtrl
+class BoardViewCtrl : public DevicePageCtrl
 {
     Q_OBJECT
 public:
-    using PageViewCtrl::PageViewCtrl;
+    using DevicePageCtrl::DevicePageCtrl;
 };
 
 } // namespace settings

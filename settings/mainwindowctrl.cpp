@@ -18,7 +18,7 @@
 #include "platform/userdefaults.h"
 #include "platform/workspace.h"
 #include "settings/aboutviewctrl.h"
-#include "controls/orvanepopupbutton.h"
+#include "settings/ovcontentview.h"
 #include "settings/ovwindow.h"
 #include "settings/pageviewctrl.h"
 #include "store/ovmodels.h"
@@ -97,7 +97,7 @@ void MainWindowCtrl::buildWindow()
     m_window->setWindowTitle(strings.text(OVS_MW_TITLE));
     m_window->resize(660, 640);
 
-    m_contentView = new QWidget;
+    m_contentView = new OVContentView;
     auto *layout = new QVBoxLayout(m_contentView);
     layout->setContentsMargins(20, 16, 20, 16);
     layout->setSpacing(12);
@@ -223,51 +223,102 @@ void MainWindowCtrl::quitDriver()
     m_terminate();
 }
 
-store::OVPublicObject *MainWindowCtrl::currentStore() const
+store::OVPublicObject *MainWindowCtrl::storeFor(const QString &devKey) const
 {
-    const QString key = cursorKey();
-    return key.isNull() ? nullptr : m_devices.storeForKey(key);
+    return devKey.isNull() ? nullptr : m_devices.storeForKey(devKey);
 }
 
 QVariant MainWindowCtrl::queryConfiguration(const QString &category, const QString &key) const
 {
-    const store::OVPublicObject *object = currentStore();
-    return object ? object->queryConfiguration(category, key) : QVariant();
+    return queryConfiguration(cursorKey(), category, key);
 }
 
 void MainWindowCtrl::updateConfiguration(const QString &category, const QString &key, const QVariant &value)
 {
-    if (store::OVPublicObject *object = currentStore())
-        object->updateConfiguration(category, key, value);
+    updateConfiguration(cursorKey(), category, key, value);
 }
 
 QString MainWindowCtrl::penImageName() const
 {
-    const store::OVPublicObject *object = currentStore();
-    return object ? object->penImageName() : QString();
+    return penImageName(cursorKey());
 }
 
 QString MainWindowCtrl::wheelImageName() const
 {
-    const store::OVPublicObject *object = currentStore();
-    return object ? object->wheelImageName() : QString();
+    return wheelImageName(cursorKey());
 }
 
 QRectF MainWindowCtrl::fullRectInch() const
 {
-    const store::OVPublicObject *object = currentStore();
-    return object ? object->fullRectInch() : QRectF();
+    return fullRectInch(cursorKey());
 }
 
 QRectF MainWindowCtrl::ratioRectInch() const
 {
-    const store::OVPublicObject *object = currentStore();
-    return object ? object->ratioRectInch() : QRectF();
+    return ratioRectInch(cursorKey());
 }
 
 void MainWindowCtrl::tabletViewEdge(double *edge, double *slen, double *dlen) const
 {
-    if (const store::OVPublicObject *object = currentStore()) {
+    tabletViewEdge(cursorKey(), edge, slen, dlen);
+}
+
+double MainWindowCtrl::tabletViewFullLine() const
+{
+    return tabletViewFullLine(cursorKey());
+}
+
+double MainWindowCtrl::tabletViewRatioLine() const
+{
+    return tabletViewRatioLine(cursorKey());
+}
+
+QString MainWindowCtrl::boardKeyCusWinXIBName() const
+{
+    return boardKeyCusWinXIBName(cursorKey());
+}
+
+QVariant MainWindowCtrl::queryConfiguration(
+    const QString &devKey, const QString &category, const QString &key) const
+{
+    const store::OVPublicObject *object = storeFor(devKey);
+    return object ? object->queryConfiguration(category, key) : QVariant();
+}
+
+void MainWindowCtrl::updateConfiguration(
+    const QString &devKey, const QString &category, const QString &key, const QVariant &value)
+{
+    if (store::OVPublicObject *object = storeFor(devKey))
+        object->updateConfiguration(category, key, value);
+}
+
+QString MainWindowCtrl::penImageName(const QString &devKey) const
+{
+    const store::OVPublicObject *object = storeFor(devKey);
+    return object ? object->penImageName() : QString();
+}
+
+QString MainWindowCtrl::wheelImageName(const QString &devKey) const
+{
+    const store::OVPublicObject *object = storeFor(devKey);
+    return object ? object->wheelImageName() : QString();
+}
+
+QRectF MainWindowCtrl::fullRectInch(const QString &devKey) const
+{
+    const store::OVPublicObject *object = storeFor(devKey);
+    return object ? object->fullRectInch() : QRectF();
+}
+
+QRectF MainWindowCtrl::ratioRectInch(const QString &devKey) const
+{
+    const store::OVPublicObject *object = storeFor(devKey);
+    return object ? object->ratioRectInch() : QRectF();
+}
+
+void MainWindowCtrl::tabletViewEdge(const QString &devKey, double *edge, double *slen, double *dlen) const
+{
+    if (const store::OVPublicObject *object = storeFor(devKey)) {
         object->tabletViewEdge(edge, slen, dlen);
         return;
     }
@@ -278,21 +329,21 @@ void MainWindowCtrl::tabletViewEdge(double *edge, double *slen, double *dlen) co
     }
 }
 
-double MainWindowCtrl::tabletViewFullLine() const
+double MainWindowCtrl::tabletViewFullLine(const QString &devKey) const
 {
-    const store::OVPublicObject *object = currentStore();
+    const store::OVPublicObject *object = storeFor(devKey);
     return object ? object->tabletViewFullLine() : 0;
 }
 
-double MainWindowCtrl::tabletViewRatioLine() const
+double MainWindowCtrl::tabletViewRatioLine(const QString &devKey) const
 {
-    const store::OVPublicObject *object = currentStore();
+    const store::OVPublicObject *object = storeFor(devKey);
     return object ? object->tabletViewRatioLine() : 0;
 }
 
-QString MainWindowCtrl::boardKeyCusWinXIBName() const
+QString MainWindowCtrl::boardKeyCusWinXIBName(const QString &devKey) const
 {
-    const store::OVPublicObject *object = currentStore();
+    const store::OVPublicObject *object = storeFor(devKey);
     return object ? object->boardKeyCusWinXIBName() : QString();
 }
 

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QVariant>
 
+#include "settings/pagedelegate.h"
+
 namespace platform {
 struct Platform;
 }
@@ -23,6 +25,7 @@ class OrvaneTabView;
 namespace settings {
 
 class AboutViewCtrl;
+class OVContentView;
 class OVWindow;
 class PageViewCtrl;
 
@@ -58,8 +61,10 @@ QString productNameWithDevkey(const QString &devKey);
 // five tabs, with the export, import, setup guide and quit commands), attaches
 // the current device's pages, reports device changes to the driver, and
 // forwards the pages' configuration calls to the current device's store.
-// The current device is the one whose product name the pop-up shows.
-class MainWindowCtrl : public QObject
+// The current device is the one whose product name the pop-up shows. The
+// pages reach their own device's store through the keyed forwarders
+// (PageDelegate); the unkeyed ones serve whatever acts on the current device.
+class MainWindowCtrl : public QObject, public PageDelegate
 {
     Q_OBJECT
 public:
@@ -68,7 +73,7 @@ public:
 
     OVWindow *window() const;
     // The window's own content: the pop-up, the tab view and the commands.
-    QWidget *contentView() const { return m_contentView; }
+    OVContentView *contentView() const override { return m_contentView; }
     controls::OrvanePopUpButton *ibPopupBtn() const { return m_popup; }
     controls::OrvaneTabView *ibTabView() const { return m_tabView; }
     // Null until the About tab was first selected.
@@ -76,7 +81,7 @@ public:
 
     // Device key of the pop-up's selected item; null when none is selected or
     // its title is no product name.
-    QString cursorKey() const;
+    QString cursorKey() const override;
     // Posts "OV_GetCurDevKey_Noti" with cursorKey() as object. The delegate's
     // first-device sequence calls it too.
     void postCurDevKey();
@@ -109,6 +114,22 @@ public:
     double tabletViewRatioLine() const;
     QString boardKeyCusWinXIBName() const;
 
+    // The same, keyed: to the store of devKey, whichever device is current
+    // (PageDelegate). A key without a store reads as nil or zero and changes
+    // nothing.
+    QVariant queryConfiguration(
+        const QString &devKey, const QString &category, const QString &key) const override;
+    void updateConfiguration(
+        const QString &devKey, const QString &category, const QString &key, const QVariant &value) override;
+    QString penImageName(const QString &devKey) const override;
+    QString wheelImageName(const QString &devKey) const override;
+    QRectF fullRectInch(const QString &devKey) const override;
+    QRectF ratioRectInch(const QString &devKey) const override;
+    void tabletViewEdge(const QString &devKey, double *edge, double *slen, double *dlen) const override;
+    double tabletViewFullLine(const QString &devKey) const override;
+    double tabletViewRatioLine(const QString &devKey) const override;
+    QString boardKeyCusWinXIBName(const QString &devKey) const override;
+
     // What "terminate the application" means; the composition root sets it
     // (by default the Qt application quits).
     void setTerminate(std::function<void()> terminate) { m_terminate = std::move(terminate); }
@@ -120,12 +141,12 @@ signals:
 
 private:
     void buildWindow();
-    store::OVPublicObject *currentStore() const;
+    store::OVPublicObject *storeFor(const QString &devKey) const;
 
     platform::Platform &m_platform;
     DeviceDirectory &m_devices;
     std::unique_ptr<OVWindow> m_window;
-    QWidget *m_contentView = nullptr; // owned by the window
+    OVContentView *m_contentView = nullptr; // owned by the window
     controls::OrvanePopUpButton *m_popup = nullptr;
     controls::OrvaneTabView *m_tabView = nullptr;
     std::unique_ptr<AboutViewCtrl> m_aboutViewCtrl;

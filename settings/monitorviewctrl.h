@@ -1,15 +1,15 @@
 #pragma once
 
-#include "settings/pageviewctrl.h"
+#include "settings/devicepagectrl.h"
 
 namespace settings {
 
 // The monitor mapping page of one device, from the model's layout (store::monitorViewXIBName).
-class MonitorViewCtrl : public PageViewCtrl
+class MonitorViewCtrl : public DevicePageCtrl
 {
     Q_OBJECT
 public:
-    using PageViewCtrl::PageViewCtrl;
+    using DevicePageCtrl::DevicePageCtrl;
 };
 
 } // namespace settings

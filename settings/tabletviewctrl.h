@@ -1,15 +1,15 @@
 #pragma once
 
-#include "settings/pageviewctrl.h"
+#include "settings/devicepagectrl.h"
 
 namespace settings {
 
 // The tablet area page of one device, from the model's layout (store::tabletViewXIBName).
-class TabletViewCtrl : public PageViewCtrl
+class TabletViewCtrl : public DevicePageCtrl
 {
     Q_OBJECT
 public:
-    using PageViewCtrl::PageViewCtrl;
+    using DevicePageCtrl::DevicePageCtrl;
 };
 
 } // namespace settings

@@ -61,10 +61,12 @@ public:
         objects.store
             = std::make_unique<store::OVPublicObject>(m_platform, key, store::StoreVariant::Settings);
         objects.store->loadConfiguration(QString(), false);
-        objects.pages[0] = std::make_unique<settings::PenViewCtrl>(store::penViewXIBName(key));
-        objects.pages[1] = std::make_unique<settings::MonitorViewCtrl>(store::monitorViewXIBName(key));
-        objects.pages[2] = std::make_unique<settings::TabletViewCtrl>(store::tabletViewXIBName(key));
-        objects.pages[3] = std::make_unique<settings::BoardViewCtrl>(store::boardViewXIBName(key));
+        const settings::PageContext context { &m_platform, delegate, key };
+        objects.pages[0] = std::make_unique<settings::PenViewCtrl>(store::penViewXIBName(key), context);
+        objects.pages[1]
+            = std::make_unique<settings::MonitorViewCtrl>(store::monitorViewXIBName(key), context);
+        objects.pages[2] = std::make_unique<settings::TabletViewCtrl>(store::tabletViewXIBName(key), context);
+        objects.pages[3] = std::make_unique<settings::BoardViewCtrl>(store::boardViewXIBName(key), context);
     }
 
     store::OVPublicObject *storeForKey(const QString &key) const override
@@ -78,6 +80,9 @@ public:
         const auto it = m_objects.find(key);
         return it == m_objects.end() || tab < 0 || tab > 3 ? nullptr : it->second.pages[tab].get();
     }
+
+    // The pages' forwarders: the main window, made after the directory.
+    settings::PageDelegate *delegate = nullptr;
 
 private:
     struct Objects
@@ -96,6 +101,7 @@ struct Fixture
     Fixture()
     {
         bus.setPostHook([this](const SimDistributedCenter &, const Notification &n) { posts << n; });
+        devices.delegate = &main;
         main.setTerminate([this] { ++terminations; });
     }
 

@@ -18,87 +18,11 @@
 #include "platform/plist.h"
 #include "store/ovmodels.h"
 #include "store/ovpublicdefine.h"
+#include "support_jsonprocess.h"
 
 using namespace store;
 
 namespace {
-
-// Generous: the programs may run under the sanitizers on a loaded machine.
-constexpr int kWaitMs = 20000;
-
-// A child program whose standard output is one JSON object a line.
-class JsonProcess
-{
-public:
-    JsonProcess(const QString &program, const QStringList &arguments, const QProcessEnvironment &env)
-    {
-        m_process.setProgram(program);
-        m_process.setArguments(arguments);
-        m_process.setProcessEnvironment(env);
-        m_process.setProcessChannelMode(QProcess::SeparateChannels);
-        m_process.start();
-    }
-    ~JsonProcess()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
-    bool started() { return m_process.waitForStarted(10000); }
-
-    // Waits until a line from index `from` on matches; its index, or -1 at
-    // the deadline or when the program ended.
-    int waitFor(const std::function<bool(const QJsonObject &)> &match, int from = 0, int timeoutMs = kWaitMs)
-    {
-        QDeadlineTimer deadline(timeoutMs);
-        for (;;) {
-            read();
-            for (int i = from; i < lines.size(); ++i) {
-                if (match(lines[i]))
-                    return i;
-            }
-            from = std::max(from, int(lines.size()));
-            if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning)
-                return -1;
-            m_process.waitForReadyRead(int(std::min<qint64>(deadline.remainingTime(), 200)));
-        }
-    }
-    void write(const QByteArray &bytes)
-    {
-        m_process.write(bytes);
-        m_process.waitForBytesWritten(5000);
-    }
-    void terminate() { m_process.terminate(); }
-    bool finished(int *exitCode)
-    {
-        if (!m_process.waitForFinished(kWaitMs))
-            return false;
-        read();
-        *exitCode = m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
-        return true;
-    }
-    bool running() const { return m_process.state() == QProcess::Running; }
-    QByteArray errors() { return m_process.readAllStandardError(); }
-
-    QList<QJsonObject> lines;
-
-private:
-    void read()
-    {
-        m_buffer += m_process.readAllStandardOutput();
-        qsizetype end;
-        while ((end = m_buffer.indexOf('\n')) >= 0) {
-            const QJsonDocument doc = QJsonDocument::fromJson(m_buffer.left(end));
-            m_buffer.remove(0, end + 1);
-            if (doc.isObject())
-                lines.append(doc.object());
-        }
-    }
-
-    QProcess m_process;
-    QByteArray m_buffer;
-};
 
 bool isPost(const QJsonObject &line, const QString &name)
 {
@@ -161,28 +85,20 @@ void TestWithDriver::initTestCase()
     // A bus of the two programs' own: other tests on the session bus take our
     // programs' names and post notices of their own.
     m_bus = std::make_unique<QProcess>();
-    m_bus->start(QStringLiteral("dbus-daemon"),
+    m_busAddress = startDaemon(*m_bus, QStringLiteral("dbus-daemon"),
         { QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1") });
-    if (!m_bus->waitForStarted(5000)) {
+    if (m_busAddress.isEmpty()) {
         // No daemon of our own: the session bus will do.
+        stopDaemon(*m_bus);
         m_bus.reset();
         m_busAddress = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
-        return;
     }
-    QDeadlineTimer deadline(10000);
-    while (!m_bus->canReadLine() && !deadline.hasExpired())
-        m_bus->waitForReadyRead(200);
-    m_busAddress = QString::fromUtf8(m_bus->readLine()).trimmed();
-    QVERIFY2(!m_busAddress.isEmpty(), "dbus-daemon printed no address");
 }
 
 void TestWithDriver::cleanupTestCase()
 {
-    if (m_bus) {
-        m_bus->terminate();
-        if (!m_bus->waitForFinished(5000))
-            m_bus->kill();
-    }
+    if (m_bus)
+        stopDaemon(*m_bus);
 }
 
 void TestWithDriver::settingsFollowsDriver()
@@ -194,8 +110,9 @@ void TestWithDriver::settingsFollowsDriver()
     const bool mFirst = keyM < keyS;
     const QString firstKey = mFirst ? keyM : keyS;
     const QString otherKey = mFirst ? keyS : keyM;
-    const QStringList titles = mFirst ? QStringList { productName(Model::TevraM), productName(Model::Sorvi16Pro) }
-                                      : QStringList { productName(Model::Sorvi16Pro), productName(Model::TevraM) };
+    const QStringList titles = mFirst
+        ? QStringList { productName(Model::TevraM), productName(Model::Sorvi16Pro) }
+        : QStringList { productName(Model::Sorvi16Pro), productName(Model::TevraM) };
 
     // The first device is unplugged 18 s after the start, well after the
     // settings application's change and the driver's 3-second save.
@@ -269,7 +186,11 @@ void TestWithDriver::settingsFollowsDriver()
             QFile file(QDir(driverData).filePath(ownFile));
             if (!file.open(QIODevice::ReadOnly))
                 return false;
-            pen = platform::plist::parse(file.readAll()).value_or(QVariant()).toMap().value(OVCFGPenKey).toMap();
+            pen = platform::plist::parse(file.readAll())
+                      .value_or(QVariant())
+                      .toMap()
+                      .value(OVCFGPenKey)
+                      .toMap();
             return pen.contains(OVCFGPenKeyUp) && pen.contains(OVCFGPressure);
         },
         driverLinesBefore);
@@ -281,9 +202,10 @@ void TestWithDriver::settingsFollowsDriver()
 
     // The selected device unplugged: the hide notice, the other device
     // selected, its key posted after.
-    QVERIFY(driver.waitFor([&](const QJsonObject &l) { return isDriverAnnouncement(l, firstKey, false); }) >= 0);
-    const int hide = app.waitFor(
-        [](const QJsonObject &l) { return isPost(l, OVUI_DeviceDisconnect_Hide_Noti); }, shown);
+    QVERIFY(
+        driver.waitFor([&](const QJsonObject &l) { return isDriverAnnouncement(l, firstKey, false); }) >= 0);
+    const int hide
+        = app.waitFor([](const QJsonObject &l) { return isPost(l, OVUI_DeviceDisconnect_Hide_Noti); }, shown);
     QVERIFY(hide >= 0);
     const int otherKeyPost
         = app.waitFor([](const QJsonObject &l) { return isPost(l, OV_GetCurDevKey_Noti); }, hide);
@@ -300,7 +222,8 @@ void TestWithDriver::settingsFollowsDriver()
     QVERIFY(driver.finished(&driverExit));
     const int none = app.waitFor(
         [](const QJsonObject &l) {
-            return state(l).value(QStringLiteral("content")) == QLatin1String("none") && devicesOf(l).isEmpty();
+            return state(l).value(QStringLiteral("content")) == QLatin1String("none")
+                && devicesOf(l).isEmpty();
         },
         one);
     QVERIFY(none >= 0);

@@ -1,0 +1,125 @@
+#include "settings/devicepagectrl.h"
+
+#include <cmath>
+
+#include <QLabel>
+
+#include "platform/notificationcenter.h"
+#include "platform/platform.h"
+#include "platform/runloop.h"
+#include "settings/modalruns.h"
+#include "settings/pagedelegate.h"
+#include "store/plistvalue.h"
+
+namespace settings {
+
+DevicePageCtrl::DevicePageCtrl(const QString &nibName, const PageContext &context, QObject *parent)
+    : PageViewCtrl(nibName, parent)
+    , m_platform(context.platform)
+    , m_delegate(context.delegate)
+    , m_devKey(context.devKey)
+{
+    Q_ASSERT(m_platform && m_delegate);
+}
+
+DevicePageCtrl::~DevicePageCtrl()
+{
+    m_platform->runLoop.cancelAll(this);
+    m_platform->local.removeObserver(this);
+    m_platform->distributed.removeObserver(this);
+}
+
+bool DevicePageCtrl::isDeviceShown() const
+{
+    return !m_disconnected && !m_devKey.isEmpty() && m_delegate->cursorKey() == m_devKey;
+}
+
+void DevicePageCtrl::deviceDidDisconnect()
+{
+    m_disconnected = true;
+    m_platform->runLoop.cancelAll(this);
+    m_platform->local.removeObserver(this);
+    m_platform->distributed.removeObserver(this);
+}
+
+QVariant DevicePageCtrl::queryCFG(const QString &category, const QString &key) const
+{
+    if (m_disconnected)
+        return QVariant();
+    return m_delegate->queryConfiguration(m_devKey, category, key);
+}
+
+std::optional<quint64> DevicePageCtrl::unsignedCFG(const QString &category, const QString &key) const
+{
+    return store::unsignedValue(queryCFG(category, key));
+}
+
+std::optional<bool> DevicePageCtrl::truthCFG(const QString &category, const QString &key) const
+{
+    return store::truthValue(queryCFG(category, key));
+}
+
+std::optional<double> DevicePageCtrl::realCFG(
+    const QString &category, const QString &key, double minValue, double maxValue) const
+{
+    const std::optional<double> value = store::realValue(queryCFG(category, key));
+    if (!value || !(*value >= minValue && *value <= maxValue))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<QVariantMap> DevicePageCtrl::dictionaryCFG(const QString &category, const QString &key) const
+{
+    return store::dictionaryValue(queryCFG(category, key));
+}
+
+bool DevicePageCtrl::updateCFG(const QString &category, const QString &key, const QVariant &value)
+{
+    if (!isDeviceShown())
+        return false;
+    m_delegate->updateConfiguration(m_devKey, category, key, value);
+    return true;
+}
+
+void DevicePageCtrl::after(double seconds, std::function<void()> fn)
+{
+    if (m_disconnected)
+        return;
+    m_platform->runLoop.after(seconds, this, [this, fn = std::move(fn)] {
+        if (!m_disconnected)
+            fn();
+    });
+}
+
+void DevicePageCtrl::observeLocal(
+    const QString &name, std::function<void(const platform::Notification &)> handler)
+{
+    if (!m_disconnected)
+        m_platform->local.observe(name, this, std::move(handler));
+}
+
+void DevicePageCtrl::observeDistributed(
+    const QString &name, std::function<void(const platform::Notification &)> handler)
+{
+    if (!m_disconnected)
+        m_platform->distributed.observe(name, this, std::move(handler));
+}
+
+bool DevicePageCtrl::runModal(const std::function<void()> &run)
+{
+    {
+        ModalRuns::Scope scope;
+        run();
+    }
+    return !m_disconnected;
+}
+
+QLabel *DevicePageCtrl::labelFor(QWidget *control, const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setBuddy(control);
+    control->setAccessibleName(text);
+    return label;
+}
+
+} // namespace settings

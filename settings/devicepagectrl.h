@@ -1,0 +1,103 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include <QString>
+#include <QVariant>
+#include <QVariantMap>
+
+#include "settings/pageviewctrl.h"
+
+class QLabel;
+
+namespace platform {
+struct Platform;
+struct Notification;
+} // namespace platform
+
+namespace settings {
+
+class PageDelegate;
+
+// What a device's page is made with: the platform, the delegate's keyed
+// forwarders and the page's own device key.
+struct PageContext
+{
+    platform::Platform *platform = nullptr;
+    PageDelegate *delegate = nullptr;
+    QString devKey;
+};
+
+// A page of one connected device (pen, monitor, tablet, express keys). The
+// pattern every such page follows is described in pageviewctrl.h; this class
+// holds what they share:
+//  - reads and writes go to the page's own device through the keyed
+//    forwarders, never to "whichever device is selected now";
+//  - a write is made only while the page's device is the one shown and
+//    connected, so a page left behind writes nothing;
+//  - values are typed on the way in (store/plistvalue.h): a wrong type reads
+//    as absent, a non-finite or out-of-range real as absent too, so the
+//    caller's default applies;
+//  - run-loop steps and notice observers end with the page and stop once its
+//    device has gone;
+//  - a modal run keeps the device's objects parked (never freed) until it
+//    ends, and tells the page whether its device is still there.
+class DevicePageCtrl : public PageViewCtrl
+{
+    Q_OBJECT
+public:
+    DevicePageCtrl(const QString &nibName, const PageContext &context, QObject *parent = nullptr);
+    ~DevicePageCtrl() override;
+
+    QString devKey() const { return m_devKey; }
+    // The page's device is connected and selected in the device pop-up.
+    bool isDeviceShown() const;
+    // The delegate dropped the device (its disconnect, or the application's
+    // end): from now on the page writes nothing and its steps do not run.
+    void deviceDidDisconnect();
+    bool isDisconnected() const { return m_disconnected; }
+
+protected:
+    platform::Platform &platform() const { return *m_platform; }
+    PageDelegate &delegate() const { return *m_delegate; }
+
+    // The raw value of the page's own device; invalid = nil.
+    QVariant queryCFG(const QString &category, const QString &key) const;
+    std::optional<quint64> unsignedCFG(const QString &category, const QString &key) const;
+    // A Boolean, or a number by its truth, as the driver reads its switches.
+    std::optional<bool> truthCFG(const QString &category, const QString &key) const;
+    // A finite number within [minValue, maxValue].
+    std::optional<double> realCFG(
+        const QString &category, const QString &key, double minValue, double maxValue) const;
+    std::optional<QVariantMap> dictionaryCFG(const QString &category, const QString &key) const;
+    // Writes to the page's own device (an invalid value removes the key), only
+    // while the device is shown; answers whether it wrote.
+    bool updateCFG(const QString &category, const QString &key, const QVariant &value);
+
+    // fn runs after `seconds` (0: the next turn), unless the page or its
+    // device has gone by then.
+    void after(double seconds, std::function<void()> fn);
+    // Notices for the page's lifetime (local, or distributed between the
+    // two programs); none is delivered once the device has gone.
+    void observeLocal(const QString &name, std::function<void(const platform::Notification &)> handler);
+    void observeDistributed(const QString &name, std::function<void(const platform::Notification &)> handler);
+
+    // Runs a modal editor or alert of the page. The delegate parks the
+    // device's objects, this page included, until the run ends. Answers
+    // whether the device is still connected afterwards; when it is not, the
+    // caller drops the run's result.
+    bool runModal(const std::function<void()> &run);
+
+    // A label for a control: its text is also the control's accessible name,
+    // so that assistive technologies find the control by it.
+    static QLabel *labelFor(QWidget *control, const QString &text, QWidget *parent = nullptr);
+
+private:
+    platform::Platform *m_platform;
+    PageDelegate *m_delegate;
+    QString m_devKey;
+    bool m_disconnected = false;
+};
+
+} // namespace settings
