@@ -37,7 +37,7 @@ void AppDelegate::launchedInit()
         return;
     }
     OVManager &manager = OVManager::shareManager(m_platform, [this](const QString &reason) { terminate(reason); });
-    OVHUDAlert::setContext(m_platform, manager);
+    manager.setWindowObservers(m_windowObservers);
 }
 
 void AppDelegate::applicationWillTerminate()
@@ -45,10 +45,11 @@ void AppDelegate::applicationWillTerminate()
     if (m_cleanedUp)
         return;
     m_cleanedUp = true;
-    if (OVManager *shared = OVManager::sharedManager())
+    // The notice goes with the manager; nobody hears of its windows after.
+    if (OVManager *shared = OVManager::sharedManager()) {
         shared->cleanup();
-    // The notice goes with the manager it asks for the current device.
-    OVHUDAlert::clearContext();
+        shared->setWindowObservers({});
+    }
 }
 
 void AppDelegate::terminate(const QString &reason)

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include <QString>
+#include "driver/ovhudalert.h"
 
 namespace platform {
 struct Platform;
@@ -39,12 +40,16 @@ public:
         m_terminationHandler = std::move(handler);
     }
     bool isTerminating() const { return m_terminating; }
+    // Who hears of the driver's notices and windows (the simulator's output);
+    // handed to the device manager when it is made.
+    void setWindowObservers(const WindowObservers &observers) { m_windowObservers = observers; }
 
     OVManager *manager() const;
 
 private:
     platform::Platform &m_platform;
     std::function<void(const QString &)> m_terminationHandler;
+    WindowObservers m_windowObservers;
     bool m_terminating = false;
     bool m_cleanedUp = false;
 };

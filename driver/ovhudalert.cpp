@@ -23,21 +23,6 @@ namespace driver {
 
 namespace {
 
-struct Context
-{
-    platform::Platform *platform = nullptr;
-    OVManager *manager = nullptr;
-    std::unique_ptr<OVHUDAlert> instance;
-    OVHUDAlert::NoticeObserver noticeObserver;
-    OVHUDAlert::WindowObserver windowObserver;
-};
-
-Context &context()
-{
-    static Context s_context;
-    return s_context;
-}
-
 // Widgets need a QApplication; a driver test built without one still runs
 // the notice's rules, only nothing is drawn.
 bool canMakeWindows()
@@ -84,18 +69,18 @@ QFont noticeFont()
     return font;
 }
 
-// Loaded at start what the first notice would otherwise load on the event
-// path of the key that shows it, a barrel button's first press: the default
-// string table, where the notices' texts come from, and the font database
-// with the notice's font (about a second under emulation, while every
-// report behind the press waits). The window is still made at its first use.
-void loadWhatNoticesNeed(platform::Platform &platform)
+} // namespace
+
+// What the first notice would otherwise load on the event path of the key
+// that shows it, a barrel button's first press: the default string table,
+// where the notices' texts come from, and the font database with the
+// notice's font (about a second under emulation, while every report behind
+// the press waits). The window is still made at its first use.
+void OVHUDAlert::loadWhatNoticesNeed(platform::Platform &platform)
 {
     platform.strings.text(QString()); // any key reads the whole table
     messageWidth(noticeFont(), QStringLiteral("Orvane"));
 }
-
-} // namespace
 
 QRectF frameBottomLeftFromBoundsTopLeft(const QRectF &boundsTopLeft, double mainScreenHeight)
 {
@@ -159,53 +144,25 @@ NoticeLayout noticeLayout(const QRectF &screenFrame, double messageWidth)
 OVHUDAlert::OVHUDAlert(platform::Platform &platform, OVManager &manager)
     : m_platform(platform)
     , m_manager(manager)
-{ }
+{
+    hudWinInit();
+}
 
 OVHUDAlert::~OVHUDAlert()
 {
     m_platform.runLoop.cancelAll(this);
 }
 
-void OVHUDAlert::setContext(platform::Platform &platform, OVManager &manager)
-{
-    Context &c = context();
-    if (c.platform != &platform || c.manager != &manager)
-        c.instance.reset();
-    c.platform = &platform;
-    c.manager = &manager;
-    loadWhatNoticesNeed(platform);
-}
-
-void OVHUDAlert::clearContext()
-{
-    Context &c = context();
-    if (c.instance)
-        c.instance->dismiss();
-    c.instance.reset();
-    c.platform = nullptr;
-    c.manager = nullptr;
-}
-
-void OVHUDAlert::setObservers(NoticeObserver notice, WindowObserver window)
-{
-    context().noticeObserver = std::move(notice);
-    context().windowObserver = std::move(window);
-}
-
-void OVHUDAlert::windowShown(const QString &name, bool shown)
-{
-    if (context().windowObserver)
-        context().windowObserver(name, shown);
-}
-
-void OVHUDAlert::setWindowShown(QWidget *window, const QString &name, bool &shown, bool show)
+void setWindowShown(
+    QWidget *window, const QString &name, bool &shown, bool show, const WindowObservers &observers)
 {
     if (window)
         window->setVisible(show);
     if (shown == show)
         return;
     shown = show;
-    windowShown(name, show);
+    if (observers.window)
+        observers.window(name, show);
 }
 
 QString OVHUDAlert::windowName()
@@ -213,15 +170,9 @@ QString OVHUDAlert::windowName()
     return QStringLiteral("OVHUDAlert");
 }
 
-OVHUDAlert *OVHUDAlert::instance()
-{
-    return context().instance.get();
-}
-
 void OVHUDAlert::hudWinInit()
 {
-    Context &c = context();
-    std::unique_ptr<OVHUDAlert> alert(new OVHUDAlert(*c.platform, *c.manager));
+    OVHUDAlert *alert = this;
     alert->m_textfont = noticeFont();
     if (canMakeWindows()) {
         // Frame space and bounds space agree inside this window: both
@@ -250,27 +201,16 @@ void OVHUDAlert::hudWinInit()
     }
     alert->m_monitorMap = -1;
     alert->m_curScreenRect = QRectF();
-    c.instance = std::move(alert);
 }
 
 void OVHUDAlert::showInfo(const QString &message)
 {
-    Context &c = context();
-    if (!c.platform)
-        return;
-    if (!c.instance)
-        hudWinInit();
-    c.instance->showWindowToUpdateFrameWithMessage(message);
+    showWindowToUpdateFrameWithMessage(message);
 }
 
 QRectF OVHUDAlert::getWheelFunInfoScreenRect()
 {
-    Context &c = context();
-    if (!c.platform)
-        return QRectF();
-    if (!c.instance)
-        hudWinInit();
-    return c.instance->mCurScreenRect();
+    return mCurScreenRect();
 }
 
 QRectF OVHUDAlert::mCurScreenRect()
@@ -310,9 +250,9 @@ void OVHUDAlert::showWindowToUpdateFrameWithMessage(const QString &message)
             layout.window, mainScreenHeight(m_platform.displays.displays()));
         m_window->setGeometry(bounds.toRect());
     }
-    if (context().noticeObserver)
-        context().noticeObserver(m_text);
-    setWindowShown(m_window.get(), windowName(), m_shown, true);
+    if (m_manager.windowObservers().notice)
+        m_manager.windowObservers().notice(m_text);
+    setWindowShown(m_window.get(), windowName(), m_shown, true, m_manager.windowObservers());
     m_platform.runLoop.cancel(m_dismissTimer);
     m_dismissTimer = m_platform.runLoop.after(hud::kDismissSeconds, this, [this] { dismiss(); });
 }
@@ -321,7 +261,7 @@ void OVHUDAlert::dismiss()
 {
     m_platform.runLoop.cancel(m_dismissTimer);
     m_dismissTimer = 0;
-    setWindowShown(m_window.get(), windowName(), m_shown, false);
+    setWindowShown(m_window.get(), windowName(), m_shown, false, m_manager.windowObservers());
 }
 
 } // namespace driver

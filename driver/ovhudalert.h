@@ -76,42 +76,40 @@ inline constexpr double kDismissSeconds = 1.5;
 // long message is cut at the tail; never below 0.
 NoticeLayout noticeLayout(const QRectF &screenFrame, double messageWidth);
 
+// Observers of the driver's own windows, for the simulator's output: the text
+// of every notice, and windows shown or hidden by name. Either may be empty.
+struct WindowObservers
+{
+    std::function<void(const QString &text)> notice;
+    std::function<void(const QString &name, bool shown)> window;
+};
+
+// Shows or hides one of the driver's windows (nullptr without widgets) and
+// reports it when `shown` changes.
+void setWindowShown(
+    QWidget *window, const QString &name, bool &shown, bool show, const WindowObservers &observers);
+
 // The driver's on-screen notice: one floating panel for the whole program,
-// made at the first use and kept until the context is cleared. Callers decide
-// whether a notice is wanted (the device's "OVCFGTips"); the panel shows what
-// it is given. Main thread only.
+// made by the device manager at its first use and kept until the manager's
+// cleanup. It finds the current device through the manager and places itself
+// on its displays. Callers decide whether a notice is wanted (the device's
+// "OVCFGTips"); the panel shows what it is given. Main thread only.
 class OVHUDAlert
 {
 public:
-    // Set by the driver's delegate at start-up; the notice finds the current
-    // device through the manager and places itself on its displays. Clearing
-    // closes the panel and drops the instance.
-    static void setContext(platform::Platform &platform, OVManager &manager);
-    static void clearContext();
+    OVHUDAlert(platform::Platform &platform, OVManager &manager);
 
-    // Shows the message (a blank line when empty) for 1.5 s after the last
-    // one. Does nothing without a context.
-    static void showInfo(const QString &message);
-    // The current screen rectangle in frame space (the zero rectangle without
-    // a context); the wheel-function panel places itself in it.
-    static QRectF getWheelFunInfoScreenRect();
-
-    // Observers of the driver's own windows, for the simulator's output: the
-    // text of every notice, and windows shown or hidden by name. The
-    // wheel-function panel reports through windowShown() too.
-    using NoticeObserver = std::function<void(const QString &text)>;
-    using WindowObserver = std::function<void(const QString &name, bool shown)>;
-    static void setObservers(NoticeObserver notice, WindowObserver window);
-    static void windowShown(const QString &name, bool shown);
-    // Shows or hides one of the driver's windows (nullptr without widgets)
-    // and reports it when `shown` changes.
-    static void setWindowShown(QWidget *window, const QString &name, bool &shown, bool show);
+    // Shows the message (a blank line when empty) for 1.5 s after the last one.
+    void showInfo(const QString &message);
+    // The current screen rectangle in frame space; the wheel-function panel
+    // places itself in it.
+    QRectF getWheelFunInfoScreenRect();
 
     // The name the notice's window is reported under.
     static QString windowName();
+    // Loads the texts and the font that notices use; run once at start.
+    static void loadWhatNoticesNeed(platform::Platform &platform);
 
-    // The instance, or nullptr before the first notice; for tests and renders.
-    static OVHUDAlert *instance();
     // nullptr when the program has no widgets (a test without a QApplication).
     OVHUDWin *window() const { return m_window.get(); }
     QLabel *textf() const { return m_textf; }
@@ -134,8 +132,7 @@ public:
     OVHUDAlert &operator=(const OVHUDAlert &) = delete;
 
 private:
-    OVHUDAlert(platform::Platform &platform, OVManager &manager);
-    static void hudWinInit();
+    void hudWinInit();
 
     platform::Platform &m_platform;
     OVManager &m_manager;

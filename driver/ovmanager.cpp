@@ -1,5 +1,6 @@
 #include "ovmanager.h"
 
+#include "driver/ovhudalert.h"
 #include "driver/driverlog.h"
 #include "driver/ovservice.h"
 #include "platform/modifiertap.h"
@@ -65,7 +66,9 @@ void OVManager::destroySharedManager()
 OVManager::OVManager(platform::Platform &platform, Terminate terminate)
     : m_platform(platform)
     , m_terminate(std::move(terminate))
+    , m_windowObservers(std::make_unique<WindowObservers>())
 {
+    OVHUDAlert::loadWhatNoticesNeed(m_platform);
     auto &bus = m_platform.distributed;
     bus.observe(store::OVCFGRequestDNotification, this,
         [this](const platform::Notification &n) { requestFromClient(n); });
@@ -204,6 +207,22 @@ void OVManager::cleanup()
         m_eventTap = false;
     }
     m_platform.distributed.removeObserver(this);
+    // The notice goes with the manager it asks for the current device.
+    if (m_notice)
+        m_notice->dismiss();
+    m_notice.reset();
+}
+
+OVHUDAlert &OVManager::notice()
+{
+    if (!m_notice)
+        m_notice = std::make_unique<OVHUDAlert>(m_platform, *this);
+    return *m_notice;
+}
+
+void OVManager::setWindowObservers(const WindowObservers &observers)
+{
+    *m_windowObservers = observers;
 }
 
 OVService *OVManager::service(const QString &devKey) const

@@ -18,7 +18,9 @@ struct Notification;
 
 namespace driver {
 
+class OVHUDAlert;
 class OVService;
+struct WindowObservers;
 
 // The driver's device manager, one per process: finds the supported devices
 // through two HID managers, keeps one device service per device key, binds
@@ -98,6 +100,13 @@ public:
     // The tilt filter state: one for the whole driver, shared by every
     // device's pipeline.
     TiltState &tiltState() { return m_tilt; }
+    // The on-screen notice, made at its first use and kept until cleanup();
+    // nullptr before.
+    OVHUDAlert &notice();
+    OVHUDAlert *noticeIfMade() const { return m_notice.get(); }
+    // Who hears of the notices and of the driver's windows shown and hidden.
+    void setWindowObservers(const WindowObservers &observers);
+    const WindowObservers &windowObservers() const { return *m_windowObservers; }
     // The firmware path kept for a key across a disconnection (ovBins).
     QString keptFirmwarePath(const QString &devKey) const { return m_ovBins.value(devKey); }
 
@@ -125,6 +134,8 @@ private:
     bool m_keyCode_Control = false;
     QString m_curDevKey;
     TiltState m_tilt;
+    std::unique_ptr<WindowObservers> m_windowObservers;
+    std::unique_ptr<OVHUDAlert> m_notice;
     bool m_cleanedUp = false;
 };
 

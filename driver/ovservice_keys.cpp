@@ -86,7 +86,7 @@ QVariantMap OVService::keyConfiguration() const
 void OVService::showTip(const QString &text)
 {
     if (m_settings.ovTips)
-        OVHUDAlert::showInfo(text);
+        m_manager.notice().showInfo(text);
 }
 
 void OVService::preparePenKey(bool press, bool isDownKey)

@@ -80,7 +80,7 @@ void OVService::showWheelFun()
             m_wfiCtrl->setDelegate(nullptr);
             m_wfiCtrl.reset();
         }
-        m_wfiCtrl = std::make_unique<OVWheelFunInfo>(m_platform, getDevkey());
+        m_wfiCtrl = std::make_unique<OVWheelFunInfo>(m_platform, getDevkey(), m_manager);
         m_wfiCtrl->setDelegate(this);
         m_wfiCtrl->showWindow();
     });

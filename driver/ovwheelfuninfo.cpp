@@ -9,6 +9,7 @@
 
 #include "driver/ovhudalert.h"
 #include "driver/ovhudwin.h"
+#include "driver/ovmanager.h"
 #include "driver/ovservice.h"
 #include "platform/displays.h"
 #include "platform/platform.h"
@@ -64,8 +65,9 @@ int wheelFunKeyCount(const QString &devKey)
     return store::factsFor(devKey).wheelPanelKeys;
 }
 
-OVWheelFunInfo::OVWheelFunInfo(platform::Platform &platform, const QString &devKey)
+OVWheelFunInfo::OVWheelFunInfo(platform::Platform &platform, const QString &devKey, OVManager &manager)
     : m_platform(platform)
+    , m_manager(manager)
     , m_devKey(devKey)
     , m_layout(wheelFunLayoutFor(devKey))
 {
@@ -164,7 +166,7 @@ void OVWheelFunInfo::setText(QLabel *label, QString &store, const QString &text)
 
 void OVWheelFunInfo::showWindow()
 {
-    const QRectF screen = OVHUDAlert::getWheelFunInfoScreenRect();
+    const QRectF screen = m_manager.notice().getWheelFunInfoScreenRect();
     const QSizeF size = m_window ? QSizeF(m_window->size()) : QSizeF();
     m_frame = QRectF(screen.x() + kLeftGap, screen.y() + (screen.height() - size.height()) * 0.5,
         size.width(), size.height());
@@ -173,7 +175,7 @@ void OVWheelFunInfo::showWindow()
             = boundsTopLeftFromFrameBottomLeft(m_frame, mainScreenHeight(m_platform.displays.displays()));
         m_window->move(bounds.topLeft().toPoint());
     }
-    OVHUDAlert::setWindowShown(m_window.get(), windowName(), m_shown, true);
+    setWindowShown(m_window.get(), windowName(), m_shown, true, m_manager.windowObservers());
     prepareKey();
     m_platform.runLoop.cancel(m_atimer);
     m_atimer = m_platform.runLoop.after(kDismissSeconds, this, [this] { dismiss(); });
@@ -201,7 +203,7 @@ void OVWheelFunInfo::dismiss()
 {
     m_platform.runLoop.cancel(m_atimer);
     m_atimer = 0;
-    OVHUDAlert::setWindowShown(m_window.get(), windowName(), m_shown, false);
+    setWindowShown(m_window.get(), windowName(), m_shown, false, m_manager.windowObservers());
 }
 
 } // namespace driver

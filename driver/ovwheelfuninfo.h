@@ -17,6 +17,7 @@ struct Platform;
 namespace driver {
 
 class OVHUDWin;
+class OVManager;
 class OVService;
 
 // The three layouts of the wheel-function panel and the express-key fields
@@ -45,7 +46,9 @@ public:
     static constexpr double kLeftGap = 60; // points from the screen's left edge
 
     // The layout is chosen by the device key.
-    OVWheelFunInfo(platform::Platform &platform, const QString &devKey);
+    // The notice's screen look-up places it; the manager's observers hear of
+    // it shown and hidden.
+    OVWheelFunInfo(platform::Platform &platform, const QString &devKey, OVManager &manager);
     ~OVWheelFunInfo();
     OVWheelFunInfo(const OVWheelFunInfo &) = delete;
     OVWheelFunInfo &operator=(const OVWheelFunInfo &) = delete;
@@ -80,6 +83,7 @@ private:
     void setText(QLabel *label, QString &store, const QString &text);
 
     platform::Platform &m_platform;
+    OVManager &m_manager;
     QString m_devKey;
     const WheelFunLayout &m_layout;
     OVService *m_delegate = nullptr;

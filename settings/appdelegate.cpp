@@ -88,7 +88,7 @@ AppDelegate::AppDelegate(platform::Platform &platform, QObject *parent)
     connect(m_main.get(), &MainWindowCtrl::clickExport, this, &AppDelegate::clickExport);
     connect(m_main.get(), &MainWindowCtrl::clickImport, this, &AppDelegate::clickImport);
     // Dropped devices wait for the last modal run to end.
-    ModalRuns::onSettled(this, [this] {
+    m_modalRuns.onSettled([this] {
         if (!m_parked.empty())
             schedulePurge();
     });
@@ -97,7 +97,6 @@ AppDelegate::AppDelegate(platform::Platform &platform, QObject *parent)
 AppDelegate::~AppDelegate()
 {
     applicationWillTerminate();
-    ModalRuns::removeObserver(this);
     m_platform.runLoop.cancelAll(this);
     m_platform.runLoop.cancelAll(&m_sequenceTimers);
 }
@@ -243,11 +242,12 @@ void AppDelegate::connectDevice(const QString &devKey, const QString &productNam
     DeviceObjects objects;
     objects.store
         = std::make_unique<store::OVPublicObject>(m_platform, devKey, store::StoreVariant::Settings);
-    objects.store->setErrorPresenter(OVAlert::storeErrorPresenter(m_platform.strings, m_main->window()));
+    objects.store->setErrorPresenter(
+        OVAlert::storeErrorPresenter(m_platform.strings, m_main->window(), &m_modalRuns));
     objects.store->loadConfiguration(QString(), false);
     // Each page is bound to this device: it reads and writes this store
     // through the main window's keyed forwarders, whichever device is shown.
-    const PageContext context { &m_platform, m_main.get(), devKey };
+    const PageContext context { &m_platform, m_main.get(), devKey, &m_modalRuns };
     objects.pen = std::make_unique<PenViewCtrl>(objects.store->penViewXIBName(), context);
     objects.pen->setKeyCusEditorFactory(m_keyCusEditorFactory);
     objects.monitor = std::make_unique<MonitorViewCtrl>(objects.store->monitorViewXIBName(), context);
@@ -323,7 +323,7 @@ void AppDelegate::purgeParked()
     // Inside a modal run (an alert, an editor of the device) the objects may
     // still be on the stack below us; the end of the run schedules the purge
     // again.
-    if (ModalRuns::depth() > 0)
+    if (m_modalRuns.depth() > 0)
         return;
     std::vector<DeviceObjects> parked = std::move(m_parked);
     m_parked.clear();
@@ -467,6 +467,7 @@ void AppDelegate::clickImport()
 void AppDelegate::showError(const QString &text)
 {
     OVAlert alert(m_platform.strings, QStringLiteral("OVAlert"), m_main->window());
+    alert.setModalRuns(&m_modalRuns);
     alert.setInformativeText(text);
     alert.runModal();
 }

@@ -11,6 +11,7 @@
 
 #include "settings/keycuseditor.h"
 #include "settings/mainwindowctrl.h"
+#include "settings/modalruns.h"
 
 class QWidget;
 
@@ -95,6 +96,8 @@ public:
 
     // Devices dropped whose objects wait for the end of a modal run.
     int parkedCount() const { return int(m_parked.size()); }
+    // The modal runs that the delegate's alerts and editors count among.
+    ModalRuns &modalRuns() { return m_modalRuns; }
 
     // DeviceDirectory
     store::OVPublicObject *storeForKey(const QString &devKey) const override;
@@ -133,6 +136,8 @@ private:
     void showError(const QString &text);
 
     platform::Platform &m_platform;
+    // The modal runs of this application's alerts and editors.
+    ModalRuns m_modalRuns;
     std::unique_ptr<MainWindowCtrl> m_main;
     std::map<QString, DeviceObjects> m_devices;
     // Dropped devices whose pages or store a modal run may still be using.

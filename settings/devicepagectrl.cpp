@@ -18,6 +18,7 @@ DevicePageCtrl::DevicePageCtrl(const QString &nibName, const PageContext &contex
     , m_platform(context.platform)
     , m_delegate(context.delegate)
     , m_devKey(context.devKey)
+    , m_modalRuns(context.modalRuns)
 {
     Q_ASSERT(m_platform && m_delegate);
 }
@@ -108,7 +109,7 @@ void DevicePageCtrl::observeDistributed(
 bool DevicePageCtrl::runModal(const std::function<void()> &run)
 {
     {
-        ModalRuns::Scope scope;
+        ModalRuns::Scope scope(m_modalRuns);
         run();
     }
     return !m_disconnected;

@@ -22,11 +22,16 @@ class PageDelegate;
 
 // What a device's page is made with: the platform, the delegate's keyed
 // forwarders and the page's own device key.
+class ModalRuns;
+
 struct PageContext
 {
     platform::Platform *platform = nullptr;
     PageDelegate *delegate = nullptr;
     QString devKey;
+    // The delegate's tracker of modal runs: a page's modal run parks the
+    // per-device objects the delegate would drop meanwhile.
+    ModalRuns *modalRuns = nullptr;
 };
 
 // A page of one connected device (pen, monitor, tablet, express keys). The
@@ -97,6 +102,7 @@ private:
     platform::Platform *m_platform;
     PageDelegate *m_delegate;
     QString m_devKey;
+    ModalRuns *m_modalRuns = nullptr;
     bool m_disconnected = false;
 };
 

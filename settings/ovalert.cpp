@@ -78,7 +78,7 @@ void OVAlert::runModal()
 {
     m_ovSheet = false;
     setWindowModality(Qt::ApplicationModal);
-    const ModalRuns::Scope modal;
+    const ModalRuns::Scope modal(m_modalRuns);
     m_running = true;
     exec();
     m_running = false;
@@ -104,10 +104,11 @@ void OVAlert::clickOK()
 }
 
 store::OVPublicObject::ErrorPresenter OVAlert::storeErrorPresenter(
-    const platform::Strings &strings, QWidget *parent)
+    const platform::Strings &strings, QWidget *parent, ModalRuns *runs)
 {
-    return [&strings, window = QPointer<QWidget>(parent)](const store::StoreError &error) {
+    return [&strings, window = QPointer<QWidget>(parent), runs](const store::StoreError &error) {
         OVAlert alert(strings, QStringLiteral("OVAlert"), window.data());
+        alert.setModalRuns(runs);
         alert.setInformativeText(error.localizedDescription);
         alert.runModal();
     };

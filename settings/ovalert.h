@@ -14,6 +14,8 @@ class Strings;
 
 namespace settings {
 
+class ModalRuns;
+
 // The settings application's own alert: a fixed title line, an informative
 // text and an OK button, run application-modally or as a sheet on another
 // window. Each use creates a new alert. The store's import errors, the
@@ -33,7 +35,10 @@ public:
     QString informativeText() const;
     QString titleText() const;
 
-    // Application-modal; returns when OK is pressed.
+    // Application-modal; returns when OK is pressed. The run counts among the
+    // modal runs of `runs` (the settings delegate's) while it spins.
+    void setModalRuns(ModalRuns *runs) { m_modalRuns = runs; }
+    ModalRuns *modalRuns() const { return m_modalRuns; }
     void runModal();
     // Shows the alert as a sheet on window and returns at once; the window
     // stays blocked until OK.
@@ -45,9 +50,10 @@ public:
     void clickOK();
 
     // How the settings application's stores show an import error: an alert
-    // with the error's text over parent (if it still exists), run modally.
+    // with the error's text over parent (if it still exists), run modally
+    // among `runs`.
     static store::OVPublicObject::ErrorPresenter storeErrorPresenter(
-        const platform::Strings &strings, QWidget *parent);
+        const platform::Strings &strings, QWidget *parent, ModalRuns *runs = nullptr);
 
     QLabel *ibTTF() const { return m_ibTTF; }
     QLabel *ibITF() const { return m_ibITF; }
@@ -67,6 +73,7 @@ private:
     QLabel *m_ibITF = nullptr;
     QPushButton *m_okButton = nullptr;
     bool m_ovSheet = false;
+    ModalRuns *m_modalRuns = nullptr;
     bool m_running = false;
 };
 

@@ -56,7 +56,6 @@ Simulator::~Simulator()
 {
     // The driver first: its cleanup still reaches the hooks and the platform.
     m_delegate.reset();
-    driver::OVHUDAlert::setObservers({}, {});
     m_platform->runLoop.cancelAll(this);
 }
 
@@ -90,8 +89,6 @@ void Simulator::installHooks()
     });
     m_sim.files.setHook(
         [this](const QString &path, const QByteArray &bytes) { m_out.write(relativeName(path), bytes); });
-    driver::OVHUDAlert::setObservers([this](const QString &text) { m_out.notice(text); },
-        [this](const QString &name, bool shown) { m_out.window(name, shown); });
 }
 
 QString Simulator::relativeName(const QString &path) const
@@ -205,6 +202,8 @@ void Simulator::startDriver()
     m_started = true;
     m_delegate = std::make_unique<driver::AppDelegate>(*m_platform);
     m_delegate->setTerminationHandler([this](const QString &reason) { driverEnded(reason); });
+    m_delegate->setWindowObservers({ [this](const QString &text) { m_out.notice(text); },
+        [this](const QString &name, bool shown) { m_out.window(name, shown); } });
     m_delegate->applicationDidFinishLaunching();
 }
 

@@ -16,6 +16,7 @@
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <QProcess>
+#include <QSocketNotifier>
 #include <QStyleHints>
 #include <QUrl>
 
@@ -215,9 +216,12 @@ FrontApplication frontApplicationFromWindow(const QByteArray &wmClass, const QSt
     return front;
 }
 
-// The X11 active window, on a connection of its own that selects no events.
-// Asked afresh at every question (two round trips): the window manager
-// changes it at any time, and a window id may name another window later.
+// The X11 active window, on a connection of its own. The root window's
+// property changes are selected on it: each change of _NET_ACTIVE_WINDOW that
+// the main loop reads off the connection brings the window's class and
+// program in (two round trips and a readlink, once per change), and a
+// question is answered from memory. Without a main loop to read the notices
+// on, every question asks afresh.
 class LinuxWorkspace::FrontWindow
 {
 public:
@@ -239,12 +243,61 @@ public:
             m_root = screens.data->root;
         m_activeAtom = atom("_NET_ACTIVE_WINDOW");
         m_pidAtom = atom("_NET_WM_PID");
+        if (!m_root || m_activeAtom == XCB_ATOM_NONE || !QCoreApplication::instance())
+            return;
+        // Selected before the first reading: no change can fall between them.
+        const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        ++m_requests;
+        xcb_change_window_attributes(m_c, m_root, XCB_CW_EVENT_MASK, &mask);
+        m_current = read();
+        m_notifier = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(m_c), QSocketNotifier::Read);
+        QObject::connect(
+            m_notifier.get(), &QSocketNotifier::activated, [this] { takeNotices(xcb_poll_for_event); });
+        // Notices that came in with the first reading's replies.
+        takeNotices(xcb_poll_for_queued_event);
     }
 
     ~FrontWindow()
     {
+        m_notifier.reset();
         if (m_c)
             xcb_disconnect(m_c);
+    }
+
+    FrontApplication current() { return m_notifier ? m_current : read(); }
+
+    // Requests sent on the connection so far (a test counts them).
+    quint64 requests() const { return m_requests; }
+
+private:
+    // Every notice on the connection, those the replies of a reading queued
+    // included; the active window is read again after a change of it.
+    void takeNotices(xcb_generic_event_t *(*next)(xcb_connection_t *))
+    {
+        bool changed = takeEvents(next);
+        while (changed) {
+            m_current = read();
+            changed = takeEvents(xcb_poll_for_queued_event);
+        }
+        if (xcb_connection_has_error(m_c)) {
+            // The server has gone: nothing will be read again.
+            m_notifier.reset();
+            m_current = {};
+        }
+    }
+
+    bool takeEvents(xcb_generic_event_t *(*next)(xcb_connection_t *))
+    {
+        bool changed = false;
+        while (xcb_generic_event_t *event = next(m_c)) {
+            if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
+                const auto *notify = reinterpret_cast<const xcb_property_notify_event_t *>(event);
+                if (notify->window == m_root && notify->atom == m_activeAtom)
+                    changed = true;
+            }
+            std::free(event);
+        }
+        return changed;
     }
 
     FrontApplication read()
@@ -276,6 +329,7 @@ public:
 private:
     xcb_atom_t atom(const char *name)
     {
+        ++m_requests;
         xcb_generic_error_t *error = nullptr;
         xcb_intern_atom_reply_t *reply
             = xcb_intern_atom_reply(m_c, xcb_intern_atom(m_c, 0, uint16_t(std::strlen(name)), name), &error);
@@ -287,6 +341,7 @@ private:
 
     xcb_get_property_cookie_t askProperty(xcb_window_t window, xcb_atom_t name, xcb_atom_t type, uint32_t words)
     {
+        ++m_requests;
         return xcb_get_property(m_c, 0, window, name, type, 0, words);
     }
 
@@ -309,6 +364,9 @@ private:
     xcb_window_t m_root = 0;
     xcb_atom_t m_activeAtom = XCB_ATOM_NONE;
     xcb_atom_t m_pidAtom = XCB_ATOM_NONE;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    FrontApplication m_current;
+    quint64 m_requests = 0;
 };
 
 // The exported application object and the bus calls, on the main thread.
@@ -520,7 +578,12 @@ FrontApplication LinuxWorkspace::frontApplication() const
 {
     if (!m_front)
         m_front = std::make_unique<FrontWindow>();
-    return m_front->read();
+    return m_front->current();
+}
+
+quint64 LinuxWorkspace::frontWindowRequests() const
+{
+    return m_front ? m_front->requests() : 0;
 }
 
 double LinuxWorkspace::doubleClickInterval() const

@@ -45,8 +45,9 @@ QString installedResourcePath(const QString &path);
 // (resourceFolder(): $OV_RESOURCES, else the share folder beside the program).
 //
 // The front application is the X11 active window's (_NET_ACTIVE_WINDOW on
-// its own connection to $DISPLAY); empty without an X server or in a Wayland
-// session, where no client may know which window is active.
+// its own connection to $DISPLAY), kept current from the root window's
+// property-change notices and answered from memory; empty without an X server
+// or in a Wayland session, where no client may know which window is active.
 //
 // Build it on the main thread, after the application object, early: the
 // name is claimed in the constructor.
@@ -69,6 +70,8 @@ public:
     void raise(const QString &bundleId);
     void setQuitHandler(std::function<void()> handler);
     void setRaiseHandler(std::function<void()> handler);
+    // X requests the front application's connection has sent so far.
+    quint64 frontWindowRequests() const;
     // True when this process holds its own bundle identifier's name.
     bool ownsName() const;
 

@@ -15,17 +15,23 @@ NoticeDriver::NoticeDriver()
     display.bounds = QRectF(0, 0, 1920, 1080);
     display.main = true;
     sim.displays.setDisplay(display);
-    driver::OVHUDAlert::setObservers([this](const QString &text) { notices << text; },
+    delegate.setWindowObservers({ [this](const QString &text) { notices << text; },
         [this](const QString &name, bool shown) {
             windows.append({ name, shown });
-        });
+        } });
     delegate.applicationDidFinishLaunching();
     sim.runLoop.drain();
 }
 
 NoticeDriver::~NoticeDriver()
 {
-    driver::OVHUDAlert::setObservers({}, {});
+    // The driver ends while the lists its observers fill still exist.
+    delegate.applicationWillTerminate();
+}
+
+driver::OVHUDAlert &NoticeDriver::notice()
+{
+    return delegate.manager()->notice();
 }
 
 void NoticeDriver::connect(store::Model model)

@@ -9,8 +9,9 @@
 #include "store/ovmodels.h"
 
 namespace driver {
+class OVHUDAlert;
 class OVService;
-}
+} // namespace driver
 
 // One started driver on the simulated platform, with the main display
 // 1920 x 1080 at the origin, whose notices and window changes are recorded:
@@ -31,6 +32,8 @@ struct NoticeDriver
     // The model's report interface appears (script name "r"); the device
     // becomes the current one.
     void connect(store::Model model);
+    // The driver's notice (made at this first use when no key made it).
+    driver::OVHUDAlert &notice();
     // The current device's service; nullptr without one.
     driver::OVService *service();
     // The notices and window changes of one window.

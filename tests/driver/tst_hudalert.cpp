@@ -174,46 +174,45 @@ void TestHudAlert::placement()
     Driver d;
     if (device)
         d.connectMapped(map, rightDisplay().id);
-    OVHUDAlert::showInfo(QStringLiteral("Canvas zoom"));
-    OVHUDAlert *alert = OVHUDAlert::instance();
-    QVERIFY(alert);
+    d.notice().showInfo(QStringLiteral("Canvas zoom"));
+    OVHUDAlert *alert = &d.notice();
     QCOMPARE(alert->frame().center().x(), screen.center().x());
     QCOMPARE(alert->frame().y(), screen.y() + 140);
     QCOMPARE(alert->frame().height(), 60.0);
-    QCOMPARE(OVHUDAlert::getWheelFunInfoScreenRect(), screen);
+    QCOMPARE(d.notice().getWheelFunInfoScreenRect(), screen);
     QCOMPARE(d.notices, QStringList { QStringLiteral("Canvas zoom") });
 }
 
 void TestHudAlert::widthLimitIgnoresPreviousMessage()
 {
     Driver d;
-    OVHUDAlert::showInfo(QStringLiteral("Undo"));
-    const double alone = OVHUDAlert::instance()->frame().width();
+    d.notice().showInfo(QStringLiteral("Undo"));
+    const double alone = d.notice().frame().width();
 
-    OVHUDAlert::showInfo(QString(400, QLatin1Char('W')));
-    QCOMPARE(OVHUDAlert::instance()->frame().width(), 762.0 + 58 + 10);
+    d.notice().showInfo(QString(400, QLatin1Char('W')));
+    QCOMPARE(d.notice().frame().width(), 762.0 + 58 + 10);
     // The long message's frame must not narrow the room of the next one.
-    OVHUDAlert::showInfo(QString(400, QLatin1Char('W')));
-    QCOMPARE(OVHUDAlert::instance()->frame().width(), 762.0 + 58 + 10);
-    OVHUDAlert::showInfo(QStringLiteral("Undo"));
-    QCOMPARE(OVHUDAlert::instance()->frame().width(), alone);
+    d.notice().showInfo(QString(400, QLatin1Char('W')));
+    QCOMPARE(d.notice().frame().width(), 762.0 + 58 + 10);
+    d.notice().showInfo(QStringLiteral("Undo"));
+    QCOMPARE(d.notice().frame().width(), alone);
 
     // An empty message shows one blank.
-    OVHUDAlert::showInfo(QString());
-    QCOMPARE(OVHUDAlert::instance()->text(), QStringLiteral(" "));
+    d.notice().showInfo(QString());
+    QCOMPARE(d.notice().text(), QStringLiteral(" "));
 }
 
 void TestHudAlert::dismissedAfterLastMessage()
 {
     Driver d;
-    OVHUDAlert::showInfo(QStringLiteral("first"));
+    d.notice().showInfo(QStringLiteral("first"));
     d.sim.runLoop.advance(1.0);
-    OVHUDAlert::showInfo(QStringLiteral("second"));
-    QCOMPARE(OVHUDAlert::instance()->text(), QStringLiteral("second"));
+    d.notice().showInfo(QStringLiteral("second"));
+    QCOMPARE(d.notice().text(), QStringLiteral("second"));
     d.sim.runLoop.advance(1.4);
-    QVERIFY(OVHUDAlert::instance()->isShown());
+    QVERIFY(d.notice().isShown());
     d.sim.runLoop.advance(0.1); // 1.5 s after the second, 2.5 s after the first
-    QVERIFY(!OVHUDAlert::instance()->isShown());
+    QVERIFY(!d.notice().isShown());
 
     QCOMPARE(d.windowChanges(OVHUDAlert::windowName()), (QList<bool> { true, false }));
     QCOMPARE(d.notices, (QStringList { QStringLiteral("first"), QStringLiteral("second") }));
@@ -221,16 +220,14 @@ void TestHudAlert::dismissedAfterLastMessage()
 
 void TestHudAlert::nothingWithoutDriver()
 {
-    {
-        Driver d;
-        OVHUDAlert::showInfo(QStringLiteral("shown"));
-        QVERIFY(OVHUDAlert::instance());
-    }
-    // The driver ended: its notice went with it and nothing new is made.
-    QVERIFY(!OVHUDAlert::instance());
-    OVHUDAlert::showInfo(QStringLiteral("late"));
-    QVERIFY(!OVHUDAlert::instance());
-    QCOMPARE(OVHUDAlert::getWheelFunInfoScreenRect(), QRectF());
+    Driver d;
+    d.notice().showInfo(QStringLiteral("shown"));
+    driver::OVManager *manager = d.delegate.manager();
+    QVERIFY(manager->noticeIfMade());
+    // The driver ends: its notice goes with it, ordered out.
+    d.delegate.applicationWillTerminate();
+    QVERIFY(!manager->noticeIfMade());
+    QCOMPARE(d.windowChanges(OVHUDAlert::windowName()), (QList<bool> { true, false }));
 }
 
 // The notices' texts are read when the driver starts, not on the event path

@@ -85,8 +85,8 @@ void TestHudRender::init()
 void TestHudRender::notice()
 {
     Driver d(Model::KalverinS);
-    OVHUDAlert::showInfo(QStringLiteral("R2: Canvas zoom"));
-    driver::OVHUDWin *window = OVHUDAlert::instance()->window();
+    d.notice().showInfo(QStringLiteral("R2: Canvas zoom"));
+    driver::OVHUDWin *window = d.notice().window();
     QVERIFY(window);
     QCOMPARE(window->height(), 60);
     const QImage image = window->grab().toImage();
@@ -94,7 +94,7 @@ void TestHudRender::notice()
     QVERIFY(pixelsNear(image, QColor(35, 126, 91)) > 20);
     QVERIFY(onBackdrop(*window).save(rendersFolder() + QStringLiteral("/notice.png")));
 
-    OVHUDAlert::showInfo(QString(200, QLatin1Char('W')));
+    d.notice().showInfo(QString(200, QLatin1Char('W')));
     QVERIFY(onBackdrop(*window).save(rendersFolder() + QStringLiteral("/notice-long.png")));
 }
 

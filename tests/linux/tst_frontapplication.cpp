@@ -1,8 +1,13 @@
 // The front application: the reading of the active window's properties as a
 // table, then the same through a private Xvfb server where a window is made
-// active the way a window manager does it (skipped without Xvfb).
+// active the way a window manager does it (skipped without Xvfb). The
+// workspace learns of each change from the server's notices on the main loop
+// and answers the pen's many questions from memory.
 
+#include <sys/syscall.h>
 #include <unistd.h>
+
+#include <memory>
 
 #include <QFileInfo>
 #include <QTest>
@@ -65,6 +70,45 @@ struct XClient
     xcb_visualid_t rootVisual;
 };
 
+// The read and write system calls this thread has made so far (reading them
+// makes some too: a caller measures that first).
+qint64 threadSyscalls()
+{
+    QFile io(QStringLiteral("/proc/self/task/%1/io").arg(::syscall(SYS_gettid)));
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    qint64 count = 0;
+    for (const QByteArray &line : io.readAll().split('\n')) {
+        if (line.startsWith("syscr:") || line.startsWith("syscw:"))
+            count += line.mid(6).trimmed().toLongLong();
+    }
+    return count;
+}
+
+// A private X server, the workspace on it and a client that plays the window
+// manager.
+struct XSession
+{
+    // The reason when there is no X server to be had.
+    QString start()
+    {
+        QString why;
+        const QByteArray display = xvfb.start(&why);
+        if (display.isEmpty())
+            return why;
+        qputenv("DISPLAY", display);
+        // The bus name it claims plays no part here (without a bus it warns and goes on).
+        workspace = std::make_unique<platform::native::LinuxWorkspace>(
+            QStringLiteral("com.orvane.FrontApplicationTest"));
+        client = std::make_unique<XClient>(display);
+        return {};
+    }
+
+    XvfbServer xvfb;
+    std::unique_ptr<platform::native::LinuxWorkspace> workspace;
+    std::unique_ptr<XClient> client;
+};
+
 } // namespace
 
 class TestFrontApplication : public QObject
@@ -75,6 +119,7 @@ private slots:
     void fromWindow_data();
     void fromWindow();
     void activeWindow();
+    void answersFromMemory();
 };
 
 void TestFrontApplication::fromWindow_data()
@@ -111,16 +156,11 @@ void TestFrontApplication::fromWindow()
 
 void TestFrontApplication::activeWindow()
 {
-    XvfbServer xvfb;
-    QString why;
-    const QByteArray display = xvfb.start(&why);
-    if (display.isEmpty())
+    XSession session;
+    if (const QString why = session.start(); !why.isEmpty())
         QSKIP(qPrintable(why));
-    qputenv("DISPLAY", display);
-
-    // The bus name it claims plays no part here (without a bus it warns and goes on).
-    platform::native::LinuxWorkspace workspace(QStringLiteral("com.orvane.FrontApplicationTest"));
-    XClient client(display);
+    platform::native::LinuxWorkspace &workspace = *session.workspace;
+    XClient &client = *session.client;
 
     // No window manager has named an active window yet.
     QCOMPARE(workspace.frontApplication().processName, QString());
@@ -128,24 +168,54 @@ void TestFrontApplication::activeWindow()
     const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget().section(u'/', -1);
     const xcb_window_t editor = client.window(QByteArrayLiteral("krita\0Krita\0"), quint32(::getpid()));
     client.activate(editor);
-    FrontApplication front = workspace.frontApplication();
-    QCOMPARE(front.processName, QStringLiteral("Krita"));
-    QCOMPARE(front.bundleId, self);
+    QTRY_COMPARE(workspace.frontApplication().processName, QStringLiteral("Krita"));
+    QCOMPARE(workspace.frontApplication().bundleId, self);
 
     const xcb_window_t other = client.window(QByteArrayLiteral("xterm\0XTerm\0"), 0);
     client.activate(other);
-    front = workspace.frontApplication();
-    QCOMPARE(front.processName, QStringLiteral("XTerm"));
-    QCOMPARE(front.bundleId, QString());
+    QTRY_COMPARE(workspace.frontApplication().processName, QStringLiteral("XTerm"));
+    QCOMPARE(workspace.frontApplication().bundleId, QString());
 
     // The window manager still names a window that is gone: nothing is front,
     // and the server's complaint does not stay behind.
     client.destroy(other);
     client.activate(editor);
     client.activate(other);
-    QCOMPARE(workspace.frontApplication().processName, QString());
+    QTRY_COMPARE(workspace.frontApplication().processName, QString());
+    client.activate(editor);
+    QTRY_COMPARE(workspace.frontApplication().processName, QStringLiteral("Krita"));
     client.activate(XCB_WINDOW_NONE);
-    QCOMPARE(workspace.frontApplication().processName, QString());
+    QTRY_COMPARE(workspace.frontApplication().processName, QString());
+}
+
+// A pen sample asks for the front application: a thousand of them make no X
+// request and no read or write at all.
+void TestFrontApplication::answersFromMemory()
+{
+    XSession session;
+    if (const QString why = session.start(); !why.isEmpty())
+        QSKIP(qPrintable(why));
+    platform::native::LinuxWorkspace &workspace = *session.workspace;
+    XClient &client = *session.client;
+    client.activate(client.window(QByteArrayLiteral("krita\0Krita\0"), 0));
+    QTRY_COMPARE(workspace.frontApplication().processName, QStringLiteral("Krita"));
+
+    const quint64 requests = workspace.frontWindowRequests();
+    const qint64 before = threadSyscalls();
+    const qint64 start = threadSyscalls();
+    QVERIFY(before >= 0);
+    int answered = 0;
+    for (int i = 0; i < 1000; ++i)
+        answered += workspace.frontApplication().processName == QLatin1String("Krita");
+    const qint64 end = threadSyscalls();
+    QCOMPARE(end - start, start - before);
+    QCOMPARE(answered, 1000);
+    QCOMPARE(workspace.frontWindowRequests(), requests);
+
+    // The next change is still seen.
+    client.activate(client.window(QByteArrayLiteral("xterm\0XTerm\0"), 0));
+    QTRY_COMPARE(workspace.frontApplication().processName, QStringLiteral("XTerm"));
+    QVERIFY(workspace.frontWindowRequests() > requests);
 }
 
 QTEST_GUILESS_MAIN(TestFrontApplication)

@@ -13,7 +13,8 @@ AlertCatcher::AlertCatcher()
         auto *alert = qobject_cast<settings::OVAlert *>(QApplication::activeModalWidget());
         if (!alert || !alert->isVisible())
             return;
-        seen.append(Seen { alert->titleText(), alert->informativeText(), settings::ModalRuns::depth() });
+        seen.append(Seen { alert->titleText(), alert->informativeText(),
+            alert->modalRuns() ? alert->modalRuns()->depth() : 0 });
         alert->clickOK();
     });
     m_poll.start();

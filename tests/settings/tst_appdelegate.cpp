@@ -416,7 +416,7 @@ void TestAppDelegate::parkedDuringModalRun()
 
     {
         // A modal run of the device's page is spinning when it goes.
-        const settings::ModalRuns::Scope modal;
+        const settings::ModalRuns::Scope modal(&app.delegate->modalRuns());
         app.announce({ { key, false } });
         app.sim.runLoop.advance(1);
         QVERIFY(!app.delegate->storeForKey(key));

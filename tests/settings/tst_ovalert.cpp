@@ -62,20 +62,22 @@ void TestOVAlert::informativeText()
 void TestOVAlert::modalRunWaitsForOK()
 {
     const platform::StringTable strings = englishStrings();
+    settings::ModalRuns runs;
     OVAlert alert(strings);
+    alert.setModalRuns(&runs);
     alert.setInformativeText(QStringLiteral("Cannot import."));
     bool shownDuringRun = false;
     int depthDuringRun = -1;
     QTimer::singleShot(20, &alert, [&] {
         shownDuringRun = alert.isVisible() && QApplication::activeModalWidget() == &alert;
-        depthDuringRun = settings::ModalRuns::depth();
+        depthDuringRun = runs.depth();
         alert.okButton()->click();
     });
     alert.runModal();
     QVERIFY(shownDuringRun);
     QCOMPARE(depthDuringRun, 1);
     QVERIFY(!alert.isVisible());
-    QCOMPARE(settings::ModalRuns::depth(), 0);
+    QCOMPARE(runs.depth(), 0);
     QVERIFY(!alert.isSheet());
 }
 
@@ -101,7 +103,9 @@ void TestOVAlert::sheetReturnsAtOnce()
     QWidget window;
     window.resize(400, 300);
     window.show();
+    settings::ModalRuns runs;
     auto *alert = new OVAlert(strings, QString());
+    alert->setModalRuns(&runs);
     alert->setInformativeText(QStringLiteral("Refused."));
     alert->runModalSheetForWindow(&window);
     // The caller goes on at once, with the parent window blocked by the sheet.
@@ -110,7 +114,7 @@ void TestOVAlert::sheetReturnsAtOnce()
     QCOMPARE(alert->parentWidget(), &window);
     QCOMPARE(alert->windowModality(), Qt::WindowModal);
     QCOMPARE(QApplication::activeModalWidget(), alert);
-    QCOMPARE(settings::ModalRuns::depth(), 0);
+    QCOMPARE(runs.depth(), 0);
 
     alert->clickOK();
     QVERIFY(!alert->isVisible());

@@ -4,6 +4,7 @@
 
 #include "platform/plist.h"
 #include "platform/sim/simplatform.h"
+#include "settings/modalruns.h"
 #include "settings/ovalert.h"
 #include "store/ovmodels.h"
 #include "store/ovpublicdefine.h"
@@ -36,7 +37,7 @@ struct Pair
         , driverStore(driverSim.platform(), devKey)
     {
         settingsStore.setErrorPresenter(
-            settings::OVAlert::storeErrorPresenter(settingsSim.platform().strings, nullptr));
+            settings::OVAlert::storeErrorPresenter(settingsSim.platform().strings, nullptr, &modalRuns));
         // Without displays the default tablet area falls back to the band.
         QTest::ignoreMessage(QtInfoMsg, "There is no mmap_num");
         settingsStore.loadConfiguration(QString(), false);
@@ -53,6 +54,7 @@ struct Pair
         driverSim.runLoop.drain();
     }
 
+    settings::ModalRuns modalRuns;
     SimBus bus;
     SimPlatform settingsSim { bus, kSettingId };
     SimPlatform driverSim { bus, kDriverId };
