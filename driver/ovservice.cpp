@@ -76,13 +76,17 @@ void OVService::registerReports(platform::HidDevice *device, bool commandInterfa
 {
     std::weak_ptr<bool> alive = m_alive;
     // One callback per interface: a later registration replaces the earlier
-    // one, as the platform does.
+    // one, as the platform does. An interface that carries the report
+    // collection and command collections together keeps the report callback,
+    // which hands the command replies (led by 0xFC) on itself; the command
+    // callback would drop every pen and key report.
+    const bool replies = commandInterface && device != m_deviceRef_0A;
     device->registerInputReportCallback(
-        [this, alive, commandInterface](const platform::InputReport &report) {
+        [this, alive, replies](const platform::InputReport &report) {
             auto a = alive.lock();
             if (!a || !*a)
                 return;
-            if (commandInterface)
+            if (replies)
                 commReplyCallback(report);
             else
                 vendorReportCallback(report);
@@ -96,9 +100,13 @@ void OVService::setDeviceRef_0A(platform::HidDevice *device)
 {
     if (m_cleanedUp || !device)
         return;
+    platform::HidDevice *previous = m_deviceRef_0A;
     m_deviceRef_0A = device;
     m_exchange->setDeviceRef(1, device);
     registerReports(device, false);
+    // The interface that held the slot may still be a command interface.
+    if (previous && previous != device && (previous == m_deviceRef_0B || previous == m_deviceRef_0C))
+        registerReports(previous, true);
     if (startCommand(m_row).kind == StartKind::UsbRequests)
         sendOVRequest();
     else

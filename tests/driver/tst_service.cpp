@@ -57,6 +57,8 @@ private slots:
     void reportRouting_data();
     void reportRouting();
     void shortReportLineIsRateLimited();
+    void oneInterfaceForReportsAndCommands_data();
+    void oneInterfaceForReportsAndCommands();
     void deviceRefForPup_data();
     void deviceRefForPup();
     void startCommandPerBinding_data();
@@ -164,6 +166,41 @@ void TestService::reportRouting()
     service->setDeviceRef_0A(device);
     device->deliverInput(bytesOf(report));
     QCOMPARE(service->penState().eventData.type, decoded ? 1u : 0u);
+}
+
+void TestService::oneInterfaceForReportsAndCommands_data()
+{
+    QTest::addColumn<bool>("reportSlotFirst");
+    QTest::newRow("report slot bound first") << true;
+    QTest::newRow("command slots bound first") << false;
+}
+
+// The pairs of one interface may fill all three slots: its pen reports still
+// reach the dispatcher, its command replies still never do, and an
+// interface that gives up the report slot is a command interface again.
+void TestService::oneInterfaceForReportsAndCommands()
+{
+    QFETCH(bool, reportSlotFirst);
+
+    auto service = makeService(Model::TevraQ);
+    SimHidDevice *device = m_sim->hid.connect("all", looseInterface(0xFF0A));
+    if (reportSlotFirst)
+        service->setDeviceRef_0A(device);
+    service->setDeviceRef_0B(device);
+    service->setDeviceRef_0C(device, false);
+    if (!reportSlotFirst)
+        service->setDeviceRef_0A(device);
+    device->deliverInput(bytesOf(hex("FCA00010001000000000")));
+    QCOMPARE(service->penState().eventData.type, 0u);
+    device->deliverInput(bytesOf(kHover));
+    QCOMPARE(service->penState().eventData.type, 1u);
+
+    SimHidDevice *report = m_sim->hid.connect("report", looseInterface(0xFF0A));
+    service->setDeviceRef_0A(report);
+    device->deliverInput(bytesOf(QByteArray::fromHex("02C00010001000000000")));
+    QCOMPARE(service->penState().eventData.type, 1u); // the out-of-range report went to the commands
+    report->deliverInput(bytesOf(QByteArray::fromHex("02C00010001000000000")));
+    QCOMPARE(service->penState().eventData.type, 0u);
 }
 
 void TestService::shortReportLineIsRateLimited()
