@@ -9,6 +9,7 @@
 #include "platform/runloop.h"
 #include "settings/modalruns.h"
 #include "settings/pagedelegate.h"
+#include "store/ovpublicdefine.h"
 #include "store/plistvalue.h"
 
 namespace settings {
@@ -80,6 +81,12 @@ bool DevicePageCtrl::updateCFG(const QString &category, const QString &key, cons
         return false;
     m_delegate->updateConfiguration(m_devKey, category, key, value);
     return true;
+}
+
+void DevicePageCtrl::announceChange(const QString &key)
+{
+    if (!m_disconnected)
+        m_platform->local.post(store::OVCFGNotification, QString(), { { m_devKey, QVariantList { key } } });
 }
 
 void DevicePageCtrl::after(double seconds, std::function<void()> fn)

@@ -59,8 +59,10 @@ public:
     // The page's device is connected and selected in the device pop-up.
     bool isDeviceShown() const;
     // The delegate dropped the device (its disconnect, or the application's
-    // end): from now on the page writes nothing and its steps do not run.
-    void deviceDidDisconnect();
+    // end): from now on the page writes nothing and its steps do not run. A
+    // page that has something to end first (a run with the driver) does so
+    // in its override, then calls this.
+    virtual void deviceDidDisconnect();
     bool isDisconnected() const { return m_disconnected; }
 
 protected:
@@ -79,6 +81,12 @@ protected:
     // Writes to the page's own device (an invalid value removes the key), only
     // while the device is shown; answers whether it wrote.
     bool updateCFG(const QString &category, const QString &key, const QVariant &value);
+
+    // Tells the other pages of a change that they show too (the orientation
+    // is on the pen page and on the tablet page): the local
+    // "OVCFGNotification" with {device key: [key]}, on which every page
+    // re-reads its own device, as the driver's services do on theirs.
+    void announceChange(const QString &key);
 
     // fn runs after `seconds` (0: the next turn), unless the page or its
     // device has gone by then.

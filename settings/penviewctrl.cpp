@@ -322,7 +322,8 @@ void PenViewCtrl::clickDegreeBtn(QAbstractButton *sender)
         // The clicked button stays on, also when the click would turn it off.
         for (controls::OrvaneRadioButton *button : buttons)
             setCheckedQuietly(button, button == sender);
-        updateCFG(OVCFGPenKey, OVCFGDegree, degree);
+        if (updateCFG(OVCFGPenKey, OVCFGDegree, degree))
+            announceChange(OVCFGDegree);
     }
 }
 
