@@ -172,9 +172,8 @@ void TabletViewCtrl::sizeViewToArea()
     TabletAreaView *view = areaView();
     view->setFixedSize(width, kViewHeight);
     // The picture frames the view with its bezel.
-    const QMargins bezel = m_ib.ivTablet->contentsMargins();
-    m_ib.ivTablet->setFixedSize(width + bezel.left() + bezel.right(), kViewHeight + bezel.top() + bezel.bottom());
-    view->move(bezel.left(), bezel.top());
+    m_ib.ivTablet->setFixedSize(width + 2 * m_bezel, kViewHeight + 2 * m_bezel);
+    view->move(m_bezel, m_bezel);
 }
 
 void TabletViewCtrl::tabletMapInit()

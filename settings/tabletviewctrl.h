@@ -118,6 +118,7 @@ private:
     QRectF m_totalFrame;
     QRectF m_selectFrame;
     std::unique_ptr<CalibWinCtrl> m_cwCtr;
+    int m_bezel = 0; // the picture's frame around the view, points
     bool m_observing = false;
 };
 

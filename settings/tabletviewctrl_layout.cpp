@@ -100,8 +100,8 @@ void TabletViewCtrl::buildLayout(QWidget *view)
     m_ib.ivTablet = new QLabel;
     m_ib.ivTablet->setObjectName(QStringLiteral("ivTablet"));
     m_ib.ivTablet->setScaledContents(true);
-    if (variant.penDisplay)
-        m_ib.ivTablet->setContentsMargins(kBezel, kBezel, kBezel, kBezel);
+    // The picture fills the label; the view lies inside its bezel.
+    m_bezel = variant.penDisplay ? kBezel : 0;
     if (variant.picture)
         m_ib.ivTablet->setPixmap(controls::imageNamed(QLatin1String(variant.picture), view->devicePixelRatioF()));
     if (variant.penDisplay) {

@@ -98,7 +98,12 @@ SettingsApp::SettingsApp(const QList<Model> &models, const QList<platform::Displ
     requests.clear();
 }
 
-SettingsApp::~SettingsApp() = default;
+SettingsApp::~SettingsApp()
+{
+    // The application's end posts (a calibration run still waiting cancels
+    // it): the records it lands in are still there.
+    delegate.reset();
+}
 
 void SettingsApp::settle(double seconds)
 {

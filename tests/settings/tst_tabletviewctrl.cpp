@@ -143,6 +143,10 @@ void TstTabletViewCtrl::fill()
     QCOMPARE(view->height(), TabletViewCtrl::kViewHeight);
     QCOMPARE(view->width(), int(std::lround(area.width() * TabletViewCtrl::kViewHeight / area.height())));
     QCOMPARE(view->totalFrame(), area);
+    // The picture's screen is the view: a pen display's picture draws its
+    // bezel round it.
+    const int bezel = penDisplay ? 16 : 0;
+    QCOMPARE(view->geometry(), ib.ivTablet->contentsRect().adjusted(bezel, bezel, -bezel, -bezel));
     // The whole area, shown in the disabled fields.
     QCOMPARE(view->tabletMap(), 0);
     QVERIFY(ib.ibFullBtn->isChecked() && !ib.ibRatioBtn->isChecked());
