@@ -44,15 +44,16 @@ std::array<QPointF, kTargetCount> targetPoints(const QRectF &d)
 std::array<QPointF, kTargetCount> viewPoints(const QRectF &f)
 {
     const double x = f.x(), y = f.y(), w = f.width(), h = f.height();
-    return { QPointF(x + kTargetInset, y + h - kTargetInset), QPointF(x + w - kTargetInset, y + h - kTargetInset),
-        QPointF(x + kTargetInset, y + kTargetInset), QPointF(x + w - kTargetInset, y + kTargetInset),
-        QPointF(x + w / 2, y + h / 2) };
+    return { QPointF(x + kTargetInset, y + h - kTargetInset),
+        QPointF(x + w - kTargetInset, y + h - kTargetInset), QPointF(x + kTargetInset, y + kTargetInset),
+        QPointF(x + w - kTargetInset, y + kTargetInset), QPointF(x + w / 2, y + h / 2) };
 }
 
 std::array<QPointF, 4> edgeMidpoints(const QRectF &b)
 {
     const double x = b.x(), y = b.y(), w = b.width(), h = b.height();
-    return { QPointF(x, y + h / 2), QPointF(x + w / 2, y + h), QPointF(x + w, y + h / 2), QPointF(x + w / 2, y) };
+    return { QPointF(x, y + h / 2), QPointF(x + w / 2, y + h), QPointF(x + w, y + h / 2),
+        QPointF(x + w / 2, y) };
 }
 
 QChar arrowGlyph(qint64 edge)
@@ -75,7 +76,8 @@ ArrowPlacement arrowPlacement(qint64 edge, QPointF m, QSizeF g, QSizeF t)
 {
     switch (edge) {
     case kLeft:
-        return { QPointF(m.x() - 4, m.y()), QPointF(m.x() - 4 + g.width() + 10, m.y() + (g.height() - t.height()) / 2) };
+        return { QPointF(m.x() - 4, m.y()),
+            QPointF(m.x() - 4 + g.width() + 10, m.y() + (g.height() - t.height()) / 2) };
     case kTop:
         return { QPointF(m.x(), m.y() - g.height() + 12),
             QPointF(m.x() + (g.width() - t.width()) / 2, m.y() - g.height() + 12 - t.height() - 10) };
@@ -83,7 +85,8 @@ ArrowPlacement arrowPlacement(qint64 edge, QPointF m, QSizeF g, QSizeF t)
         return { QPointF(m.x() - g.width() + 4, m.y()),
             QPointF(m.x() - g.width() + 4 - t.width() - 10, m.y() + (g.height() - t.height()) / 2) };
     case kBottom:
-        return { QPointF(m.x(), m.y() - 12), QPointF(m.x() + (g.width() - t.width()) / 2, m.y() - 12 + g.height()) };
+        return { QPointF(m.x(), m.y() - 12),
+            QPointF(m.x() + (g.width() - t.width()) / 2, m.y() - 12 + g.height()) };
     default:
         return {};
     }

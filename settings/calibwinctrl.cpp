@@ -98,8 +98,8 @@ CalibWinCtrl::CalibWinCtrl(
 {
     setObjectName(nibName);
     buildWindow();
-    m_platform.distributed.observe(
-        OVMCResponseDNotification, this, [this](const platform::Notification &n) { monitorCalibResponse(n); });
+    m_platform.distributed.observe(OVMCResponseDNotification, this,
+        [this](const platform::Notification &n) { monitorCalibResponse(n); });
     // The delegate posts the hide notice inside this process at once, while
     // the device still exists, and on the bus; the first one cancels.
     const auto hide = [this](const platform::Notification &) { deviceDisconnectHideUI(); };
@@ -128,9 +128,8 @@ CalibView *CalibWinCtrl::view() const
 
 void CalibWinCtrl::buildWindow()
 {
-    m_win = std::make_unique<CalibWin>(m_platform.local, [this] {
-        m_platform.runLoop.after(0, this, [this] { perforESC(); });
-    });
+    m_win = std::make_unique<CalibWin>(
+        m_platform.local, [this] { m_platform.runLoop.after(0, this, [this] { perforESC(); }); });
     m_win->setWindowTitle(text(OVS_CW_TITLE));
     CalibView *content = m_win->contentView();
     content->ibTipA()->setText(text(OVS_CW_TA));

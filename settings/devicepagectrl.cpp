@@ -1,8 +1,11 @@
 #include "settings/devicepagectrl.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include <QAbstractButton>
 #include <QLabel>
+#include <QSignalBlocker>
 
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
@@ -81,6 +84,29 @@ bool DevicePageCtrl::updateCFG(const QString &category, const QString &key, cons
         return false;
     m_delegate->updateConfiguration(m_devKey, category, key, value);
     return true;
+}
+
+void DevicePageCtrl::showDegree(const DegreeButtons &buttons, bool enabled)
+{
+    const quint64 degree = unsignedCFG(store::OVCFGPenKey, store::OVCFGDegree).value_or(0);
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        const QSignalBlocker quiet(buttons[i]);
+        buttons[i]->setChecked(degree == i);
+        buttons[i]->setEnabled(enabled);
+    }
+}
+
+void DevicePageCtrl::chooseDegree(const DegreeButtons &buttons, QAbstractButton *sender)
+{
+    const auto found = std::find(buttons.begin(), buttons.end(), sender);
+    if (found == buttons.end())
+        return;
+    for (QAbstractButton *button : buttons) {
+        const QSignalBlocker quiet(button);
+        button->setChecked(button == sender);
+    }
+    if (updateCFG(store::OVCFGPenKey, store::OVCFGDegree, qint64(found - buttons.begin())))
+        announceChange(store::OVCFGDegree);
 }
 
 void DevicePageCtrl::announceChange(const QString &key)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -9,6 +10,7 @@
 
 #include "settings/pageviewctrl.h"
 
+class QAbstractButton;
 class QLabel;
 
 namespace platform {
@@ -81,6 +83,17 @@ protected:
     // Writes to the page's own device (an invalid value removes the key), only
     // while the device is shown; answers whether it wrote.
     bool updateCFG(const QString &category, const QString &key, const QVariant &value);
+
+    // The four orientation buttons of a page, for 0, 90, 180 and 270 degrees
+    // (the pen page and the tablet page both have them).
+    using DegreeButtons = std::array<QAbstractButton *, 4>;
+    // Shows "OVCFGDegree" of "OVCFGPenKey" on them, quietly: absent or
+    // unreadable is 0, and a number past 3 turns every button off.
+    void showDegree(const DegreeButtons &buttons, bool enabled);
+    // One of them was pressed while the device is shown: it alone is on,
+    // also when the click would have turned it off, and its orientation is
+    // written and announced to the other pages.
+    void chooseDegree(const DegreeButtons &buttons, QAbstractButton *sender);
 
     // Tells the other pages of a change that they show too (the orientation
     // is on the pen page and on the tablet page): the local

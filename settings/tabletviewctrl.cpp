@@ -235,10 +235,10 @@ void TabletViewCtrl::clickRatioBtn()
 void TabletViewCtrl::controlTextDidEndEditing(controls::OrvaneTextField *field)
 {
     const std::pair<controls::OrvaneTextField *, area::Field> fields[]
-        = { { m_ib.ibOXTF, area::Field::X }, { m_ib.ibOYTF, area::Field::Y }, { m_ib.ibWXTF, area::Field::Width },
-              { m_ib.ibHYTF, area::Field::Height } };
-    const auto found
-        = std::find_if(std::begin(fields), std::end(fields), [field](const auto &f) { return f.first == field; });
+        = { { m_ib.ibOXTF, area::Field::X }, { m_ib.ibOYTF, area::Field::Y },
+              { m_ib.ibWXTF, area::Field::Width }, { m_ib.ibHYTF, area::Field::Height } };
+    const auto found = std::find_if(
+        std::begin(fields), std::end(fields), [field](const auto &f) { return f.first == field; });
     if (found == std::end(fields))
         return;
     const area::Field which = found->second;
@@ -255,12 +255,13 @@ void TabletViewCtrl::controlTextDidEndEditing(controls::OrvaneTextField *field)
     if (!number)
         typed = QLocale::system().toDouble(field->text().trimmed(), &number);
     if (!number || !std::isfinite(typed)) {
-        qCInfo(lcTabletPage).noquote()
-            << devKey() + QStringLiteral(": cannot take \"") + field->text() + QStringLiteral("\": not a number");
+        qCInfo(lcTabletPage).noquote() << devKey() + QStringLiteral(": cannot take \"") + field->text()
+                + QStringLiteral("\": not a number");
         field->setText(fieldText(old));
         return;
     }
-    const QRectF moved = area::typedValue(which, typed, m_selectFrame, m_totalFrame, QSizeF(kMinWidth, kMinHeight));
+    const QRectF moved
+        = area::typedValue(which, typed, m_selectFrame, m_totalFrame, QSizeF(kMinWidth, kMinHeight));
     const double result = area::fieldValue(which, moved);
     field->setText(fieldText(result));
     if (moved == m_selectFrame)
@@ -302,32 +303,16 @@ bool TabletViewCtrl::orientationChoosable() const
 
 void TabletViewCtrl::degreeInit()
 {
-    controls::OrvaneRadioButton *const buttons[] = { m_ib.ibZDBtn, m_ib.ibNDBtn, m_ib.ibOEDBtn, m_ib.ibTSDBtn };
-    // As the pen page reads it: absent or unreadable is 0, and a number past
-    // 270 degrees turns every button off.
-    const quint64 degree = unsignedCFG(OVCFGPenKey, OVCFGDegree).value_or(0);
-    const bool choosable = orientationChoosable();
-    for (quint64 i = 0; i < std::size(buttons); ++i) {
-        setCheckedQuietly(buttons[i], degree == i);
-        buttons[i]->setEnabled(choosable);
-    }
+    showDegree({ m_ib.ibZDBtn, m_ib.ibNDBtn, m_ib.ibOEDBtn, m_ib.ibTSDBtn }, orientationChoosable());
 }
 
 void TabletViewCtrl::clickDegreeBtn(QAbstractButton *sender)
 {
-    controls::OrvaneRadioButton *const buttons[] = { m_ib.ibZDBtn, m_ib.ibNDBtn, m_ib.ibOEDBtn, m_ib.ibTSDBtn };
     if (!isDeviceShown() || !orientationChoosable()) {
         degreeInit();
         return;
     }
-    for (qint64 degree = 0; degree < qint64(std::size(buttons)); ++degree) {
-        if (buttons[degree] != sender)
-            continue;
-        for (controls::OrvaneRadioButton *button : buttons)
-            setCheckedQuietly(button, button == sender);
-        if (updateCFG(OVCFGPenKey, OVCFGDegree, degree))
-            announceChange(OVCFGDegree);
-    }
+    chooseDegree({ m_ib.ibZDBtn, m_ib.ibNDBtn, m_ib.ibOEDBtn, m_ib.ibTSDBtn }, sender);
 }
 
 // Calibration ------------------------------------------------------------------

@@ -103,7 +103,8 @@ void TabletViewCtrl::buildLayout(QWidget *view)
     // The picture fills the label; the view lies inside its bezel.
     m_bezel = variant.penDisplay ? kBezel : 0;
     if (variant.picture)
-        m_ib.ivTablet->setPixmap(controls::imageNamed(QLatin1String(variant.picture), view->devicePixelRatioF()));
+        m_ib.ivTablet->setPixmap(
+            controls::imageNamed(QLatin1String(variant.picture), view->devicePixelRatioF()));
     if (variant.penDisplay) {
         m_ib.ibTV2 = new OVTabletView2(m_ib.ivTablet);
         m_ib.ibTV2->setObjectName(QStringLiteral("ibTV2"));
@@ -126,18 +127,17 @@ void TabletViewCtrl::buildLayout(QWidget *view)
 
     auto *fields = new QHBoxLayout;
     fields->addStretch(1);
-    const auto addField
-        = [&](controls::OrvaneTextField *&outlet, QLatin1String label, const char *name) {
-              outlet = new controls::OrvaneTextField;
-              outlet->setObjectName(QLatin1String(name));
-              outlet->setFixedWidth(72);
-              fields->addWidget(labelFor(outlet, t(label)));
-              fields->addWidget(outlet);
-              auto *unit = new QLabel(t(OVS_T_Inch));
-              unit->setFont(controls::kitFont(12));
-              fields->addWidget(unit);
-              fields->addSpacing(10);
-          };
+    const auto addField = [&](controls::OrvaneTextField *&outlet, QLatin1String label, const char *name) {
+        outlet = new controls::OrvaneTextField;
+        outlet->setObjectName(QLatin1String(name));
+        outlet->setFixedWidth(72);
+        fields->addWidget(labelFor(outlet, t(label)));
+        fields->addWidget(outlet);
+        auto *unit = new QLabel(t(OVS_T_Inch));
+        unit->setFont(controls::kitFont(12));
+        fields->addWidget(unit);
+        fields->addSpacing(10);
+    };
     addField(m_ib.ibOXTF, OVS_T_X, "ibOXTF");
     addField(m_ib.ibOYTF, OVS_T_Y, "ibOYTF");
     addField(m_ib.ibWXTF, OVS_T_W, "ibWXTF");
@@ -150,7 +150,8 @@ void TabletViewCtrl::buildLayout(QWidget *view)
         = box(t(variant.penDisplay ? OVS_P_DisplayOrientation : OVS_P_Orientation));
     auto *degrees = new QHBoxLayout(degreeBox);
     degrees->setContentsMargins(12, 8, 12, 12);
-    controls::OrvaneRadioButton **degreeOutlets[] = { &m_ib.ibZDBtn, &m_ib.ibNDBtn, &m_ib.ibOEDBtn, &m_ib.ibTSDBtn };
+    controls::OrvaneRadioButton **degreeOutlets[]
+        = { &m_ib.ibZDBtn, &m_ib.ibNDBtn, &m_ib.ibOEDBtn, &m_ib.ibTSDBtn };
     const char *degreeNames[] = { "ibZDBtn", "ibNDBtn", "ibOEDBtn", "ibTSDBtn" };
     for (int i = 0; i < 4; ++i) {
         *degreeOutlets[i] = radio(QStringLiteral("%1°").arg(i * 90), degreeNames[i]);

@@ -51,6 +51,17 @@ QString misplacedControl(QWidget *window, const QList<QWidget *> &controls)
     return QString();
 }
 
+platform::DisplayInfo onlineDisplay(quint32 id, QRectF bounds, const QString &name, bool main)
+{
+    platform::DisplayInfo d;
+    d.id = id;
+    d.bounds = bounds;
+    d.productName = name;
+    d.main = main;
+    d.builtin = main;
+    return d;
+}
+
 SettingsApp::SettingsApp(const QList<Model> &models, const QList<platform::DisplayInfo> &displays)
     : sim(bus, QLatin1String(platform::kSettingBundleId))
     , driver(bus, QLatin1String(platform::kDriverBundleId))
@@ -133,7 +144,8 @@ void SettingsApp::pick(const QString &key)
     settle(2);
 }
 
-void SettingsApp::import(const QString &key, const QString &category, const QString &name, const QVariant &value)
+void SettingsApp::import(
+    const QString &key, const QString &category, const QString &name, const QVariant &value)
 {
     QVariantMap configuration = store(key)->configurationList().value_or(QVariantMap());
     QVariantMap values = configuration.value(category).toMap();

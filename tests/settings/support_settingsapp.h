@@ -44,6 +44,9 @@ QString saveRender(QWidget *widget, const QString &name);
 // empty when every control has a place of its own inside the window.
 QString misplacedControl(QWidget *window, const QList<QWidget *> &controls);
 
+// An online display; the main one is the built-in one.
+platform::DisplayInfo onlineDisplay(quint32 id, QRectF bounds, const QString &name, bool main = false);
+
 struct SettingsApp
 {
     // The displays are online before the application starts.
@@ -54,10 +57,7 @@ struct SettingsApp
     // Runs both programs' loops for `seconds`.
     void settle(double seconds = 0);
 
-    settings::PageViewCtrl *page(int tab, const QString &key) const
-    {
-        return delegate->pageForKey(tab, key);
-    }
+    settings::PageViewCtrl *page(int tab, const QString &key) const { return delegate->pageForKey(tab, key); }
     store::OVPublicObject *store(const QString &key) const { return delegate->storeForKey(key); }
     // The tab shown, as the user picks it.
     void selectTab(int tab);

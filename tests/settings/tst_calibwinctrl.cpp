@@ -24,20 +24,10 @@ namespace calib = settings::calib;
 
 namespace {
 
-platform::DisplayInfo display(quint32 id, QRectF bounds, const QString &name, bool main = false)
-{
-    platform::DisplayInfo d;
-    d.id = id;
-    d.bounds = bounds;
-    d.productName = name;
-    d.main = main;
-    d.builtin = main;
-    return d;
-}
-
-const platform::DisplayInfo kMain = display(1, QRectF(0, 0, 1920, 1080), QStringLiteral("Built-in"), true);
+const platform::DisplayInfo kMain
+    = onlineDisplay(1, QRectF(0, 0, 1920, 1080), QStringLiteral("Built-in"), true);
 // The Sorvi 22's panel, right of the main display.
-const platform::DisplayInfo kPen = display(7, QRectF(1920, 0, 1920, 1080), QStringLiteral("SV22"));
+const platform::DisplayInfo kPen = onlineDisplay(7, QRectF(1920, 0, 1920, 1080), QStringLiteral("SV22"));
 
 QVariantMap edgeRequest(const char *key)
 {
@@ -190,8 +180,9 @@ void TstCalibWinCtrl::targetDisplay_data()
     QTest::addColumn<QVariant>("number");
     QTest::addColumn<QRectF>("covered");
 
-    const platform::DisplayInfo unnamed = display(4, QRectF(-1280, 0, 1280, 1024), QString());
-    const platform::DisplayInfo other = display(5, QRectF(0, 1080, 1920, 1080), QStringLiteral("Office 24"));
+    const platform::DisplayInfo unnamed = onlineDisplay(4, QRectF(-1280, 0, 1280, 1024), QString());
+    const platform::DisplayInfo other
+        = onlineDisplay(5, QRectF(0, 1080, 1920, 1080), QStringLiteral("Office 24"));
     const QVariant none;
     QTest::newRow("named") << QList { kMain, other, kPen } << none << none << kPen.bounds;
     // The one the pen is mapped to, though an unnamed monitor comes first.
@@ -199,11 +190,11 @@ void TstCalibWinCtrl::targetDisplay_data()
                             << kPen.bounds;
     // Not mapped to one screen: an unnamed external monitor is taken as the
     // pen display, as its panel name cannot be read.
-    QTest::newRow("unnamed first") << QList { kMain, unnamed, kPen } << QVariant(qint64(0)) << QVariant(qint64(7))
-                                   << unnamed.bounds;
+    QTest::newRow("unnamed first") << QList { kMain, unnamed, kPen } << QVariant(qint64(0))
+                                   << QVariant(qint64(7)) << unnamed.bounds;
     // The mapped display is offline: the names decide.
-    QTest::newRow("mapped offline") << QList { kMain, other, kPen } << QVariant(qint64(2)) << QVariant(qint64(9))
-                                    << kPen.bounds;
+    QTest::newRow("mapped offline") << QList { kMain, other, kPen } << QVariant(qint64(2))
+                                    << QVariant(qint64(9)) << kPen.bounds;
     QTest::newRow("number as text") << QList { kMain, unnamed, kPen } << QVariant(qint64(2))
                                     << QVariant(QStringLiteral("7")) << unnamed.bounds;
     QTest::newRow("none matches") << QList { kMain, other } << none << none << kMain.bounds;
@@ -263,8 +254,8 @@ void TstCalibWinCtrl::rejectedTouch()
     QCOMPARE(calib->view()->index(), 2);
     // An answer that is no Boolean is no answer.
     QTest::ignoreMessage(QtWarningMsg, "cannot take the driver's answer: \"OVMCValid\" is not a Boolean");
-    app.bus.inject(Notification { QString(OVMCResponseDNotification), QString(),
-        { { OVMCValid, QStringLiteral("yes") } } });
+    app.bus.inject(Notification {
+        QString(OVMCResponseDNotification), QString(), { { OVMCValid, QStringLiteral("yes") } } });
     app.settle();
     QCOMPARE(calib->view()->index(), 2);
     QCOMPARE(app.requests.size(), posted + 1);
@@ -318,8 +309,8 @@ void TstCalibWinCtrl::endings()
     } else if (how == QLatin1String("close")) {
         QVERIFY(!window->close());
     } else if (how == QLatin1String("disconnect")) {
-        app.bus.inject(Notification { QString(OVCFGResponseDNotification), QString(),
-            { { app.keys.first(), false } } });
+        app.bus.inject(
+            Notification { QString(OVCFGResponseDNotification), QString(), { { app.keys.first(), false } } });
     } else if (how == QLatin1String("quit")) {
         app.bus.inject(Notification { QString(OVCFGQuitDNotification), QString(), {} });
         app.delegate->applicationWillTerminate();

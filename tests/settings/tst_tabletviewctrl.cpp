@@ -29,18 +29,8 @@ using namespace store;
 
 namespace {
 
-platform::DisplayInfo display(quint32 id, QRectF bounds, const QString &name, bool main = false)
-{
-    platform::DisplayInfo d;
-    d.id = id;
-    d.bounds = bounds;
-    d.productName = name;
-    d.main = main;
-    d.builtin = main;
-    return d;
-}
-
-const QList<platform::DisplayInfo> kMainOnly { display(1, QRectF(0, 0, 1920, 1080), QStringLiteral("Built-in"), true) };
+const QList<platform::DisplayInfo> kMainOnly { onlineDisplay(
+    1, QRectF(0, 0, 1920, 1080), QStringLiteral("Built-in"), true) };
 
 // The settings application with the tablet page of its first device shown.
 struct App : SettingsApp
@@ -173,7 +163,8 @@ void TstTabletViewCtrl::areaRadios()
     app.ib().ibRatioBtn->click();
     app.settle();
     QCOMPARE(app.written(), (QList<Change> { frameChange(ratio), { OVCFGTabletMap, QVariant(qint64(1)) } }));
-    QCOMPARE(app.driverValue(app.keys.first(), OVCFGTablet, OVCFGTabletMap).typeId(), int(QMetaType::LongLong));
+    QCOMPARE(
+        app.driverValue(app.keys.first(), OVCFGTablet, OVCFGTabletMap).typeId(), int(QMetaType::LongLong));
     QCOMPARE(app.fields(), (QStringList { "0.000", "0.750", "4.000", "2.250" }));
     QVERIFY(app.ib().ibOXTF->isEnabled());
     QCOMPARE(app.page()->areaView()->tabletMap(), 1);
@@ -213,19 +204,32 @@ void TstTabletViewCtrl::fieldEdits_data()
     const QRectF narrow(1, 0.5, 2, 1.5);
     // A position keeps the rectangle inside the area: x = 3 on the full
     // width stays at 0 (its right edge would be 7 on a 4-inch area).
-    QTest::newRow("x past the far edge") << wide << 0 << "3" << "0.000" << QRectF();
-    QTest::newRow("x moves") << narrow << 0 << "1.5" << "1.500" << QRectF(1.5, 0.5, 2, 1.5);
-    QTest::newRow("x against the right edge") << narrow << 0 << "3.9" << "2.000" << QRectF(2, 0.5, 2, 1.5);
-    QTest::newRow("x below the area") << narrow << 0 << "-2" << "0.000" << QRectF(0, 0.5, 2, 1.5);
-    QTest::newRow("y against the top") << narrow << 1 << "2.8" << "1.500" << QRectF(1, 1.5, 2, 1.5);
-    QTest::newRow("width at least 1.6") << narrow << 2 << "0.5" << "1.600" << QRectF(1, 0.5, 1.6, 1.5);
-    QTest::newRow("width cut at the right edge") << narrow << 2 << "9" << "3.000" << QRectF(1, 0.5, 3, 1.5);
-    QTest::newRow("height at least 0.9") << narrow << 3 << "0.1" << "0.900" << QRectF(1, 0.5, 2, 0.9);
-    QTest::newRow("height cut at the top") << narrow << 3 << "5" << "2.500" << QRectF(1, 0.5, 2, 2.5);
-    QTest::newRow("the same value") << narrow << 2 << "2.0" << "2.000" << QRectF();
-    QTest::newRow("not a number") << narrow << 0 << "left" << "1.000" << QRectF();
-    QTest::newRow("infinite") << narrow << 1 << "inf" << "0.500" << QRectF();
-    QTest::newRow("not a number either") << narrow << 3 << "nan" << "1.500" << QRectF();
+    QTest::newRow("x past the far edge") << wide << 0 << "3"
+                                         << "0.000" << QRectF();
+    QTest::newRow("x moves") << narrow << 0 << "1.5"
+                             << "1.500" << QRectF(1.5, 0.5, 2, 1.5);
+    QTest::newRow("x against the right edge") << narrow << 0 << "3.9"
+                                              << "2.000" << QRectF(2, 0.5, 2, 1.5);
+    QTest::newRow("x below the area") << narrow << 0 << "-2"
+                                      << "0.000" << QRectF(0, 0.5, 2, 1.5);
+    QTest::newRow("y against the top") << narrow << 1 << "2.8"
+                                       << "1.500" << QRectF(1, 1.5, 2, 1.5);
+    QTest::newRow("width at least 1.6") << narrow << 2 << "0.5"
+                                        << "1.600" << QRectF(1, 0.5, 1.6, 1.5);
+    QTest::newRow("width cut at the right edge") << narrow << 2 << "9"
+                                                 << "3.000" << QRectF(1, 0.5, 3, 1.5);
+    QTest::newRow("height at least 0.9") << narrow << 3 << "0.1"
+                                         << "0.900" << QRectF(1, 0.5, 2, 0.9);
+    QTest::newRow("height cut at the top") << narrow << 3 << "5"
+                                           << "2.500" << QRectF(1, 0.5, 2, 2.5);
+    QTest::newRow("the same value") << narrow << 2 << "2.0"
+                                    << "2.000" << QRectF();
+    QTest::newRow("not a number") << narrow << 0 << "left"
+                                  << "1.000" << QRectF();
+    QTest::newRow("infinite") << narrow << 1 << "inf"
+                              << "0.500" << QRectF();
+    QTest::newRow("not a number either") << narrow << 3 << "nan"
+                                         << "1.500" << QRectF();
 }
 
 void TstTabletViewCtrl::fieldEdits()
@@ -255,7 +259,8 @@ void TstTabletViewCtrl::fieldEdits()
     // The frame only: the mode stays.
     QCOMPARE(app.written(), QList<Change> { frameChange(stored) });
     QCOMPARE(app.page()->areaView()->selectFrame(), stored);
-    QCOMPARE(app.driverValue(app.keys.first(), OVCFGTablet, OVCFGTabletFrame).toString(), stringFromRect(stored));
+    QCOMPARE(
+        app.driverValue(app.keys.first(), OVCFGTablet, OVCFGTabletFrame).toString(), stringFromRect(stored));
 }
 
 void TstTabletViewCtrl::dragReportsOnRelease()
@@ -349,7 +354,8 @@ void TstTabletViewCtrl::orientation()
 void TstTabletViewCtrl::orientationReachesPenPage()
 {
     App app({ Model::TevraN4 });
-    auto *pen = static_cast<settings::PenViewCtrl *>(app.SettingsApp::page(settings::kTabPen, app.keys.first()));
+    auto *pen
+        = static_cast<settings::PenViewCtrl *>(app.SettingsApp::page(settings::kTabPen, app.keys.first()));
     QVERIFY(pen->isViewLoaded());
     QVERIFY(pen->outlets().ibZDBtn->isChecked());
     app.ib().ibTSDBtn->click();
@@ -369,7 +375,7 @@ void TstTabletViewCtrl::orientationReachesPenPage()
 void TstTabletViewCtrl::calibrationButtons()
 {
     App app({ Model::Sorvi22 },
-        { kMainOnly.first(), display(7, QRectF(1920, 0, 1920, 1080), QStringLiteral("SV22")) });
+        { kMainOnly.first(), onlineDisplay(7, QRectF(1920, 0, 1920, 1080), QStringLiteral("SV22")) });
     // The factory calibration: one request to every pen display, nothing stored.
     app.ib().ibCalibDefaultBtn->click();
     app.settle();
@@ -405,13 +411,14 @@ void TstTabletViewCtrl::typedReads_data()
 
     // Each reads as its default: the whole area, or the ratio rectangle for
     // a frame that cannot be drawn, and orientation 0.
-    QTest::newRow("mode as text") << QString(OVCFGTablet) << QString(OVCFGTabletMap) << QVariant(QStringLiteral("1"));
+    QTest::newRow("mode as text") << QString(OVCFGTablet) << QString(OVCFGTabletMap)
+                                  << QVariant(QStringLiteral("1"));
     QTest::newRow("mode 2") << QString(OVCFGTablet) << QString(OVCFGTabletMap) << QVariant(qint64(2));
     QTest::newRow("frame as a number") << QString(OVCFGTablet) << QString(OVCFGTabletFrame) << QVariant(3.5);
     QTest::newRow("frame of NaN") << QString(OVCFGTablet) << QString(OVCFGTabletFrame)
                                   << QVariant(QStringLiteral("{{nan, 0}, {2, 1}}"));
-    QTest::newRow("frame without a size") << QString(OVCFGTablet) << QString(OVCFGTabletFrame)
-                                          << QVariant(QStringLiteral("{{1, 1}, {0, -1}}"));
+    QTest::newRow("frame without a size")
+        << QString(OVCFGTablet) << QString(OVCFGTabletFrame) << QVariant(QStringLiteral("{{1, 1}, {0, -1}}"));
     QTest::newRow("frame that is no rectangle")
         << QString(OVCFGTablet) << QString(OVCFGTabletFrame) << QVariant(QStringLiteral("left half"));
     QTest::newRow("orientation as a real") << QString(OVCFGPenKey) << QString(OVCFGDegree) << QVariant(2.0);
@@ -431,8 +438,8 @@ void TstTabletViewCtrl::typedReads()
     const bool rectangle = name == QLatin1String(OVCFGTabletFrame);
     QCOMPARE(app.page()->areaView()->tabletMap(), rectangle ? 1 : 0);
     // The factory rectangle, or the ratio rectangle for one that cannot be read.
-    QCOMPARE(app.page()->selectFrame(),
-        rectangle ? app.store(key)->ratioRectInch() : QRectF(0, 0.375, 4, 2.25));
+    QCOMPARE(
+        app.page()->selectFrame(), rectangle ? app.store(key)->ratioRectInch() : QRectF(0, 0.375, 4, 2.25));
     for (const QString &text : app.fields()) {
         bool number = false;
         QVERIFY(std::isfinite(text.toDouble(&number)) && number);
@@ -501,7 +508,8 @@ void TstTabletViewCtrl::renders()
         app.sim.strings.text(QStringLiteral("OVS_T_W")));
     QCOMPARE(QAccessible::queryAccessibleInterface(ib.ibRatioBtn)->role(), QAccessible::RadioButton);
 
-    QVERIFY(!saveRender(app.delegate->window(), QLatin1String("tabletpage-") + QLatin1String(QTest::currentDataTag()))
+    QVERIFY(!saveRender(
+        app.delegate->window(), QLatin1String("tabletpage-") + QLatin1String(QTest::currentDataTag()))
                  .isEmpty());
     // Every control lies inside the window, none over another.
     const QString misplaced = misplacedControl(app.delegate->window(), controls);
