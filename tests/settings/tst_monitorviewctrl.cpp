@@ -285,6 +285,7 @@ private slots:
     void typedFields();
     void dragReport();
     void penDisplay();
+    void penDisplayFromTheKeyboard();
     void boundToItsOwnDevice();
     void hideNoticeClosesMenu();
     void driverMapsThePortion_data();
@@ -583,6 +584,43 @@ void TstMonitorViewCtrl::penDisplay()
     app.settle(60);
     QCOMPARE(app.take(), QStringList());
     QCOMPARE(app.displayItems(), QStringList({ "Color LCD", "SV22" }));
+}
+
+void TstMonitorViewCtrl::penDisplayFromTheKeyboard()
+{
+    App app({ Model::Sorvi22 }, { kLaptop, kPenScreen });
+    app.showMonitorTab();
+    QVERIFY(QTest::qWaitForWindowExposed(app.delegate->window()));
+    app.take();
+    controls::OrvanePopUpButton *popup = app.ib().ibPopupBtn;
+    popup->setFocus(Qt::TabFocusReason);
+    // Space opens the menu, the arrows move, Return chooses as a click
+    // would; the hidden portion item is stepped over both ways.
+    const struct
+    {
+        Qt::Key key;
+        int index;
+        QStringList records;
+    } steps[] = {
+        { Qt::Key_Up, MonitorViewCtrl::kItemFirstDisplay, choiceRecords(2, kLaptop.id) },
+        { Qt::Key_Up, MonitorViewCtrl::kItemFull, choiceRecords(0) },
+        { Qt::Key_Down, MonitorViewCtrl::kItemFirstDisplay, choiceRecords(2, kLaptop.id) },
+        { Qt::Key_Down, MonitorViewCtrl::kItemFirstDisplay + 1, choiceRecords(2, kPenScreen.id) },
+    };
+    for (const auto &step : steps) {
+        QTest::keyClick(popup, Qt::Key_Space);
+        QTRY_VERIFY(popup->view()->isVisible());
+        QTest::keyClick(popup->view(), step.key);
+        QTest::keyClick(popup->view(), Qt::Key_Return);
+        QTRY_VERIFY(!popup->view()->isVisible());
+        app.settle();
+        QCOMPARE(popup->currentIndex(), step.index);
+        QCOMPARE(app.take(), step.records);
+        // The check after a choice resets the portion, once.
+        app.settle(2);
+        app.take();
+    }
+    QCOMPARE(app.fields(), fieldsOf(QRectF(1920, 0, 1920, 1080)));
 }
 
 void TstMonitorViewCtrl::boundToItsOwnDevice()
