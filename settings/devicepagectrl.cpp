@@ -82,24 +82,24 @@ bool DevicePageCtrl::updateCFG(const QString &category, const QString &key, cons
     return true;
 }
 
-std::function<void()> DevicePageCtrl::whileConnected(std::function<void()> fn)
-{
-    return [this, fn = std::move(fn)] {
-        if (!m_disconnected)
-            fn();
-    };
-}
-
 void DevicePageCtrl::after(double seconds, std::function<void()> fn)
 {
-    if (!m_disconnected)
-        m_platform->runLoop.after(seconds, this, whileConnected(std::move(fn)));
+    if (m_disconnected)
+        return;
+    m_platform->runLoop.after(seconds, this, [this, fn = std::move(fn)] {
+        if (!m_disconnected)
+            fn();
+    });
 }
 
 void DevicePageCtrl::repeat(double seconds, std::function<void()> fn)
 {
-    if (!m_disconnected)
-        m_platform->runLoop.repeat(seconds, this, whileConnected(std::move(fn)));
+    if (m_disconnected)
+        return;
+    m_platform->runLoop.repeat(seconds, this, [this, fn = std::move(fn)] {
+        if (!m_disconnected)
+            fn();
+    });
 }
 
 bool DevicePageCtrl::isModalRunActive() const

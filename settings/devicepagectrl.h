@@ -104,9 +104,6 @@ protected:
     static QLabel *labelFor(QWidget *control, const QString &text, QWidget *parent = nullptr);
 
 private:
-    // fn, unless the device has gone by the time it runs.
-    std::function<void()> whileConnected(std::function<void()> fn);
-
     platform::Platform *m_platform;
     PageDelegate *m_delegate;
     QString m_devKey;
