@@ -125,6 +125,21 @@ void DevicePageCtrl::after(double seconds, std::function<void()> fn)
     });
 }
 
+void DevicePageCtrl::repeat(double seconds, std::function<void()> fn)
+{
+    if (m_disconnected)
+        return;
+    m_platform->runLoop.repeat(seconds, this, [this, fn = std::move(fn)] {
+        if (!m_disconnected)
+            fn();
+    });
+}
+
+bool DevicePageCtrl::isModalRunActive() const
+{
+    return m_modalRuns && m_modalRuns->depth() > 0;
+}
+
 void DevicePageCtrl::observeLocal(
     const QString &name, std::function<void(const platform::Notification &)> handler)
 {

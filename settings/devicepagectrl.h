@@ -104,6 +104,11 @@ protected:
     // fn runs after `seconds` (0: the next turn), unless the page or its
     // device has gone by then.
     void after(double seconds, std::function<void()> fn);
+    // fn runs every `seconds` until the page or its device has gone.
+    void repeat(double seconds, std::function<void()> fn);
+    // A modal editor or alert of this application is running now: a page's
+    // periodic checks wait meanwhile.
+    bool isModalRunActive() const;
     // Notices for the page's lifetime (local, or distributed between the
     // two programs); none is delivered once the device has gone.
     void observeLocal(const QString &name, std::function<void(const platform::Notification &)> handler);

@@ -1,6 +1,5 @@
 #include "support_settingsapp.h"
 
-#include <QDir>
 #include <QTest>
 #include <QWidget>
 
@@ -25,41 +24,6 @@ char *toString(const Change &change)
         + (change.value
                 ? change.value->toString() + QLatin1String(" (") + change.value->typeName() + QLatin1Char(')')
                 : QStringLiteral("removed")));
-}
-
-QString saveRender(QWidget *widget, const QString &name)
-{
-    const QString folder = qEnvironmentVariable("OV_BUILD_DIR", QDir::tempPath()) + QLatin1String("/renders");
-    const QString path = folder + QLatin1Char('/') + name + QLatin1String(".png");
-    if (!QDir().mkpath(folder) || !widget->grab().toImage().save(path))
-        return QString();
-    return path;
-}
-
-QString misplacedControl(QWidget *window, const QList<QWidget *> &controls)
-{
-    for (QWidget *control : controls) {
-        const QRect r(control->mapTo(window, QPoint()), control->size());
-        if (!window->rect().contains(r))
-            return control->objectName();
-        for (QWidget *other : controls) {
-            const QRect o(other->mapTo(window, QPoint()), other->size());
-            if (other != control && r.intersects(o))
-                return control->objectName() + QLatin1Char('/') + other->objectName();
-        }
-    }
-    return QString();
-}
-
-platform::DisplayInfo onlineDisplay(quint32 id, QRectF bounds, const QString &name, bool main)
-{
-    platform::DisplayInfo d;
-    d.id = id;
-    d.bounds = bounds;
-    d.productName = name;
-    d.main = main;
-    d.builtin = main;
-    return d;
 }
 
 SettingsApp::SettingsApp(const QList<Model> &models, const QList<platform::DisplayInfo> &displays)

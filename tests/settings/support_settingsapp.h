@@ -19,6 +19,7 @@
 #include "settings/appdelegate.h"
 #include "store/ovmodels.h"
 #include "store/ovpublicobject.h"
+#include "support_widgets.h"
 
 class QWidget;
 
@@ -36,16 +37,6 @@ struct Change
 };
 
 char *toString(const Change &change);
-
-// Saves a render of the widget as renders/NAME.png in the build folder; the
-// file's path, or empty when it could not be written.
-QString saveRender(QWidget *widget, const QString &name);
-// The first control that leaves the window or lies over another, by name;
-// empty when every control has a place of its own inside the window.
-QString misplacedControl(QWidget *window, const QList<QWidget *> &controls);
-
-// An online display; the main one is the built-in one.
-platform::DisplayInfo onlineDisplay(quint32 id, QRectF bounds, const QString &name, bool main = false);
 
 struct SettingsApp
 {

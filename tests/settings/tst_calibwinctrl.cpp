@@ -25,9 +25,9 @@ namespace calib = settings::calib;
 namespace {
 
 const platform::DisplayInfo kMain
-    = onlineDisplay(1, QRectF(0, 0, 1920, 1080), QStringLiteral("Built-in"), true);
+    = displayInfo(1, QRectF(0, 0, 1920, 1080), QStringLiteral("Built-in"), true, true);
 // The Sorvi 22's panel, right of the main display.
-const platform::DisplayInfo kPen = onlineDisplay(7, QRectF(1920, 0, 1920, 1080), QStringLiteral("SV22"));
+const platform::DisplayInfo kPen = displayInfo(7, QRectF(1920, 0, 1920, 1080), QStringLiteral("SV22"));
 
 QVariantMap edgeRequest(const char *key)
 {
@@ -180,9 +180,9 @@ void TstCalibWinCtrl::targetDisplay_data()
     QTest::addColumn<QVariant>("number");
     QTest::addColumn<QRectF>("covered");
 
-    const platform::DisplayInfo unnamed = onlineDisplay(4, QRectF(-1280, 0, 1280, 1024), QString());
+    const platform::DisplayInfo unnamed = displayInfo(4, QRectF(-1280, 0, 1280, 1024), QString());
     const platform::DisplayInfo other
-        = onlineDisplay(5, QRectF(0, 1080, 1920, 1080), QStringLiteral("Office 24"));
+        = displayInfo(5, QRectF(0, 1080, 1920, 1080), QStringLiteral("Office 24"));
     const QVariant none;
     QTest::newRow("named") << QList { kMain, other, kPen } << none << none << kPen.bounds;
     // The one the pen is mapped to, though an unnamed monitor comes first.
@@ -373,7 +373,7 @@ void TstCalibWinCtrl::renders()
     CalibWinCtrl *calib = app.open();
     QVERIFY(QTest::qWaitForWindowExposed(calib->window()));
     const auto save = [&](const QString &name) {
-        QVERIFY(!saveRender(calib->window(), QLatin1String("calibwin-") + name).isEmpty());
+        QVERIFY(saveRender(calib->window()->grab().toImage(), QLatin1String("calibwin-") + name));
     };
     // The top edge: the arrow from the edge's middle, the hint centred
     // below it.
