@@ -39,15 +39,6 @@ constexpr TabletLayout kLayouts[] = {
     { "TabletViewCtrlSorvi10", true, nullptr },
 };
 
-const TabletLayout &layoutNamed(const QString &nibName)
-{
-    for (const TabletLayout &layout : kLayouts) {
-        if (nibName == QLatin1String(layout.nibName))
-            return layout;
-    }
-    return kLayouts[0];
-}
-
 // The pen display pictures' bezel around the screen, points: the pictures
 // are drawn with it (resources/images/Tablet*.svg).
 constexpr int kBezel = 16;
@@ -88,7 +79,7 @@ controls::OrvaneRadioButton *radio(const QString &title, const char *name)
 
 void TabletViewCtrl::buildLayout(QWidget *view)
 {
-    const TabletLayout &variant = layoutNamed(nibName());
+    const TabletLayout &variant = layoutNamed(kLayouts, nibName());
     const auto t = [this](QLatin1String key) { return text(key); };
 
     // The area: the picture with the view inside it, the two modes and the
