@@ -483,6 +483,10 @@ void TstTabletViewCtrl::renders_data()
 
     QTest::newRow("kalverin-m") << Model::KalverinM;
     QTest::newRow("sorvi-22") << Model::Sorvi22;
+    // Its layout's own picture.
+    QTest::newRow("sorvi-12-pro") << Model::Sorvi12Pro;
+    // Its orientation fixed.
+    QTest::newRow("sorvi10") << Model::Sorvi10;
 }
 
 void TstTabletViewCtrl::renders()
