@@ -95,6 +95,7 @@ private slots:
     void typedReads_data();
     void typedReads();
     void boundToItsOwnDevice();
+    void keyboardAndAssistiveTechnologies();
     void renders_data();
     void renders();
 };
@@ -475,6 +476,47 @@ void TstTabletViewCtrl::boundToItsOwnDevice()
     QCOMPARE(app.changes.keys(), QStringList { other });
     QCOMPARE(app.store(other)->queryConfiguration(OVCFGTablet, OVCFGTabletMap), QVariant(qint64(1)));
     QCOMPARE(app.store(first)->queryConfiguration(OVCFGTablet, OVCFGTabletMap), QVariant(qint64(0)));
+}
+
+void TstTabletViewCtrl::keyboardAndAssistiveTechnologies()
+{
+    App app({ Model::Sorvi22 },
+        { kMainOnly.first(), displayInfo(7, QRectF(1920, 0, 1920, 1080), QStringLiteral("SV22")) });
+    QVERIFY(QTest::qWaitForWindowExposed(app.delegate->window()));
+    const TabletViewCtrl::Outlets &ib = app.ib();
+    const QRectF ratio = app.store(app.keys.first())->ratioRectInch();
+
+    // Space on the rectangle button, then a width typed and Return.
+    ib.ibRatioBtn->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(ib.ibRatioBtn, Qt::Key_Space);
+    app.settle();
+    ib.ibWXTF->setFocus(Qt::TabFocusReason);
+    ib.ibWXTF->selectAll();
+    QTest::keyClicks(ib.ibWXTF, QStringLiteral("4.5"));
+    QTest::keyClick(ib.ibWXTF, Qt::Key_Return);
+    app.settle();
+    // An assistive technology's toggle on the 90-degree button.
+    QAccessibleInterface *ninety = QAccessible::queryAccessibleInterface(ib.ibNDBtn);
+    QVERIFY(ninety->actionInterface());
+    ninety->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    app.settle();
+    QVERIFY(QAccessible::queryAccessibleInterface(ib.ibNDBtn)->state().checked);
+    QVERIFY(!QAccessible::queryAccessibleInterface(ib.ibZDBtn)->state().checked);
+    QCOMPARE(app.written(),
+        (QList<Change> { frameChange(ratio), { OVCFGTabletMap, QVariant(qint64(1)) },
+            frameChange(QRectF(ratio.topLeft(), QSizeF(4.5, ratio.height()))),
+            { OVCFGDegree, QVariant(qint64(1)) } }));
+
+    // The calibration window from the keyboard, and Escape in it.
+    ib.ibCalibBtn->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(ib.ibCalibBtn, Qt::Key_Space);
+    app.settle();
+    settings::CalibWinCtrl *calib = app.page()->cwCtr();
+    QVERIFY(calib && calib->window()->isVisible());
+    QTest::keyClick(calib->window(), Qt::Key_Escape);
+    app.settle();
+    QVERIFY(!app.page()->cwCtr());
+    QCOMPARE(app.requests.last(), (QVariantMap { { OVMCCancel, true } }));
 }
 
 void TstTabletViewCtrl::renders_data()
