@@ -43,9 +43,11 @@ void CalibWin::keyPressEvent(QKeyEvent *event)
 
 void CalibWin::closeEvent(QCloseEvent *event)
 {
-    // The controller orders the window out itself; a close from outside is
-    // taken as the Escape key.
-    event->ignore();
+    // A close from outside (the window manager's, or the application's end
+    // closing every window) is taken as the Escape key, and the window goes
+    // at once: refusing it would keep the application from quitting. The
+    // controller ends the run with the driver either way.
+    event->accept();
     if (m_escape)
         m_escape();
 }

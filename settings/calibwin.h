@@ -15,9 +15,9 @@ class CalibView;
 // The calibration window: frameless, above all others, its content a
 // CalibView. Escape (mac key code 53) pressed in it, or reported by the main
 // window's local "WindowKeyDownNoti" (whatever has the focus there), calls
-// `escape`; so does an attempt to close it from outside (the window manager's
-// close), since a run must not end without the driver hearing of it. Other
-// keys do nothing.
+// `escape`; so does a close from outside (the window manager's, or the
+// application's end), which closes it at once, since a run must not end
+// without the driver hearing of it. Other keys do nothing.
 class CalibWin : public QWidget
 {
     Q_OBJECT

@@ -75,8 +75,14 @@ class TestCalibEndToEnd : public QObject
 private slots:
     void initTestCase();
     void calibrationRun();
+    void quitDuringRun();
 
 private:
+    // Opens the calibration window from the tablet tab once the settings
+    // application shows its tabs: the index of its first request's line, or
+    // -1 with the reason in *why.
+    int openCalibration(JsonProcess &app, QString *why) const;
+
     DesktopSession m_session;
 };
 
@@ -89,6 +95,32 @@ void TestCalibEndToEnd::initTestCase()
         "Xvfb or dbus-daemon did not start");
 }
 
+int TestCalibEndToEnd::openCalibration(JsonProcess &app, QString *why) const
+{
+    const int shown = app.waitFor([](const QJsonObject &l) {
+        return l.value(QStringLiteral("state")).toObject().value(QStringLiteral("tabs")).toBool();
+    });
+    if (shown < 0) {
+        *why = QStringLiteral("the settings application shows no tabs: ") + QString::fromUtf8(app.errors());
+        return -1;
+    }
+    // The tablet tab, then its calibration button.
+    const platform::StringTable strings({ QStringLiteral("en") });
+    *why = m_session.operate(
+        QStringLiteral("page tab"), strings.text(QStringLiteral("OVS_MW_T2")), { QStringLiteral("press") });
+    if (!why->startsWith(QLatin1String("ok")))
+        return -1;
+    *why = m_session.operate(QStringLiteral("push button"), strings.text(QStringLiteral("OVS_T_CalibBtn")),
+        { QStringLiteral("press") });
+    if (!why->startsWith(QLatin1String("ok")))
+        return -1;
+    const int begun = app.waitFor(
+        [](const QJsonObject &l) { return isPost(l, QLatin1String(OVMCRequestDNotification)); }, shown);
+    if (begun < 0)
+        *why = QStringLiteral("the calibration window posted no step");
+    return begun;
+}
+
 void TestCalibEndToEnd::calibrationRun()
 {
     const QString driverData = m_session.path(QStringLiteral("driver"));
@@ -98,24 +130,10 @@ void TestCalibEndToEnd::calibrationRun()
     const std::unique_ptr<JsonProcess> appProcess = m_session.startSettings();
     QVERIFY(appProcess);
     JsonProcess &app = *appProcess;
-    const int shown = app.waitFor([](const QJsonObject &l) {
-        return l.value(QStringLiteral("state")).toObject().value(QStringLiteral("tabs")).toBool();
-    });
-    QVERIFY2(shown >= 0, app.errors());
-
-    // The tablet tab, then its calibration button.
+    QString why;
+    const int begun = openCalibration(app, &why);
+    QVERIFY2(begun >= 0, qPrintable(why));
     const platform::StringTable strings({ QStringLiteral("en") });
-    QVERIFY2(m_session
-                 .operate(QStringLiteral("page tab"), strings.text(QStringLiteral("OVS_MW_T2")),
-                     { QStringLiteral("press") })
-                 .startsWith(QLatin1String("ok")),
-        "cannot select the tablet tab");
-    const QString pressed = m_session.operate(QStringLiteral("push button"),
-        strings.text(QStringLiteral("OVS_T_CalibBtn")), { QStringLiteral("press") });
-    QVERIFY2(pressed.startsWith(QLatin1String("ok")), qPrintable(pressed));
-    const int begun = app.waitFor(
-        [](const QJsonObject &l) { return isPost(l, QLatin1String(OVMCRequestDNotification)); }, shown);
-    QVERIFY2(begun >= 0, "the calibration window posted no step");
 
     // It covers the pen display. (Qt names a top-level widget's role
     // "filler", the main window's too.)
@@ -176,6 +194,38 @@ void TestCalibEndToEnd::calibrationRun()
     QCOMPARE(requests, 11);
     driver.terminate();
     QVERIFY(driver.finished(&exitCode));
+}
+
+void TestCalibEndToEnd::quitDuringRun()
+{
+    // No touches: the run waits at its first edge.
+    const std::unique_ptr<JsonProcess> driver = m_session.startDriver(
+        QStringLiteral("display 9 0 0 %1 %2 main name=\"SV22\"\nconnect s \"Sorvi 22\" page=0x01\n")
+            .arg(kWidth)
+            .arg(kHeight),
+        m_session.path(QStringLiteral("quitting")));
+    QVERIFY(driver);
+    const std::unique_ptr<JsonProcess> app = m_session.startSettings();
+    QVERIFY(app);
+    QString why;
+    const int begun = openCalibration(*app, &why);
+    QVERIFY2(begun >= 0, qPrintable(why));
+    int requests = 0;
+    QVERIFY(app->waitFor([&](const QJsonObject &l) {
+        return isPost(l, QLatin1String(OVMCRequestDNotification)) && ++requests == 2;
+    }) >= 0);
+
+    // Quitting posts one more request, the cancel, on its way out.
+    app->terminate();
+    int exitCode = -1;
+    QVERIFY(app->finished(&exitCode));
+    QCOMPARE(exitCode, 0);
+    requests = 0;
+    for (const QJsonObject &line : app->lines)
+        requests += isPost(line, QLatin1String(OVMCRequestDNotification));
+    QCOMPARE(requests, 3);
+    driver->terminate();
+    QVERIFY(driver->finished(&exitCode));
 }
 
 QTEST_GUILESS_MAIN(TestCalibEndToEnd)

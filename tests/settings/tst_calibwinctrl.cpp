@@ -307,7 +307,7 @@ void TstCalibWinCtrl::endings()
     } else if (how == QLatin1String("hide")) {
         app.bus.inject(Notification { QString(OVUI_DeviceDisconnect_Hide_Noti), QString(), {} });
     } else if (how == QLatin1String("close")) {
-        QVERIFY(!window->close());
+        QVERIFY(window->close());
     } else if (how == QLatin1String("disconnect")) {
         app.bus.inject(
             Notification { QString(OVCFGResponseDNotification), QString(), { { app.keys.first(), false } } });
