@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QWidget;
+
 namespace firmware {
 
 class DeviceInfo;
@@ -42,5 +44,11 @@ struct FirmwareWindowObservers
     std::function<void(const QString &name, bool shown)> window;
     std::function<void(int stage, const QString &text, double value, bool determinate)> progress;
 };
+
+// Shows a firmware window at the modal-panel level (level 8: above other
+// windows), key and in front, or orders it out (nullptr without widgets), and
+// reports it to the observers when `shown` changes.
+void setFirmwareWindowShown(QWidget *window, const QString &name, bool &shown, bool show,
+                            const FirmwareWindowObservers &observers);
 
 } // namespace firmware

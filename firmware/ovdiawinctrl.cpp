@@ -33,7 +33,6 @@ constexpr int kWindowHeight = 400;
 constexpr int kMargin = 24;
 constexpr int kRow = 26;
 constexpr int kButtonGap = 10;
-constexpr int kWindowLevel = 8; // the modal-panel level
 
 bool canMakeWindows()
 {
@@ -191,27 +190,12 @@ void OVDIAWinCtrl::later(double seconds, std::function<void(OVDIAWinCtrl &)> fn)
 
 void OVDIAWinCtrl::showWindow()
 {
-    if (m_window) {
-        m_window->setWindowFlag(Qt::WindowStaysOnTopHint, kWindowLevel > 0);
-        m_window->show();
-        m_window->activateWindow();
-    }
-    if (!m_shown) {
-        m_shown = true;
-        if (m_observers.window)
-            m_observers.window(windowName(), true);
-    }
+    setFirmwareWindowShown(m_window.get(), windowName(), m_shown, true, m_observers);
 }
 
 void OVDIAWinCtrl::orderOut()
 {
-    if (m_window)
-        m_window->hide();
-    if (m_shown) {
-        m_shown = false;
-        if (m_observers.window)
-            m_observers.window(windowName(), false);
-    }
+    setFirmwareWindowShown(m_window.get(), windowName(), m_shown, false, m_observers);
 }
 
 void OVDIAWinCtrl::upHar(const QString &productName, const QString &devKey)

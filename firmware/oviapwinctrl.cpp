@@ -104,27 +104,12 @@ void OVIAPWinCtrl::buildWindow()
 
 void OVIAPWinCtrl::showWindow()
 {
-    if (m_window) {
-        m_window->setWindowFlag(Qt::WindowStaysOnTopHint, true);
-        m_window->show();
-        m_window->activateWindow();
-    }
-    if (!m_shown) {
-        m_shown = true;
-        if (m_observers.window)
-            m_observers.window(windowName(), true);
-    }
+    setFirmwareWindowShown(m_window.get(), windowName(), m_shown, true, m_observers);
 }
 
 void OVIAPWinCtrl::orderOut()
 {
-    if (m_window)
-        m_window->hide();
-    if (m_shown) {
-        m_shown = false;
-        if (m_observers.window)
-            m_observers.window(windowName(), false);
-    }
+    setFirmwareWindowShown(m_window.get(), windowName(), m_shown, false, m_observers);
 }
 
 void OVIAPWinCtrl::iapN(const platform::Notification &notification)

@@ -84,6 +84,26 @@ QString promptScript(const QString &file)
            + QStringLiteral("wait 3.5\n") + transferReplies(QStringLiteral("boot"), kRecords) + QStringLiteral("wait 4\n");
 }
 
+// In its application program (report and command interfaces) the settings
+// application asks for the diagnostics window; its update button takes the
+// file, phase 1 switches the device at 1.2 s, the device restarts into its
+// boot program (bound at 2.4 s) and phase 2 transfers the file.
+QString diagnosticsUpdateScript(const QString &file)
+{
+    return QStringLiteral("connect r \"Tevra M\" page=FF0A product=\"Tevra M\"\n"
+                          "connect c \"Tevra M\" page=FF0B pairs=FF0B:1,FF0C:1 product=\"Tevra M\"\n"
+                          "notify OVCFGDiaSDNotification {\"%1\": \"Tevra M\"}\n"
+                          "wait 0.2\n")
+               .arg(kTevraKey)
+           + simfw::versionReplyLine(QStringLiteral("c"), 1, 15, 1, 2)
+           + QStringLiteral("alert 0\nfilepanel \"%1\"\npress OVDIAWinCtrl bView2\n").arg(file)
+           + QStringLiteral("wait 1.1\n") + simfw::replyLine(QStringLiteral("c"), 0, QByteArray(1, '\1'))
+           + QStringLiteral("wait 0.1\n") + ok(QStringLiteral("c"))
+           + QStringLiteral("wait 0.5\nremove r\nremove c\nwait 0.5\n"
+                            "connect boot \"Tevra M\" page=FF0C product=\"Tevra M\"\n")
+           + QStringLiteral("wait 2.9\n") + transferReplies(QStringLiteral("boot"), kRecords) + QStringLiteral("wait 4\n");
+}
+
 // The records sent, as the device received them.
 QList<QByteArray> recordsOf(const Run &run)
 {
@@ -228,23 +248,7 @@ void TestFirmwareUpdate::fromDiagnosticsWindow()
     QTemporaryDir dir;
     const QByteArray bytes = tevraFile();
     const QString file = writeFile(dir, bytes);
-    // In its application program: the report interface and the command
-    // interface; the settings application asks for the diagnostics window.
-    QString script = QStringLiteral("connect r \"Tevra M\" page=FF0A product=\"Tevra M\"\n"
-                                    "connect c \"Tevra M\" page=FF0B pairs=FF0B:1,FF0C:1 product=\"Tevra M\"\n"
-                                    "notify OVCFGDiaSDNotification {\"%1\": \"Tevra M\"}\n"
-                                    "wait 0.2\n")
-                         .arg(kTevraKey)
-                     + simfw::versionReplyLine(QStringLiteral("c"), 1, 15, 1, 2)
-                     + QStringLiteral("alert 0\nfilepanel \"%1\"\npress OVDIAWinCtrl bView2\n").arg(file)
-                     // The checks 1 s later, at 1.2 s: phase 1's run-space query.
-                     + QStringLiteral("wait 1.1\n") + simfw::replyLine(QStringLiteral("c"), 0, QByteArray(1, '\1'))
-                     + QStringLiteral("wait 0.1\n") + ok(QStringLiteral("c"))
-                     // The device restarts into its boot program.
-                     + QStringLiteral("wait 0.5\nremove r\nremove c\nwait 0.5\n"
-                                      "connect boot \"Tevra M\" page=FF0C product=\"Tevra M\"\n")
-                     + QStringLiteral("wait 2.9\n") + transferReplies(QStringLiteral("boot"), kRecords)
-                     + QStringLiteral("wait 4\n");
+    const QString script = diagnosticsUpdateScript(file);
     Run run;
     runSimulator(script, &run);
     Run again;
@@ -335,19 +339,7 @@ void TestFirmwareUpdate::fileChangedBeforeResume()
     QTemporaryDir dir;
     const QString file = writeFile(dir, tevraFile());
     const QByteArray other = fwtest::makeFirmware(fwtest::patternBody(1025), 1024);
-    const QString script = QStringLiteral("connect r \"Tevra M\" page=FF0A product=\"Tevra M\"\n"
-                                          "connect c \"Tevra M\" page=FF0B pairs=FF0B:1,FF0C:1 product=\"Tevra M\"\n"
-                                          "notify OVCFGDiaSDNotification {\"%1\": \"Tevra M\"}\n"
-                                          "wait 0.2\n")
-                               .arg(kTevraKey)
-                           + simfw::versionReplyLine(QStringLiteral("c"), 1, 15, 1, 2)
-                           + QStringLiteral("alert 0\nfilepanel \"%1\"\npress OVDIAWinCtrl bView2\n").arg(file)
-                           + QStringLiteral("wait 1.1\n") + simfw::replyLine(QStringLiteral("c"), 0, QByteArray(1, '\1'))
-                           + QStringLiteral("wait 0.1\n") + ok(QStringLiteral("c"))
-                           + QStringLiteral("wait 0.5\nremove r\nremove c\nwait 0.5\n"
-                                            "connect boot \"Tevra M\" page=FF0C product=\"Tevra M\"\n")
-                           + QStringLiteral("wait 2.9\n") + transferReplies(QStringLiteral("boot"), 3)
-                           + QStringLiteral("wait 4\n");
+    const QString script = diagnosticsUpdateScript(file);
     const Run run = runInProcess(script, 2.0, [&] {
         QFile f(file);
         if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
