@@ -1,5 +1,9 @@
 #include "ovdiabuttonview.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -10,6 +14,7 @@ namespace {
 constexpr int kTitlePoints = 14;
 constexpr int kWidth = 96; // points
 constexpr int kHeight = 32;
+constexpr int kTitlePadding = 12;
 constexpr double kCorner = 6;
 
 // The four button images, drawn: a blue and a grey face, each darker while
@@ -24,12 +29,59 @@ void drawFace(QPainter &painter, const QRectF &bounds, bool bright, bool pressed
     painter.setBrush(face);
     painter.drawRoundedRect(bounds.adjusted(0.5, 0.5, -0.5, -0.5), kCorner, kCorner);
 }
+// The button for assistive technologies: a push button named by its title
+// whose press action clicks it at once (the platform's own button would
+// animate the click on a timer of its own).
+class AccessibleDIAButton : public QAccessibleWidget
+{
+public:
+    explicit AccessibleDIAButton(OVDIAButtonView *button)
+        : QAccessibleWidget(button, QAccessible::Button)
+    {
+        addControllingSignal(QStringLiteral("clicked(bool)"));
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return static_cast<OVDIAButtonView *>(widget())->text();
+        return QAccessibleWidget::text(t);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.pressed = static_cast<OVDIAButtonView *>(widget())->isPressedLook();
+        return s;
+    }
+
+    QStringList actionNames() const override { return {pressAction()}; }
+
+    void doAction(const QString &name) override
+    {
+        if (name == pressAction())
+            static_cast<OVDIAButtonView *>(widget())->click();
+    }
+};
+
+QAccessibleInterface *accessibleFactory(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("firmware::OVDIAButtonView") && object && object->isWidgetType())
+        return new AccessibleDIAButton(static_cast<OVDIAButtonView *>(object));
+    return nullptr;
+}
+
 } // namespace
 
 OVDIAButtonView::OVDIAButtonView(const QString &identifier, const QString &title, bool bright, QWidget *parent)
     : QAbstractButton(parent)
     , m_bright(bright)
 {
+    static const bool installed = [] {
+        QAccessible::installFactory(accessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
     setObjectName(identifier);
     setText(title);
     setAccessibleName(title);
@@ -42,7 +94,9 @@ OVDIAButtonView::OVDIAButtonView(const QString &identifier, const QString &title
 
 QSize OVDIAButtonView::sizeHint() const
 {
-    return QSize(kWidth, kHeight);
+    // Wide enough for its title in any language.
+    const int titleWidth = int(std::ceil(QFontMetricsF(font()).horizontalAdvance(text()))) + 2 * kTitlePadding;
+    return QSize(std::max(kWidth, titleWidth), kHeight);
 }
 
 void OVDIAButtonView::paintEvent(QPaintEvent *)

@@ -28,7 +28,7 @@ namespace firmware {
 namespace {
 
 // Points.
-constexpr int kWindowWidth = 560;
+constexpr int kWindowWidth = 640;
 constexpr int kWindowHeight = 400;
 constexpr int kMargin = 24;
 constexpr int kRow = 26;
@@ -130,12 +130,16 @@ void OVDIAWinCtrl::buildWindow()
                            columnWidth, kRow);
         m_labels.insert(QLatin1String(outlet.name), label);
     }
-    const int buttonWidth = OVDIAButtonView(QString(), QString(), false).sizeHint().width();
-    const int buttonsWidth = 5 * buttonWidth + 4 * kButtonGap;
-    int x = (kWindowWidth - buttonsWidth) / 2;
     for (size_t i = 0; i < std::size(kButtons); ++i) {
-        auto *button = new OVDIAButtonView(QLatin1String(kButtons[i].identifier),
-                                           text(QLatin1String(kButtons[i].titleKey)), kButtons[i].bright, view.get());
+        m_bViews[i] = new OVDIAButtonView(QLatin1String(kButtons[i].identifier),
+                                          text(QLatin1String(kButtons[i].titleKey)), kButtons[i].bright, view.get());
+    }
+    int buttonsWidth = int(m_bViews.size() - 1) * kButtonGap;
+    for (const auto &button : m_bViews)
+        buttonsWidth += button->width();
+    int x = std::max(kMargin, (kWindowWidth - buttonsWidth) / 2);
+    for (size_t i = 0; i < m_bViews.size(); ++i) {
+        OVDIAButtonView *button = m_bViews[i];
         const int y = kWindowHeight - OVDIAView::kBandBottom + (OVDIAView::kBandBottom - button->height()) / 2;
         button->move(x, y);
         x += button->width() + kButtonGap;
@@ -147,7 +151,6 @@ void OVDIAWinCtrl::buildWindow()
                     clickButtonView(pointer);
             });
         });
-        m_bViews[i] = button;
     }
     // The keyboard order is the buttons' order.
     for (size_t i = 1; i < m_bViews.size(); ++i)
