@@ -175,6 +175,7 @@ private slots:
     void failures_data();
     void failures();
     void fileChangedBeforeResume();
+    void bootProgramBeforeSwitchReply();
     void diagnosticsWindowClosesWithDevice();
 };
 
@@ -351,6 +352,41 @@ void TestFirmwareUpdate::fileChangedBeforeResume()
     QCOMPARE(stagesOf(run).last(), 10);
     QVERIFY(recordsOf(run).isEmpty());
     QVERIFY(run.of(QStringLiteral("launch")).isEmpty());
+}
+
+void TestFirmwareUpdate::bootProgramBeforeSwitchReply()
+{
+    // The report interface stays while the boot program's interface comes,
+    // before the switch's reply has been read: phase 2 runs on the same
+    // service, and phase 1's end must leave its window alone.
+    QTemporaryDir dir;
+    const QString file = writeFile(dir, tevraFile());
+    const QString script = QStringLiteral("connect r \"Tevra M\" page=FF0A pairs=FF0A:1,FF0C:1 product=\"Tevra M\"\n"
+                                          "notify OVCFGDiaSDNotification {\"%1\": \"Tevra M\"}\n"
+                                          "wait 0.2\n")
+                               .arg(kTevraKey)
+                           + simfw::versionReplyLine(QStringLiteral("r"), 1, 15, 1, 2)
+                           + QStringLiteral("alert 0\nfilepanel \"%1\"\npress OVDIAWinCtrl bView2\n").arg(file)
+                           + QStringLiteral("wait 1.1\n") + simfw::replyLine(QStringLiteral("r"), 0, QByteArray(1, '\1'))
+                           + QStringLiteral("wait 0.05\nconnect boot \"Tevra M\" page=FF0C product=\"Tevra M\"\n")
+                           + QStringLiteral("wait 0.05\n") + ok(QStringLiteral("r")) + QStringLiteral("wait 3\n")
+                           + transferReplies(QStringLiteral("boot"), kRecords) + QStringLiteral("wait 4\n");
+    Run run;
+    runSimulator(script, &run);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(stagesOf(run).last(), 9);
+    QList<double> hidden;
+    for (const Line &line : run.of(QStringLiteral("window"))) {
+        const QJsonObject w = line.value.toObject();
+        if (w.value(QLatin1String("name")).toString() == QLatin1String("OVIAPWinCtrl")
+            && !w.value(QLatin1String("shown")).toBool())
+            hidden << line.t;
+    }
+    // Closed once, 3 s after the result; not at phase 1's end (4.3 s).
+    QCOMPARE(hidden.size(), 1);
+    QVERIFY(near(hidden.first(), run.of(QStringLiteral("progress")).last().t + 3));
+    QCOMPARE(run.of(QStringLiteral("launch")).size(), 1);
 }
 
 void TestFirmwareUpdate::diagnosticsWindowClosesWithDevice()
