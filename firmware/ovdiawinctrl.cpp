@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QStandardPaths>
@@ -155,7 +156,20 @@ void OVDIAWinCtrl::buildWindow()
     // The keyboard order is the buttons' order.
     for (size_t i = 1; i < m_bViews.size(); ++i)
         QWidget::setTabOrder(m_bViews[i - 1], m_bViews[i]);
+    view->installEventFilter(this);
     m_window = std::move(view);
+}
+
+bool OVDIAWinCtrl::eventFilter(QObject *watched, QEvent *event)
+{
+    if (m_window && watched == m_window.get() && event->type() == QEvent::Close) {
+        // Ordered out by desDia on the next turn, which also drops this
+        // controller; the driver runs on.
+        event->ignore();
+        clickClose();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 QString OVDIAWinCtrl::text(const QString &key) const

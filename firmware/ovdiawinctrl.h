@@ -99,6 +99,10 @@ public:
     // "eDrvTF"; an empty string for an unknown field.
     QString fieldText(const QString &outlet) const;
 
+protected:
+    // The title bar's close button is the close button's action.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void buildWindow();
     void setField(const QString &outlet, const QString &text);

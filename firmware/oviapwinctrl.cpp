@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include <QApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QWidget>
@@ -99,7 +100,18 @@ void OVIAPWinCtrl::buildWindow()
     m_ibTF->setObjectName(QStringLiteral("ibTF"));
     m_ibTF->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_ibTF->setGeometry(kMargin, kMargin + 72, kWidth - 2 * kMargin, 50);
+    window->installEventFilter(this);
     m_window = std::move(window);
+}
+
+bool OVIAPWinCtrl::eventFilter(QObject *watched, QEvent *event)
+{
+    if (m_window && watched == m_window.get() && event->type() == QEvent::Close) {
+        event->ignore();
+        orderOut();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void OVIAPWinCtrl::showWindow()

@@ -49,6 +49,11 @@ public:
     bool isIndeterminate() const { return m_indeterminate; }
     bool isAnimating() const { return m_animating; }
 
+protected:
+    // The window closes itself when its phase ends; until then the title
+    // bar's close button only hides it from view (the update goes on).
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void buildWindow();
 

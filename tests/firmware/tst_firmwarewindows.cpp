@@ -180,6 +180,11 @@ void TestFirmwareWindows::buttons()
     QCOMPARE(sim.workspace.opened().size(), 2);
     QVERIFY(sim.alerts.shown().empty());
 
+    // The title bar's close button is the close button.
+    QVERIFY(!ctrl.window()->close());
+    sim.runLoop.drain();
+    QCOMPARE(service->closes, 4);
+
     // The service gone: a click finds nothing and touches nothing.
     service.reset();
     QTest::mouseClick(close, Qt::LeftButton, {}, QPoint(5, 5));
