@@ -81,7 +81,9 @@ QString promptScript(const QString &file)
     return QStringLiteral("alert 0\nfilepanel \"%1\"\n").arg(file)
            + QStringLiteral("connect boot \"Tevra M\" page=FF0C product=\"Tevra M\"\n") + bootQueries(QStringLiteral("boot"))
            // The file step at 1.8 s, the transfer 3 s later.
-           + QStringLiteral("wait 3.5\n") + transferReplies(QStringLiteral("boot"), kRecords) + QStringLiteral("wait 4\n");
+           + QStringLiteral("wait 3.5\n") + transferReplies(QStringLiteral("boot"), kRecords)
+           // The path is gone: the next boot-program enumeration asks again.
+           + QStringLiteral("wait 4\nremove boot\nconnect boot \"Tevra M\" page=FF0C product=\"Tevra M\"\nwait 0.6\n");
 }
 
 // In its application program (report and command interfaces) the settings
@@ -172,6 +174,8 @@ class TestFirmwareUpdate : public QObject
 private slots:
     void fromPrompt();
     void fromDiagnosticsWindow();
+    void promptAnswers_data();
+    void promptAnswers();
     void failures_data();
     void failures();
     void fileChangedBeforeResume();
@@ -193,7 +197,7 @@ void TestFirmwareUpdate::fromPrompt()
     QCOMPARE(first.out, second.out);
 
     // One quit notice at the boot program's entry, one for phase 2.
-    QCOMPARE(timesOf(first, QStringLiteral("notify"), kQuit), (QList<double>{0.5, 1.8}));
+    QCOMPARE(timesOf(first, QStringLiteral("notify"), kQuit), (QList<double>{0.5, 1.8, 9.9}));
     QCOMPARE(first.of(QStringLiteral("alert")).size(), 1);
     const QString message = first.of(QStringLiteral("alert")).first().value.toObject().value(QLatin1String("message")).toString();
     QVERIFY2(message.contains(QStringLiteral("CP1")) && message.contains(QStringLiteral("1.02")), qPrintable(message));
@@ -203,7 +207,8 @@ void TestFirmwareUpdate::fromPrompt()
     QList<quint16> words;
     for (const auto &request : requests)
         words << request.word2;
-    QCOMPARE(words, (QList<quint16>{0x0202, 0x0204, kCheckRunSpace, kFlashSpace, kParameters, kRecord, kRecord, kRecord}));
+    QCOMPARE(words, (QList<quint16>{0x0202, 0x0204, kCheckRunSpace, kFlashSpace, kParameters, kRecord, kRecord, kRecord,
+                                    0x0202}));
     QVERIFY(near(requests[2].t, 4.8)); // 3 s after the file step
     for (const auto &request : requests)
         QVERIFY(request.crcValid);
@@ -287,6 +292,48 @@ void TestFirmwareUpdate::fromDiagnosticsWindow()
     QCOMPARE(windows, (QStringList{QStringLiteral("OVDIAWinCtrl+"), QStringLiteral("OVIAPWinCtrl+"),
                                    QStringLiteral("OVDIAWinCtrl-"), QStringLiteral("OVIAPWinCtrl-"),
                                    QStringLiteral("OVIAPWinCtrl+"), QStringLiteral("OVIAPWinCtrl-")}));
+}
+
+void TestFirmwareUpdate::promptAnswers_data()
+{
+    QTest::addColumn<QString>("answers");
+    QTest::addColumn<int>("alerts");
+    QTest::addColumn<double>("exitAt"); // the driver's end; -1: it runs on
+    QTest::addColumn<QString>("exitReason");
+    const QString cancelled = QStringLiteral("firmware prompt cancelled");
+    QTest::newRow("alert cancelled") << QStringLiteral("alert 1\n") << 1 << 1.8 << cancelled;
+    QTest::newRow("panel cancelled") << QStringLiteral("alert 0\nfilepanel cancel\n") << 1 << 1.8 << cancelled;
+    // One refusal and one new prompt, which is then cancelled.
+    QTest::newRow("name unparsable")
+        << QStringLiteral("alert 0\nfilepanel /tmp/firmware.txt\nalert 0\nalert 0\nfilepanel cancel\n") << 3 << 2.3
+        << cancelled;
+    QTest::newRow("file of another model")
+        << QStringLiteral("alert 0\nfilepanel /tmp/HV243-CP1-Q52-HV[1.00]-SV[1.15].bin\nalert 0\nalert 1\n") << 3
+        << 2.3 << cancelled;
+}
+
+void TestFirmwareUpdate::promptAnswers()
+{
+    QFETCH(QString, answers);
+    QFETCH(int, alerts);
+    QFETCH(double, exitAt);
+    QFETCH(QString, exitReason);
+    Run run;
+    runSimulator(answers + QStringLiteral("connect boot \"Tevra M\" page=FF0C product=\"Tevra M\"\n")
+                     + bootQueries(QStringLiteral("boot")) + QStringLiteral("wait 5\n"),
+                 &run);
+    if (QTest::currentTestFailed())
+        return;
+    const auto shown = run.of(QStringLiteral("alert"));
+    QCOMPARE(shown.size(), alerts);
+    if (alerts == 3) {
+        QCOMPARE(shown[1].value.toObject().value(QLatin1String("message")).toString(),
+                 QStringLiteral("This firmware file does not fit the device, or it is damaged. Nothing was sent to the device."));
+        QCOMPARE(shown[2].value.toObject().value(QLatin1String("message")), shown[0].value.toObject().value(QLatin1String("message")));
+    }
+    QVERIFY(near(run.lines.last().t, exitAt));
+    QCOMPARE(run.lines.last().value.toString(), exitReason);
+    QVERIFY(run.of(QStringLiteral("progress")).isEmpty());
 }
 
 void TestFirmwareUpdate::failures_data()
