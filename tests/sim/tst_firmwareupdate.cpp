@@ -180,6 +180,7 @@ private slots:
     void failures();
     void fileChangedBeforeResume();
     void bootProgramBeforeSwitchReply();
+    void closedWindowForgetsPath();
     void diagnosticsWindowClosesWithDevice();
 };
 
@@ -434,6 +435,31 @@ void TestFirmwareUpdate::bootProgramBeforeSwitchReply()
     QCOMPARE(hidden.size(), 1);
     QVERIFY(near(hidden.first(), run.of(QStringLiteral("progress")).last().t + 3));
     QCOMPARE(run.of(QStringLiteral("launch")).size(), 1);
+}
+
+void TestFirmwareUpdate::closedWindowForgetsPath()
+{
+    // The diagnostics window closed right after phase 1's switch: the path
+    // is gone, so the boot program's enumeration asks for a file (quit
+    // notice and version request 0.5 s later) instead of resuming.
+    QTemporaryDir dir;
+    QString script = diagnosticsUpdateScript(writeFile(dir, tevraFile()));
+    script.replace(QStringLiteral("wait 0.5\nremove r\n"), QStringLiteral("press OVDIAWinCtrl bView5\nwait 0.5\nremove r\n"));
+    Run run;
+    runSimulator(script, &run);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(!run.logged(QStringLiteral("restoreFirmwareUpdate after 3 second")));
+    QCOMPARE(timesOf(run, QStringLiteral("notify"), kQuit), (QList<double>{1.2, 2.9}));
+    QList<simfw::SentRequest> boot;
+    for (const auto &request : simfw::requestsOf(run)) {
+        if (request.iface == QLatin1String("boot"))
+            boot << request;
+    }
+    QVERIFY(!boot.isEmpty());
+    QCOMPARE(boot.first().word2, quint16(0x0202));
+    QVERIFY(near(boot.first().t, 2.9));
+    QVERIFY(recordsOf(run).isEmpty());
 }
 
 void TestFirmwareUpdate::diagnosticsWindowClosesWithDevice()
