@@ -198,7 +198,7 @@ void MainWindowCtrl::tabViewDidSelectTabViewItem(int index)
     if (index != kTabAbout)
         return;
     if (!m_aboutViewCtrl) {
-        m_aboutViewCtrl = std::make_unique<AboutViewCtrl>();
+        m_aboutViewCtrl = std::make_unique<AboutViewCtrl>(m_platform, [this] { return cursorKey(); });
         m_tabView->setView(kTabAbout, m_aboutViewCtrl->view());
         m_window->setAcceptsMouseMovedEvents(false);
     }

@@ -197,6 +197,12 @@ void SimOutput::window(const QString &name, bool shown)
     line("window", object({ { "name", json::string(name) }, { "shown", json::boolean(shown) } }));
 }
 
+void SimOutput::progress(int stage, const QString &text, double value, bool determinate)
+{
+    line("progress", object({ { "stage", json::integer(stage) }, { "text", json::string(text) },
+        { "value", json::real(value) }, { "determinate", json::boolean(determinate) } }));
+}
+
 void SimOutput::exit(const QString &reason)
 {
     line("exit", json::string(reason));

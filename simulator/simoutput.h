@@ -54,6 +54,8 @@ public:
     // wheel-function panel, diagnostics and progress windows coming and going.
     void notice(const QString &text);
     void window(const QString &name, bool shown);
+    // The firmware update's progress window changed.
+    void progress(int stage, const QString &text, double value, bool determinate);
     void exit(const QString &reason);
 
     // The text of one "post" value; shared with the tests' expectations.

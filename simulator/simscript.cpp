@@ -490,6 +490,15 @@ private:
                 c.path = args[0];
             return true;
         }
+        if (word == QLatin1String("press")) {
+            c.kind = CommandKind::Press;
+            const QStringList args = m_lexer.remaining();
+            if (!needArgs(args, 2, 2, "press WINDOW CONTROL"))
+                return false;
+            c.window = args[0];
+            c.control = args[1];
+            return true;
+        }
         if (word == QLatin1String("defaults")) {
             c.kind = CommandKind::Defaults;
             return needArgs(m_lexer.remaining(), 0, 0, "defaults");

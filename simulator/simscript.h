@@ -37,6 +37,7 @@ enum class CommandKind {
     Alert,
     FilePanel,
     Defaults,
+    Press,
 };
 
 enum class HidManagerName { Main, M517 };
@@ -78,6 +79,8 @@ struct Command
     QPointF point; // pointer
     int button = 0; // alert
     std::optional<QString> path; // filepanel: nullopt = cancel
+    QString window; // press
+    QString control; // press
 };
 
 // Longest single wait, in seconds: virtual time runs every timer on the

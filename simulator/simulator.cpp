@@ -203,7 +203,10 @@ void Simulator::startDriver()
     m_delegate = std::make_unique<driver::AppDelegate>(*m_platform);
     m_delegate->setTerminationHandler([this](const QString &reason) { driverEnded(reason); });
     m_delegate->setWindowObservers({ [this](const QString &text) { m_out.notice(text); },
-        [this](const QString &name, bool shown) { m_out.window(name, shown); } });
+        [this](const QString &name, bool shown) { m_out.window(name, shown); },
+        [this](int stage, const QString &text, double value, bool determinate) {
+            m_out.progress(stage, text, value, determinate);
+        } });
     m_delegate->applicationDidFinishLaunching();
 }
 
@@ -316,6 +319,13 @@ double Simulator::execute(const Command &c)
     case CommandKind::Defaults:
         m_out.defaults(m_sim.defaults.all());
         break;
+    case CommandKind::Press: {
+        driver::OVManager *manager = m_delegate ? m_delegate->manager() : nullptr;
+        if (!manager || !manager->pressControl(c.window, c.control))
+            scriptLog(c, QStringLiteral("cannot press %1 of %2: no such open window or control")
+                             .arg(c.control, c.window));
+        break;
+    }
     }
     return 0;
 }

@@ -118,10 +118,15 @@ int DesktopSession::waitForSave(JsonProcess &driver, int from, const QString &da
 
 QString DesktopSession::operate(const QString &role, const QString &name, const QStringList &action) const
 {
+    return operate(QStringLiteral("OrvaneTabletSetting"), role, name, action);
+}
+
+QString DesktopSession::operate(
+    const QString &app, const QString &role, const QString &name, const QStringList &action) const
+{
     QProcess client;
     client.setProcessEnvironment(m_env);
-    client.start(
-        kPython, QStringList { kOperate, QStringLiteral("OrvaneTabletSetting"), role, name } + action);
+    client.start(kPython, QStringList { kOperate, app, role, name } + action);
     if (!client.waitForFinished(60000)) {
         client.kill();
         client.waitForFinished();

@@ -52,6 +52,9 @@ public:
     // Operates one control of the settings application (atspi_operate.py):
     // its one line of answer, "ok ..." or why not.
     QString operate(const QString &role, const QString &name, const QStringList &action) const;
+    // The same on a control of another program of the session (the driver's
+    // windows), found by its application name.
+    QString operate(const QString &app, const QString &role, const QString &name, const QStringList &action) const;
 
 private:
     QTemporaryDir m_dir;
