@@ -104,7 +104,7 @@ bool isString(const QVariant &value)
 
 } // namespace
 
-OVPublicObject::OVPublicObject(platform::Platform &platform, const QString &devKey, StoreVariant variant)
+OVPublicObject::OVPublicObject(platform::Desktop &platform, const QString &devKey, StoreVariant variant)
     : m_platform(platform)
     , m_devKey(devKey)
     , m_variant(variant)

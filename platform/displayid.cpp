@@ -1,6 +1,6 @@
 #include "displayid.h"
 
-namespace store {
+namespace platform {
 
 namespace {
 
@@ -36,4 +36,4 @@ quint32 displayIdFor(const QString &connector, const QByteArray &edid)
     return hash == 0 ? 1 : hash;
 }
 
-} // namespace store
+} // namespace platform

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-namespace store {
+namespace platform {
 
 // The 32-bit id under which both programs know one display ("OVCFGMonitorNumber"
 // stores it): FNV-1a over the connector name and the EDID's manufacturer,
@@ -11,4 +11,4 @@ namespace store {
 // keeps its id across runs and in both programs; never 0.
 quint32 displayIdFor(const QString &connector, const QByteArray &edid);
 
-} // namespace store
+} // namespace platform
