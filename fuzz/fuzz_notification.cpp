@@ -60,6 +60,7 @@ struct Driver
         sim.hid.connect(iface,
             QVariantMap { { QLatin1String(platform::kHidVendorID), row.vendorId },
                 { QLatin1String(platform::kHidProductID), row.productId },
+                { QLatin1String(platform::kHidProduct), QString::fromLatin1(row.productName) },
                 { QLatin1String(platform::kHidPrimaryUsagePage), 0xFF0A },
                 { QLatin1String(platform::kHidPrimaryUsage), 1 } });
     }
