@@ -14,7 +14,7 @@ class QAbstractButton;
 class QLabel;
 
 namespace platform {
-struct Platform;
+struct Desktop;
 struct Notification;
 } // namespace platform
 
@@ -28,7 +28,7 @@ class ModalRuns;
 
 struct PageContext
 {
-    platform::Platform *platform = nullptr;
+    platform::Desktop *platform = nullptr;
     PageDelegate *delegate = nullptr;
     QString devKey;
     // The delegate's tracker of modal runs: a page's modal run parks the
@@ -68,7 +68,7 @@ public:
     bool isDisconnected() const { return m_disconnected; }
 
 protected:
-    platform::Platform &platform() const { return *m_platform; }
+    platform::Desktop &platform() const { return *m_platform; }
     PageDelegate &delegate() const { return *m_delegate; }
 
     // The raw value of the page's own device; invalid = nil.
@@ -125,7 +125,7 @@ protected:
     static QLabel *labelFor(QWidget *control, const QString &text, QWidget *parent = nullptr);
 
 private:
-    platform::Platform *m_platform;
+    platform::Desktop *m_platform;
     PageDelegate *m_delegate;
     QString m_devKey;
     ModalRuns *m_modalRuns = nullptr;

@@ -69,7 +69,7 @@ QString productNameWithDevkey(const QString &devKey)
     return name ? QString::fromUtf8(name) : QString();
 }
 
-MainWindowCtrl::MainWindowCtrl(platform::Platform &platform, DeviceDirectory &devices, QObject *parent)
+MainWindowCtrl::MainWindowCtrl(platform::Desktop &platform, DeviceDirectory &devices, QObject *parent)
     : QObject(parent)
     , m_platform(platform)
     , m_devices(devices)

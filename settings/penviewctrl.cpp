@@ -441,7 +441,7 @@ void PenViewCtrl::bezierPathDidChanged(const QVariantMap &curve)
 
 int PenViewCtrl::maxPressure(const QString &devKey)
 {
-    return isModel(devKey, Model::Sorvi10) || isModel(devKey, Model::Sorvi22) ? 2047 : 8191;
+    return store::factsFor(devKey).pressureShown;
 }
 
 void PenViewCtrl::bezierPressureDidChanged(float pressure)

@@ -10,6 +10,8 @@
 #include <QVariantList>
 #include <QVariantMap>
 
+#include "platform/plist.h"
+
 namespace driverapp::json {
 
 QByteArray real(double value)
@@ -97,6 +99,10 @@ QByteArray dateText(const QDateTime &date)
 
 QByteArray fromValue(const QVariant &value)
 {
+    if (platform::plist::isIntegerType(value.typeId())) {
+        return platform::plist::isUnsignedType(value.typeId()) ? unsignedInteger(value.toULongLong())
+                                                                : integer(value.toLongLong());
+    }
     switch (value.typeId()) {
     case QMetaType::QVariantMap: {
         const QVariantMap map = value.toMap();
@@ -135,19 +141,6 @@ QByteArray fromValue(const QVariant &value)
         return string(value.toString());
     case QMetaType::Bool:
         return boolean(value.toBool());
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::Short:
-    case QMetaType::Int:
-    case QMetaType::Long:
-    case QMetaType::LongLong:
-        return integer(value.toLongLong());
-    case QMetaType::UChar:
-    case QMetaType::UShort:
-    case QMetaType::UInt:
-    case QMetaType::ULong:
-    case QMetaType::ULongLong:
-        return unsignedInteger(value.toULongLong());
     case QMetaType::Float:
         return real(double(value.value<float>()));
     case QMetaType::Double:

@@ -41,9 +41,11 @@ Simulator::Simulator(SimOutput &out, const QString &dataFolder, const RealTimeSe
     if (realTime) {
         m_services = *realTime;
         platform::Platform &sim = m_sim.platform();
-        m_realPlatform.reset(new platform::Platform { *m_services.runLoop, sim.local, *m_services.distributed,
-            sim.hid, sim.usb, sim.poster, sim.modifierTap, sim.displays, sim.workspace, sim.defaults,
-            sim.strings, sim.alerts, sim.filePanels, sim.keyboard, sim.files, sim.dataFolder, sim.bundleId });
+        m_realPlatform.reset(new platform::Platform { { *m_services.runLoop, sim.local, *m_services.distributed,
+                                                           sim.displays, sim.workspace, sim.defaults, sim.strings,
+                                                           sim.alerts, sim.filePanels, sim.keyboard, sim.files,
+                                                           sim.dataFolder, sim.bundleId },
+            sim.hid, sim.usb, sim.poster, sim.modifierTap });
         m_platform = m_realPlatform.get();
     } else {
         m_platform = &m_sim.platform();
