@@ -19,7 +19,7 @@ namespace {
 constexpr int kSpacing = 18; // points
 }
 
-AboutViewCtrl::AboutViewCtrl(platform::Platform &platform, std::function<QString()> cursorKey, QObject *parent)
+AboutViewCtrl::AboutViewCtrl(platform::Desktop &platform, std::function<QString()> cursorKey, QObject *parent)
     : PageViewCtrl(QStringLiteral("AboutViewCtrl"), parent)
     , m_platform(platform)
     , m_cursorKey(std::move(cursorKey))

@@ -10,7 +10,7 @@
 
 
 namespace platform {
-struct Platform;
+struct Desktop;
 }
 
 namespace settings {
@@ -25,7 +25,7 @@ class AboutViewCtrl : public PageViewCtrl
 public:
     // cursorKey: the current device key (null for none), asked when the
     // diagnostics button is clicked.
-    AboutViewCtrl(platform::Platform &platform, std::function<QString()> cursorKey, QObject *parent = nullptr);
+    AboutViewCtrl(platform::Desktop &platform, std::function<QString()> cursorKey, QObject *parent = nullptr);
 
     // Shows or hides the diagnostics button (the OEM pen displays and the
     // M517 V1 have no diagnostics).
@@ -51,7 +51,7 @@ protected:
     void viewDidLoad(QWidget *view) override;
 
 private:
-    platform::Platform &m_platform;
+    platform::Desktop &m_platform;
     std::function<QString()> m_cursorKey;
     bool m_diagnoseEnable = true;
     QPointer<QLabel> m_ibVersionTF;

@@ -91,7 +91,7 @@ QScreen *screenOf(const QRect &rect)
 } // namespace
 
 CalibWinCtrl::CalibWinCtrl(
-    platform::Platform &platform, const QString &nibName, CalibWinDelegate *delegate, QObject *parent)
+    platform::Desktop &platform, const QString &nibName, CalibWinDelegate *delegate, QObject *parent)
     : QObject(parent)
     , m_platform(platform)
     , m_delegate(delegate)

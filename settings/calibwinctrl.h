@@ -15,7 +15,7 @@ class QLabel;
 class QWidget;
 
 namespace platform {
-struct Platform;
+struct Desktop;
 struct Notification;
 } // namespace platform
 
@@ -63,7 +63,7 @@ class CalibWinCtrl : public QObject
 public:
     // Made by the tablet page with the layout "CalibWinCtrl"; the run starts
     // on the next turn (calibInit()).
-    CalibWinCtrl(platform::Platform &platform, const QString &nibName, CalibWinDelegate *delegate,
+    CalibWinCtrl(platform::Desktop &platform, const QString &nibName, CalibWinDelegate *delegate,
         QObject *parent = nullptr);
     ~CalibWinCtrl() override;
 
@@ -125,7 +125,7 @@ private:
     bool pointerOnCancel() const;
     QString text(const QString &key) const;
 
-    platform::Platform &m_platform;
+    platform::Desktop &m_platform;
     CalibWinDelegate *m_delegate;
     std::unique_ptr<CalibWin> m_win;
     QLabel *m_ibSuc = nullptr;
