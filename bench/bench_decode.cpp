@@ -9,7 +9,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "bench/penstroke.h"
+#include "penstroke.h"
 #include "driver/devicepipeline.h"
 #include "driver/tiltfilter.h"
 #include "store/ovmodels.h"

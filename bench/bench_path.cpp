@@ -18,7 +18,7 @@
 
 #include <QLoggingCategory>
 
-#include "bench/penstroke.h"
+#include "penstroke.h"
 #include "driver/ovmanager.h"
 #include "platform/hid.h"
 #include "platform/linux/uinputeventposter.h"
@@ -103,9 +103,7 @@ private:
     platform::Platform platformWith(platform::EventPoster *poster)
     {
         platform::Platform p = sim.platform();
-        return platform::Platform { p.runLoop, p.local, p.distributed, p.hid, p.usb,
-            poster ? *poster : p.poster, p.modifierTap, p.displays, p.workspace, p.defaults, p.strings,
-            p.alerts, p.filePanels, p.keyboard, p.files, p.dataFolder, p.bundleId };
+        return platform::Platform { p, p.hid, p.usb, poster ? *poster : p.poster, p.modifierTap };
     }
 
     size_t m_index = 0;

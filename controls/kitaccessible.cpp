@@ -7,6 +7,7 @@
 
 #include "controls/orvanebox.h"
 #include "controls/orvanepopupbutton.h"
+#include "controls/orvaneradiobutton.h"
 #include "controls/orvaneslider.h"
 #include "controls/orvanetabview.h"
 
@@ -252,6 +253,49 @@ private:
     OrvanePopUpButton *popup() const { return static_cast<OrvanePopUpButton *>(widget()); }
 };
 
+// A radio button is one, also where its page keeps the choice itself (the
+// button not auto-exclusive, which Qt alone would call a check box): named by
+// its title, checked or not, and toggled by its action as by a click.
+class AccessibleRadioButton : public QAccessibleWidget
+{
+public:
+    explicit AccessibleRadioButton(OrvaneRadioButton *button)
+        : QAccessibleWidget(button, QAccessible::RadioButton)
+    { }
+
+    QString text(QAccessible::Text t) const override
+    {
+        const QString own = QAccessibleWidget::text(t);
+        if (t == QAccessible::Name && own.isEmpty())
+            return button()->text().remove(QLatin1Char('&'));
+        return own;
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.checkable = true;
+        s.checked = button()->isChecked();
+        return s;
+    }
+
+    QStringList actionNames() const override
+    {
+        return QStringList { toggleAction(), pressAction() } + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString &name) override
+    {
+        if (name == toggleAction() || name == pressAction())
+            button()->click();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+private:
+    OrvaneRadioButton *button() const { return static_cast<OrvaneRadioButton *>(widget()); }
+};
+
 // A panel box is a group named by its title; a line box a separator.
 class AccessibleBox : public QAccessibleWidget
 {
@@ -280,6 +324,8 @@ QAccessibleInterface *kitFactory(const QString &className, QObject *object)
         return new AccessibleTabStrip(static_cast<OrvaneTabStrip *>(object));
     if (className == QLatin1String("controls::OrvanePopUpButton"))
         return new AccessiblePopUpButton(static_cast<OrvanePopUpButton *>(object));
+    if (className == QLatin1String("controls::OrvaneRadioButton"))
+        return new AccessibleRadioButton(static_cast<OrvaneRadioButton *>(object));
     if (className == QLatin1String("controls::OrvaneBox"))
         return new AccessibleBox(static_cast<OrvaneBox *>(object));
     return nullptr;

@@ -1,5 +1,7 @@
 #include "devicepipeline.h"
 
+#include <algorithm>
+
 #include "driver/boardparser.h"
 #include "driver/reportdispatch.h"
 #include "store/ovmodels.h"
@@ -77,9 +79,12 @@ void DevicePipeline::prepareHKEraser(bool eraser, bool brushTool)
     m_out->emplace_back(ToolSwitchEffect { eraser, brushTool });
 }
 
-void DevicePipeline::upPen(std::span<const std::uint8_t>)
+void DevicePipeline::upPen(std::span<const std::uint8_t> report)
 {
-    m_out->emplace_back(DiagnosticsEffect {});
+    DiagnosticsEffect effect;
+    effect.length = std::uint8_t(std::min(report.size(), effect.head.size()));
+    std::copy_n(report.begin(), effect.length, effect.head.begin());
+    m_out->emplace_back(effect);
 }
 
 void DevicePipeline::parseBoard(BoardParser parser, std::span<const std::uint8_t> report)

@@ -82,6 +82,9 @@ struct WindowObservers
 {
     std::function<void(const QString &text)> notice;
     std::function<void(const QString &name, bool shown)> window;
+    // The firmware update's progress window changed: the stage, its text,
+    // the bar's value (0..100) and whether the bar is determinate.
+    std::function<void(int stage, const QString &text, double value, bool determinate)> progress;
 };
 
 // Shows or hides one of the driver's windows (nullptr without widgets) and

@@ -3,6 +3,7 @@
 #include "driver/ovhudalert.h"
 #include "driver/driverlog.h"
 #include "driver/ovservice.h"
+#include "firmware/ovdiawinctrl.h"
 #include "platform/modifiertap.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
@@ -171,6 +172,26 @@ void OVManager::diaS(const platform::Notification &notification)
     target->showD(name.toString());
 }
 
+void OVManager::terminateDriver(const QString &reason)
+{
+    if (m_terminate)
+        m_terminate(reason);
+}
+
+bool OVManager::pressControl(const QString &window, const QString &control)
+{
+    if (window != firmware::OVDIAWinCtrl::windowName())
+        return false;
+    std::vector<firmware::OVDIAWinCtrl *> open;
+    if (OVService *current = service(m_curDevKey); current && current->diaWinCtrl())
+        open.push_back(current->diaWinCtrl());
+    for (const auto &[key, service] : m_ovServices) {
+        if (service->diaWinCtrl())
+            open.push_back(service->diaWinCtrl());
+    }
+    return !open.empty() && open.front()->press(control);
+}
+
 void OVManager::getCurDevKeyFromNoti(const platform::Notification &notification)
 {
     m_curDevKey = notification.object;
@@ -200,6 +221,7 @@ void OVManager::cleanup()
         service->cleanup();
     services.clear();
     m_ovBins.clear();
+    m_ovBinDigests.clear();
     closeManager(m_hidManager482Ref);
     closeManager(m_hidManager517Ref);
     if (m_eventTap) {

@@ -109,6 +109,12 @@ public:
     const WindowObservers &windowObservers() const { return *m_windowObservers; }
     // The firmware path kept for a key across a disconnection (ovBins).
     QString keptFirmwarePath(const QString &devKey) const { return m_ovBins.value(devKey); }
+    // Ends the driver (the boot program's prompt cancelled).
+    void terminateDriver(const QString &reason);
+    // Presses a control of one of the driver's windows by their names (the
+    // simulator's `press`): the diagnostics window of the current device,
+    // else the first one open. False when there is no such window or control.
+    bool pressControl(const QString &window, const QString &control);
 
     platform::Platform &platform() const { return m_platform; }
 
@@ -127,6 +133,9 @@ private:
     std::unique_ptr<platform::HidManager> m_hidManager517Ref;
     ServiceTable m_ovServices;
     QMap<QString, QString> m_ovBins;
+    // Digest of the checked bytes of each kept path: a resumed transfer
+    // sends only the file that passed the checks.
+    QMap<QString, QByteArray> m_ovBinDigests;
     bool m_eventTap = false;
     bool m_keyCode_Shift = false;
     bool m_keyCode_Command = false;

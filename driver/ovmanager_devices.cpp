@@ -121,6 +121,7 @@ void OVManager::deviceMatchingCallback(platform::HidDevice *device)
         auto created = std::make_unique<OVService>(m_platform, *this, key);
         created->setPName(productOf(device));
         created->setBPath(m_ovBins.value(key));
+        created->setBDigest(m_ovBinDigests.value(key));
         service = created.get();
         m_ovServices.emplace(key, std::move(created));
     }
@@ -207,10 +208,13 @@ void OVManager::deviceRemovalCallback(platform::HidDevice *device)
     // Kept so that an update goes on when the device comes back in its boot
     // program under the same key.
     const QString path = service->bPath();
-    if (path.isEmpty())
+    if (path.isEmpty()) {
         m_ovBins.remove(key);
-    else
+        m_ovBinDigests.remove(key);
+    } else {
         m_ovBins.insert(key, path);
+        m_ovBinDigests.insert(key, service->bDigest());
+    }
     // Cleaned up (its pending save written) before it leaves the table, so a
     // store for the same key that a later connect loads reads the newest file.
     service->cleanup();

@@ -10,6 +10,9 @@
 #include "driver/startcommand.h"
 #include "firmware/deviceexchange.h"
 #include "firmware/deviceinfo.h"
+#include "firmware/firmwareservice.h"
+#include "firmware/ovdiawinctrl.h"
+#include "firmware/oviapwinctrl.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
 #include "store/ovgeometry.h"
@@ -19,6 +22,9 @@
 #include "store/ovrecttext.h"
 
 namespace driver {
+
+// ovservice_firmware.cpp
+std::shared_ptr<firmware::FirmwareService> makeFirmwareLink(OVService &service);
 
 namespace {
 // Longest report the platform hands over per callback, in bytes.
@@ -59,6 +65,8 @@ void OVService::serviceInit()
     afterIfAlive(0, [this] { checkScreens(); });
     m_exchange = firmware::DeviceExchange::create(m_platform.runLoop, m_devKey);
     m_deviceInfo = firmware::DeviceInfo::create(m_exchange, m_platform.runLoop, m_platform.defaults);
+    m_firmwareLink = makeFirmwareLink(*this);
+    m_deviceInfo->setShowUpdateAlert([this] { showUpdateAlert(); });
     m_configMan = std::make_unique<store::OVPublicObject>(m_platform, m_devKey, store::StoreVariant::Driver);
     m_configMan->loadConfiguration(QString(), false);
 }
@@ -132,7 +140,8 @@ void OVService::setDeviceRef_0C(platform::HidDevice *device, bool isFirmwareUpda
     m_isFirmwareUpdate = isFirmwareUpdate;
     m_deviceInfo->setIsFirmwareUpdate(isFirmwareUpdate);
     if (isFirmwareUpdate && !m_bPath.isEmpty()) {
-        // The resumed firmware update comes with the firmware update.
+        // The update goes on with the kept file.
+        restoreFirmwareUpdate();
     } else if (isFirmwareUpdate) {
         // After 0.5 s: the settings application is told to quit, then the
         // versions are read for the prompt.
@@ -261,8 +270,7 @@ void OVService::carryOut(const Effects &effects)
             else
                 service.calibPoint(touch.point);
         }
-        // The diagnostics window comes with the firmware update.
-        void operator()(const DiagnosticsEffect &) { }
+        void operator()(const DiagnosticsEffect &report) { service.upPen(report); }
         void operator()(const LogEffect &line)
         {
             if (line.type == QtWarningMsg)
@@ -367,11 +375,6 @@ void OVService::checkScreens()
     }
 }
 
-void OVService::showD(const QString &)
-{
-    // The diagnostics window comes with the firmware update.
-}
-
 void OVService::cleanup()
 {
     if (m_cleanedUp)
@@ -383,7 +386,13 @@ void OVService::cleanup()
     for (platform::HidDevice *device : m_registered)
         device->registerInputReportCallback({}, 0);
     m_registered.clear();
-    // Ends every wait of a worker thread; the versions are forgotten.
+    // The firmware windows close with their device; what they still hold of
+    // the service finds nothing from here on.
+    m_firmwareLink.reset();
+    m_diaWinCtrl.reset();
+    m_promptCtrl.reset();
+    m_iapWinCtrl.reset();
+    // Ends every waiting exchange; the versions are forgotten.
     if (m_deviceInfo)
         m_deviceInfo->cleanup();
     if (m_exchange)

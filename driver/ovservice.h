@@ -34,6 +34,9 @@ struct ModelRow;
 namespace firmware {
 class DeviceExchange;
 class DeviceInfo;
+class FirmwareService;
+class OVDIAWinCtrl;
+class OVIAPWinCtrl;
 } // namespace firmware
 
 namespace driver {
@@ -108,8 +111,30 @@ public:
     void setIs_oem_sorvi_eraser_state(bool flag) { m_pipeline.penState().is_oem_sorvi_eraser_state = flag; }
 
     // The diagnostics request of the settings application, with the product
-    // name. The diagnostics window takes it.
+    // name: opens the diagnostics window, made on the first call, later only
+    // raised (ovservice_firmware.cpp).
     void showD(const QString &productName);
+    // The window's close: orders it out, drops it and forgets the firmware
+    // path.
+    void desDia();
+    firmware::OVDIAWinCtrl *diaWinCtrl() const { return m_diaWinCtrl.get(); }
+    firmware::OVIAPWinCtrl *iapWinCtrl() const { return m_iapWinCtrl.get(); }
+    // The firmware update. Phase 1, in the application program: keeps the
+    // path, shows the progress window and switches the device to its boot
+    // program. `checked`: the bytes that passed the checks.
+    void firmwareUpdate(const QString &path, const QByteArray &checked);
+    // Phase 2, in the boot program: transfers the checked bytes, or, resumed
+    // from the kept path, the file read once more, which must be the file
+    // that passed the checks.
+    void restoreFirmwareUpdate(const std::optional<QByteArray> &checked = std::nullopt);
+    void beginFirmwareUpdate();
+    void endFirmwareUpdate(bool success);
+    // The boot program's prompt for a file.
+    void showUpdateAlert();
+    // SHA-256 of the bytes that passed the checks for bPath; empty when none.
+    QByteArray bDigest() const { return m_bDigest; }
+    void setBDigest(const QByteArray &digest) { m_bDigest = digest; }
+    bool iapContinued() const { return m_iapContinued; }
 
     const PenState &penState() const { return m_pipeline.penState(); }
     const ServiceSettings &settings() const { return m_settings; }
@@ -184,6 +209,9 @@ public:
 
 private:
     void serviceInit();
+    // The prompt's file step: the checks on a controller without a window.
+    void firmwareFileStep(const QString &path);
+    void upPen(const DiagnosticsEffect &report);
     // commandInterface: the reports go to the command protocol.
     void registerReports(platform::HidDevice *device, bool commandInterface);
     // Replies of the device command protocol.
@@ -291,6 +319,15 @@ private:
     // queries; shared with the worker threads that wait on them.
     std::shared_ptr<firmware::DeviceExchange> m_exchange;
     std::shared_ptr<firmware::DeviceInfo> m_deviceInfo;
+    // What the firmware windows hold weakly; dropped at cleanup.
+    std::shared_ptr<firmware::FirmwareService> m_firmwareLink;
+    std::unique_ptr<firmware::OVDIAWinCtrl> m_diaWinCtrl;
+    // The boot-program prompt's controller without a window, one per file.
+    std::unique_ptr<firmware::OVDIAWinCtrl> m_promptCtrl;
+    std::unique_ptr<firmware::OVIAPWinCtrl> m_iapWinCtrl;
+    // Phase 2 runs on this service: phase 1's end leaves the window alone.
+    bool m_iapContinued = false;
+    QByteArray m_bDigest;
 
     // Rate limit of the dropped-report line: one per second of run-loop time.
     double m_lastDropLog = -1e9;

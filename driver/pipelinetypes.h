@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <variant>
 #include <vector>
 
@@ -92,6 +93,10 @@ struct CalibrationTouchEffect
 // diagnostics window while it is open.
 struct DiagnosticsEffect
 {
+    // The report's first bytes, all the window reads; length counts the
+    // report's own bytes among them (a shorter report shows nothing).
+    std::array<std::uint8_t, 10> head {};
+    std::uint8_t length = 0;
 };
 
 // One log line of the driver, as it stands.

@@ -12,31 +12,48 @@ namespace {
 
 enum class Deadline { Query, FlashWrite };
 
-// One command: request and reply live here, on the worker's stack, for the
-// duration of the exchange and of the decoding.
-struct Command
+// One command: builds the request, sends it and hands the parsed reply to
+// `done` (result code 8 and no data when nothing valid came back). The data
+// are valid during the call only.
+void runCommand(DeviceExchange &exchange, int number, std::uint16_t word1, std::uint16_t word2,
+                std::span<const std::uint8_t> payload, Deadline deadline,
+                std::function<void(const IapResponse &)> done)
 {
-    std::array<std::uint8_t, kReportLength> request{};
-    std::array<std::uint8_t, kReportLength> reply{};
-    quint16 replyLength = 0;
-    IapResponse response;
+    RequestReport request;
+    // Cannot fail for the payloads below; if it did, the all-zero report
+    // would go out and fail like a missing reply.
+    buildRequestReport(request, takeSequenceNumber(), 0x0000, word1, word2, payload);
+    const ExchangeDeadlines deadlines = exchange.deadlines();
+    const auto timeout = deadline == Deadline::Query ? deadlines.query : deadlines.flashWrite;
+    exchange.DriverCommSend(number, request, timeout,
+                            [done = std::move(done)](CommOutcome outcome, std::span<const std::uint8_t> reply) {
+                                IapResponse response;
+                                // The frame is what the report carried behind its 0xFC byte.
+                                if (outcome == CommOutcome::Replied && !reply.empty())
+                                    response = Tll_IapParseResponse(reply.subspan(1));
+                                done(response);
+                            });
+}
 
-    Command(DeviceExchange &exchange, int number, std::uint16_t word1, std::uint16_t word2,
-            std::span<const std::uint8_t> payload, Deadline deadline)
-    {
-        if (buildRequestReport(request, takeSequenceNumber(), 0x0000, word1, word2, payload) == 0)
-            return; // cannot happen for the payloads below; fails like no reply
-        const ExchangeDeadlines deadlines = exchange.deadlines();
-        const auto timeout = deadline == Deadline::Query ? deadlines.query : deadlines.flashWrite;
-        if (exchange.DriverCommSend(number, request, reply, &replyLength, timeout) != CommOutcome::Replied)
+// The result code the failure lines print: the device's own, or 8 when the
+// reply was valid but too short for what the command carries.
+int failureCode(const IapResponse &response)
+{
+    return response.resultCode == 0 ? kResultCrcError : response.resultCode;
+}
+
+// 1 on success, 0 after the command's failure line.
+std::function<void(const IapResponse &)> succeeded(const char *command, std::function<void(int)> done)
+{
+    return [command, done = std::move(done)](const IapResponse &response) {
+        if (response.resultCode != 0) {
+            qCInfo(lcStdout, "%s RspErrCode: %d", command, int(response.resultCode));
+            done(0);
             return;
-        // The frame is what the report carried behind its 0xFC byte.
-        const std::size_t frameLength = replyLength > 0 ? std::size_t(replyLength) - 1 : 0;
-        response = Tll_IapParseResponse(std::span<const std::uint8_t>(reply).subspan(1, frameLength));
-    }
-
-    bool succeeded() const { return response.resultCode == 0; }
-};
+        }
+        done(1);
+    };
+}
 
 } // namespace
 
@@ -78,88 +95,77 @@ std::optional<qint32> decodeFlashSpace(std::span<const std::uint8_t> data)
     return qint32(quint32(data[0]) | quint32(data[1]) << 8 | quint32(data[2]) << 16 | quint32(data[3]) << 24);
 }
 
-std::optional<VersionRecord> Tll_DevCmd_ReadVersionInfo(DeviceExchange &exchange, int interfaceNumber,
-                                                        int modelNumber)
+void Tll_DevCmd_ReadVersionInfo(DeviceExchange &exchange, int interfaceNumber, int modelNumber,
+                                std::function<void(std::optional<VersionRecord>)> done)
 {
-    const Command command(exchange, interfaceNumber, modelWordFor(modelNumber), kWordReadVersion, {},
-                          Deadline::Query);
-    if (!command.succeeded())
-        return std::nullopt;
-    return decodeVersionRecord(command.response.data);
+    runCommand(exchange, interfaceNumber, modelWordFor(modelNumber), kWordReadVersion, {}, Deadline::Query,
+               [done = std::move(done)](const IapResponse &response) {
+                   done(response.resultCode == 0 ? decodeVersionRecord(response.data) : std::nullopt);
+               });
 }
 
-std::optional<CpuInfo> Tll_DevCmd_ReadCpuInfo(DeviceExchange &exchange, int interfaceNumber, int modelNumber)
+void Tll_DevCmd_ReadCpuInfo(DeviceExchange &exchange, int interfaceNumber, int modelNumber,
+                            std::function<void(std::optional<CpuInfo>)> done)
 {
-    const Command command(exchange, interfaceNumber, modelWordFor(modelNumber), kWordReadCpu, {},
-                          Deadline::Query);
-    if (!command.succeeded())
-        return std::nullopt;
-    return decodeCpuInfo(command.response.data);
+    runCommand(exchange, interfaceNumber, modelWordFor(modelNumber), kWordReadCpu, {}, Deadline::Query,
+               [done = std::move(done)](const IapResponse &response) {
+                   done(response.resultCode == 0 ? decodeCpuInfo(response.data) : std::nullopt);
+               });
 }
 
-int Tll_IapCmd_CheckRunSpace(DeviceExchange &exchange, int interfaceNumber)
+void Tll_IapCmd_CheckRunSpace(DeviceExchange &exchange, int interfaceNumber, std::function<void(int)> done)
 {
-    const Command command(exchange, interfaceNumber, kWordIap, kWordCheckRunSpace, {}, Deadline::Query);
-    const auto space = command.succeeded() ? decodeRunSpace(command.response.data) : std::nullopt;
-    if (!space) {
-        qCInfo(lcStdout, "Tll_IapCmd_CheckRunSpace RspErrCode: 0x%2x",
-               unsigned(command.succeeded() ? kResultCrcError : command.response.resultCode));
-        return kRunSpaceError;
-    }
-    return *space;
+    runCommand(exchange, interfaceNumber, kWordIap, kWordCheckRunSpace, {}, Deadline::Query,
+               [done = std::move(done)](const IapResponse &response) {
+                   const auto space = response.resultCode == 0 ? decodeRunSpace(response.data) : std::nullopt;
+                   if (!space) {
+                       qCInfo(lcStdout, "Tll_IapCmd_CheckRunSpace RspErrCode: 0x%2x", unsigned(failureCode(response)));
+                       done(kRunSpaceError);
+                       return;
+                   }
+                   done(*space);
+               });
 }
 
-int Tll_IapCmd_ModifyRunSpace(DeviceExchange &exchange, int interfaceNumber, std::uint8_t target)
+void Tll_IapCmd_ModifyRunSpace(DeviceExchange &exchange, int interfaceNumber, std::uint8_t target,
+                               std::function<void(int)> done)
 {
     const std::uint8_t payload[] = {target};
-    const Command command(exchange, interfaceNumber, kWordIap, kWordModifyRunSpace, payload,
-                          Deadline::FlashWrite);
-    if (!command.succeeded()) {
-        qCInfo(lcStdout, "Tll_IapCmd_ModifyRunSpace RspErrCode: %d", int(command.response.resultCode));
-        return 0;
-    }
-    return 1;
+    runCommand(exchange, interfaceNumber, kWordIap, kWordModifyRunSpace, payload, Deadline::FlashWrite,
+               succeeded("Tll_IapCmd_ModifyRunSpace", std::move(done)));
 }
 
-qint32 Tll_IapCmd_CheckReserveFlashSpace(DeviceExchange &exchange, int interfaceNumber)
+void Tll_IapCmd_CheckReserveFlashSpace(DeviceExchange &exchange, int interfaceNumber,
+                                       std::function<void(qint32)> done)
 {
-    const Command command(exchange, interfaceNumber, kWordIap, kWordCheckReserveFlashSpace, {},
-                          Deadline::FlashWrite);
-    const auto space = command.succeeded() ? decodeFlashSpace(command.response.data) : std::nullopt;
-    if (!space) {
-        qCInfo(lcStdout, "Tll_IapCmd_CheckReserveFlashSpace RspErrCode: %d",
-               int(command.succeeded() ? kResultCrcError : command.response.resultCode));
-        return -1;
-    }
-    return *space;
+    runCommand(exchange, interfaceNumber, kWordIap, kWordCheckReserveFlashSpace, {}, Deadline::FlashWrite,
+               [done = std::move(done)](const IapResponse &response) {
+                   const auto space = response.resultCode == 0 ? decodeFlashSpace(response.data) : std::nullopt;
+                   if (!space) {
+                       qCInfo(lcStdout, "Tll_IapCmd_CheckReserveFlashSpace RspErrCode: %d", failureCode(response));
+                       done(-1);
+                       return;
+                   }
+                   done(*space);
+               });
 }
 
-int Tll_IapCmd_TransmitVersionFile(DeviceExchange &exchange, int interfaceNumber,
-                                   std::span<const std::uint8_t> record)
+void Tll_IapCmd_TransmitVersionFile(DeviceExchange &exchange, int interfaceNumber,
+                                    std::span<const std::uint8_t> record, std::function<void(int)> done)
 {
-    const Command command(exchange, interfaceNumber, kWordIap, kWordTransmitVersionFile, record,
-                          Deadline::FlashWrite);
-    if (!command.succeeded()) {
-        qCInfo(lcStdout, "Tll_IapCmd_TransmitVersionFile RspErrCode: %d", int(command.response.resultCode));
-        return 0;
-    }
-    return 1;
+    runCommand(exchange, interfaceNumber, kWordIap, kWordTransmitVersionFile, record, Deadline::FlashWrite,
+               succeeded("Tll_IapCmd_TransmitVersionFile", std::move(done)));
 }
 
-int Tll_IapCmd_TransmitVersionFilePara(DeviceExchange &exchange, int interfaceNumber, quint32 size, quint32 crc)
+void Tll_IapCmd_TransmitVersionFilePara(DeviceExchange &exchange, int interfaceNumber, quint32 size, quint32 crc,
+                                        std::function<void(int)> done)
 {
     const std::uint8_t payload[] = {
         std::uint8_t(size >> 24), std::uint8_t(size >> 16), std::uint8_t(size >> 8), std::uint8_t(size),
         std::uint8_t(crc >> 24),  std::uint8_t(crc >> 16),  std::uint8_t(crc >> 8),  std::uint8_t(crc),
     };
-    const Command command(exchange, interfaceNumber, kWordIap, kWordTransmitVersionFilePara, payload,
-                          Deadline::FlashWrite);
-    if (!command.succeeded()) {
-        qCInfo(lcStdout, "Tll_IapCmd_TransmitVersionFilePara RspErrCode: %d",
-               int(command.response.resultCode));
-        return 0;
-    }
-    return 1;
+    runCommand(exchange, interfaceNumber, kWordIap, kWordTransmitVersionFilePara, payload, Deadline::FlashWrite,
+               succeeded("Tll_IapCmd_TransmitVersionFilePara", std::move(done)));
 }
 
 } // namespace firmware

@@ -2,14 +2,15 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 
 #include "firmware/cpuinfo.h"
 
 // The seven commands of the device command protocol. Each runs one exchange
-// on a worker thread (DeviceExchange::DriverCommSend) and decodes the reply;
-// the return values are the ones the update steps branch on.
+// (DeviceExchange::DriverCommSend) and decodes the reply; the results are the
+// ones the update steps branch on.
 namespace firmware {
 
 class DeviceExchange;
@@ -48,20 +49,26 @@ std::optional<int> decodeRunSpace(std::span<const std::uint8_t> data); // 0, 1 o
 // The one field of the protocol read low byte first.
 std::optional<qint32> decodeFlashSpace(std::span<const std::uint8_t> data);
 
-// nullopt when the exchange failed (the caller's zero record).
-std::optional<VersionRecord> Tll_DevCmd_ReadVersionInfo(DeviceExchange &exchange, int interfaceNumber,
-                                                        int modelNumber);
-std::optional<CpuInfo> Tll_DevCmd_ReadCpuInfo(DeviceExchange &exchange, int interfaceNumber, int modelNumber);
+// The commands. Each sends its request on the interface given and calls
+// `done` once, on a later turn of the run loop, with its result.
+// The version record; nullopt when the exchange failed (the caller's zero record).
+void Tll_DevCmd_ReadVersionInfo(DeviceExchange &exchange, int interfaceNumber, int modelNumber,
+                                std::function<void(std::optional<VersionRecord>)> done);
+void Tll_DevCmd_ReadCpuInfo(DeviceExchange &exchange, int interfaceNumber, int modelNumber,
+                            std::function<void(std::optional<CpuInfo>)> done);
 // 0 boot program, 1 application, 4 any other space or a failed exchange.
-int Tll_IapCmd_CheckRunSpace(DeviceExchange &exchange, int interfaceNumber);
+void Tll_IapCmd_CheckRunSpace(DeviceExchange &exchange, int interfaceNumber, std::function<void(int)> done);
 // target 0: to the boot program, 1: to the application. 1 on success, 0 on failure.
-int Tll_IapCmd_ModifyRunSpace(DeviceExchange &exchange, int interfaceNumber, std::uint8_t target);
+void Tll_IapCmd_ModifyRunSpace(DeviceExchange &exchange, int interfaceNumber, std::uint8_t target,
+                               std::function<void(int)> done);
 // The reserved flash space; -1 when the exchange fails.
-qint32 Tll_IapCmd_CheckReserveFlashSpace(DeviceExchange &exchange, int interfaceNumber);
+void Tll_IapCmd_CheckReserveFlashSpace(DeviceExchange &exchange, int interfaceNumber,
+                                       std::function<void(qint32)> done);
 // One 1032-byte file record (Tll_IapReadFileRecord). 1 on success, 0 on failure.
-int Tll_IapCmd_TransmitVersionFile(DeviceExchange &exchange, int interfaceNumber,
-                                   std::span<const std::uint8_t> record);
+void Tll_IapCmd_TransmitVersionFile(DeviceExchange &exchange, int interfaceNumber,
+                                    std::span<const std::uint8_t> record, std::function<void(int)> done);
 // Firmware size and CRC from the file header. 1 on success, 0 on failure.
-int Tll_IapCmd_TransmitVersionFilePara(DeviceExchange &exchange, int interfaceNumber, quint32 size, quint32 crc);
+void Tll_IapCmd_TransmitVersionFilePara(DeviceExchange &exchange, int interfaceNumber, quint32 size, quint32 crc,
+                                        std::function<void(int)> done);
 
 } // namespace firmware

@@ -5,7 +5,6 @@
 #include "firmware/firmwarelog.h"
 #include "platform/hid.h"
 #include "platform/log.h"
-#include "platform/runloop.h"
 
 namespace firmware {
 
@@ -13,6 +12,11 @@ namespace {
 // A report of exactly this length never ends a wait: the command interfaces
 // also carry a 10-byte status report that is no reply.
 constexpr std::size_t kStatusReportLength = 10;
+
+double seconds(std::chrono::milliseconds duration)
+{
+    return double(duration.count()) / 1000.0;
+}
 } // namespace
 
 std::shared_ptr<DeviceExchange> DeviceExchange::create(platform::RunLoop &runLoop, const QString &devKey)
@@ -26,53 +30,36 @@ DeviceExchange::DeviceExchange(platform::RunLoop &runLoop, const QString &devKey
 {
 }
 
+// The deadline's timer holds the exchange weakly, so the run loop may still
+// hold it; it finds nothing and ends.
+DeviceExchange::~DeviceExchange() = default;
+
 void DeviceExchange::setDeviceRef(int number, platform::HidDevice *device)
 {
-    if (number < kInterfaceReport || number > kInterface0C)
-        return;
-    std::lock_guard lock(m_mutex);
-    if (m_cleanedUp)
+    if (number < kInterfaceReport || number > kInterface0C || m_cleanedUp)
         return;
     m_deviceRefs[size_t(number - 1)] = device;
+    // The interface of the waiting request went away: no reply can come.
+    if (!device && m_DriverCommSendSynWait && m_number == number)
+        finish(CommOutcome::NoInterface);
 }
 
 void DeviceExchange::cleanup()
 {
-    std::lock_guard lock(m_mutex);
+    if (m_cleanedUp)
+        return;
     m_cleanedUp = true;
     m_deviceRefs.fill(nullptr);
-    if (m_current != 0)
+    if (m_DriverCommSendSynWait)
         finish(CommOutcome::CleanedUp);
-}
-
-bool DeviceExchange::isCleanedUp() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_cleanedUp;
-}
-
-void DeviceExchange::setDeadlines(const ExchangeDeadlines &deadlines)
-{
-    std::lock_guard lock(m_mutex);
-    m_deadlines = deadlines;
-}
-
-ExchangeDeadlines DeviceExchange::deadlines() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_deadlines;
-}
-
-void DeviceExchange::finish(CommOutcome outcome)
-{
-    m_DriverCommReceiveResFrame = nullptr;
-    m_DriverCommReceiveResLen = nullptr;
-    m_DriverCommSendSynWait = false;
-    m_request = nullptr;
-    m_outcome = outcome;
-    m_endedId = m_current;
-    m_current = 0;
-    m_ended.notify_all();
+    std::deque<Pending> queued;
+    queued.swap(m_queue);
+    for (Pending &pending : queued) {
+        m_runLoop.post([done = std::move(pending.done)] {
+            if (done)
+                done(CommOutcome::CleanedUp, {});
+        });
+    }
 }
 
 void DeviceExchange::commReplyCallback(const platform::InputReport &report)
@@ -82,87 +69,96 @@ void DeviceExchange::commReplyCallback(const platform::InputReport &report)
 
 void DeviceExchange::commReplyCallback(std::span<const std::uint8_t> report)
 {
-    if (report.size() == kStatusReportLength)
-        return;
-    std::lock_guard lock(m_mutex);
-    if (!m_DriverCommSendSynWait || m_current == 0)
+    if (report.size() == kStatusReportLength || !m_DriverCommSendSynWait)
         return;
     if (!report.empty() && report[0] == kReplyReportByte) {
         const std::size_t length = std::min(report.size(), kReportLength);
-        std::copy_n(report.begin(), length, m_DriverCommReceiveResFrame);
-        *m_DriverCommReceiveResLen = quint16(length);
-        finish(CommOutcome::Replied);
+        std::copy_n(report.begin(), length, m_DriverCommReceiveResFrame.begin());
+        finish(CommOutcome::Replied, length);
     } else {
         finish(CommOutcome::NotAReply);
     }
 }
 
-CommOutcome DeviceExchange::DriverCommSend(int number, std::span<const std::uint8_t, kReportLength> request,
-                                           std::span<std::uint8_t, kReportLength> reply,
-                                           quint16 *replyLength, std::chrono::milliseconds timeout)
+void DeviceExchange::DriverCommSend(int number, const RequestReport &request, std::chrono::milliseconds timeout,
+                                    Done done)
 {
-    if (m_runLoop.isMainThread()) {
-        qCWarning(lcFirmware, "%s: cannot send command: called on the main thread",
-                  qUtf8Printable(m_devKey));
-        return CommOutcome::OnMainThread;
+    if (m_cleanedUp) {
+        m_runLoop.post([done = std::move(done)] {
+            if (done)
+                done(CommOutcome::CleanedUp, {});
+        });
+        return;
     }
-    std::lock_guard serial(m_serial);
-    std::unique_lock lock(m_mutex);
-    if (m_cleanedUp)
-        return CommOutcome::CleanedUp;
-    if (number < kInterfaceReport || number > kInterface0C)
-        return CommOutcome::NoInterface;
-    const quint64 id = ++m_lastId;
-    m_current = id;
-    m_request = request.data();
-    m_DriverCommReceiveResFrame = reply.data();
-    m_DriverCommReceiveResLen = replyLength;
-    m_DriverCommSendSynWait = false;
-    lock.unlock();
-
-    std::weak_ptr<DeviceExchange> weak = weak_from_this();
-    m_runLoop.postFromAnyThread([weak, id, number] {
-        if (auto self = weak.lock())
-            self->sendStep(id, number);
-    });
-
-    lock.lock();
-    const bool ended = m_ended.wait_for(lock, timeout, [&] { return m_endedId == id; });
-    if (!ended) {
-        // Nothing may write into the worker's buffers once it has returned.
-        finish(CommOutcome::TimedOut);
-        qCWarning(lcFirmware, "%s: cannot read reply: none within %lld ms", qUtf8Printable(m_devKey),
-                  static_cast<long long>(timeout.count()));
-        return CommOutcome::TimedOut;
-    }
-    return m_outcome;
+    m_queue.push_back(Pending{number, request, timeout, std::move(done)});
+    startNext();
 }
 
-void DeviceExchange::sendStep(quint64 id, int number)
+void DeviceExchange::startNext()
 {
-    platform::HidDevice *device = nullptr;
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_current != id)
-            return; // abandoned before it could be sent
-        device = m_deviceRefs[size_t(number - 1)];
-        if (!device) {
-            finish(CommOutcome::NoInterface);
-            return;
-        }
-        std::copy_n(m_request, kReportLength, m_sendBuffer.begin());
-        m_DriverCommSendSynWait = true;
+    if (m_busy || m_queue.empty() || m_cleanedUp)
+        return;
+    Pending pending = std::move(m_queue.front());
+    m_queue.pop_front();
+    m_busy = true;
+    m_number = pending.number;
+    m_done = std::move(pending.done);
+    const quint64 id = ++m_id;
+    platform::HidDevice *device = pending.number >= kInterfaceReport && pending.number <= kInterface0C
+                                      ? m_deviceRefs[size_t(pending.number - 1)]
+                                      : nullptr;
+    m_DriverCommSendSynWait = true;
+    if (!device) {
+        finish(CommOutcome::NoInterface);
+        return;
     }
-    // Unlocked: a device may answer from inside setReport.
+    std::weak_ptr<DeviceExchange> weak = weak_from_this();
+    const std::chrono::milliseconds timeout = pending.timeout;
+    m_deadline = m_runLoop.after(seconds(timeout), this, [weak, id, timeout] {
+        auto self = weak.lock();
+        if (!self || self->m_id != id || !self->m_DriverCommSendSynWait)
+            return;
+        self->m_deadline = 0;
+        qCWarning(lcFirmware, "%s: cannot read reply: none within %lld ms", qUtf8Printable(self->m_devKey),
+                  static_cast<long long>(timeout.count()));
+        self->finish(CommOutcome::TimedOut);
+    });
+    m_sendBuffer = pending.request;
+    // The exchange is kept alive through the call: a device may answer, or
+    // go away, from inside setReport.
+    const std::shared_ptr<DeviceExchange> self = shared_from_this();
     const quint32 result = device->setReport(platform::ReportType::Output, 0, m_sendBuffer);
-    if (result == platform::hidresult::Success)
+    if (result == platform::hidresult::Success || m_id != id || !m_DriverCommSendSynWait)
         return;
     qCInfo(lcStdout, "Driver_Comm_SendFailed: %d", int(qint32(result)));
-    std::lock_guard lock(m_mutex);
-    if (m_current != id)
-        return;
-    *m_DriverCommReceiveResLen = 0;
     finish(CommOutcome::SendFailed);
+}
+
+void DeviceExchange::finish(CommOutcome outcome, std::size_t replyLength)
+{
+    m_DriverCommSendSynWait = false;
+    if (m_deadline != 0) {
+        m_runLoop.cancel(m_deadline);
+        m_deadline = 0;
+    }
+    Done done = std::move(m_done);
+    m_done = nullptr;
+    m_runLoop.post([self = shared_from_this(), outcome, replyLength, done = std::move(done)]() mutable {
+        self->conclude(outcome, replyLength, std::move(done));
+    });
+}
+
+void DeviceExchange::conclude(CommOutcome outcome, std::size_t replyLength, Done done)
+{
+    if (done) {
+        const std::span<const std::uint8_t> reply = outcome == CommOutcome::Replied
+                                                        ? std::span<const std::uint8_t>(
+                                                              m_DriverCommReceiveResFrame.data(), replyLength)
+                                                        : std::span<const std::uint8_t>();
+        done(outcome, reply);
+    }
+    m_busy = false;
+    startNext();
 }
 
 } // namespace firmware

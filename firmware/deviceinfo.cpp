@@ -1,7 +1,5 @@
 #include "deviceinfo.h"
 
-#include <thread>
-
 #include "firmware/deviceexchange.h"
 #include "firmware/iapframe.h"
 #include "platform/runloop.h"
@@ -45,22 +43,7 @@ DeviceInfo::DeviceInfo(std::shared_ptr<DeviceExchange> exchange, platform::RunLo
 {
 }
 
-QString DeviceInfo::hdVer() const
-{
-    std::lock_guard lock(m_versionMutex);
-    return m_hdVer;
-}
-
-QString DeviceInfo::fwVer() const
-{
-    std::lock_guard lock(m_versionMutex);
-    return m_fwVer;
-}
-
-CpuInfo DeviceInfo::cpuInfo() const
-{
-    return m_cpuInfo;
-}
+DeviceInfo::~DeviceInfo() = default;
 
 void DeviceInfo::setRequestCpuInfoComplete(CpuInfoCallback callback)
 {
@@ -72,56 +55,52 @@ void DeviceInfo::setShowUpdateAlert(std::function<void()> showUpdateAlert)
     m_showUpdateAlert = std::move(showUpdateAlert);
 }
 
-bool DeviceInfo::hfvers()
+void DeviceInfo::afterIfAlive(double seconds, std::function<void(DeviceInfo &)> fn)
 {
-    const auto record = Tll_DevCmd_ReadVersionInfo(*m_exchange, kInterface0C, modelNumberForDevKey(m_devKey));
-    const VersionRecord values = record.value_or(VersionRecord{});
-    if (m_cleanedUp)
-        return record.has_value();
-    {
-        std::lock_guard lock(m_versionMutex);
-        m_hdVer = versionText(values.hardwareMajor, values.hardwareMinor);
-        m_fwVer = versionText(values.firmwareMajor, values.firmwareMinor);
-    }
-
-    const bool boot = m_isFirmwareUpdate;
-    // A failed read says nothing about the firmware: the default stays.
-    const bool kalverinS = record && store::firmware115Variant(store::factsFor(m_devKey));
-    if (!boot && !kalverinS)
-        return record.has_value();
     std::weak_ptr<DeviceInfo> weak = weak_from_this();
-    m_runLoop.postFromAnyThread([weak, boot] {
+    m_runLoop.after(seconds, this, [weak, fn = std::move(fn)] {
         auto self = weak.lock();
-        if (!self || self->m_cleanedUp)
-            return;
-        self->m_runLoop.after(boot ? kBootCpuDelay : kKalverinSPrefDelay, self.get(), [weak, boot] {
+        if (self && !self->m_cleanedUp)
+            fn(*self);
+    });
+}
+
+void DeviceInfo::hfvers(std::function<void()> then)
+{
+    if (m_cleanedUp)
+        return;
+    std::weak_ptr<DeviceInfo> weak = weak_from_this();
+    Tll_DevCmd_ReadVersionInfo(
+        *m_exchange, kInterface0C, modelNumberForDevKey(m_devKey),
+        [weak, then = std::move(then)](std::optional<VersionRecord> record) {
             auto self = weak.lock();
             if (!self || self->m_cleanedUp)
                 return;
-            if (boot)
-                self->requestCpuInfo();
-            else
-                self->checkKalverinSFirmWareVersionToUpdatePref();
+            const VersionRecord values = record.value_or(VersionRecord{});
+            self->m_hdVer = versionText(values.hardwareMajor, values.hardwareMinor);
+            self->m_fwVer = versionText(values.firmwareMajor, values.firmwareMinor);
+            if (self->m_isFirmwareUpdate) {
+                self->afterIfAlive(kBootCpuDelay, [](DeviceInfo &info) { info.requestCpuInfo(); });
+            } else if (record && store::firmware115Variant(store::factsFor(self->m_devKey))) {
+                // A failed read says nothing about the firmware: the default stays.
+                self->afterIfAlive(kKalverinSPrefDelay,
+                                   [](DeviceInfo &info) { info.checkKalverinSFirmWareVersionToUpdatePref(); });
+            }
+            if (then)
+                then();
         });
-    });
-    return record.has_value();
 }
 
 void DeviceInfo::requestCpuInfo()
 {
     if (m_cleanedUp)
         return;
-    const int modelNumber = modelNumberForDevKey(m_devKey);
-    std::shared_ptr<DeviceInfo> self = shared_from_this();
-    std::thread([self, modelNumber] {
-        const CpuInfo info =
-            Tll_DevCmd_ReadCpuInfo(*self->m_exchange, kInterface0C, modelNumber).value_or(CpuInfo{});
-        std::weak_ptr<DeviceInfo> weak = self;
-        self->m_runLoop.postFromAnyThread([weak, info] {
-            if (auto self = weak.lock())
-                self->cpuInfoArrived(info);
-        });
-    }).detach();
+    std::weak_ptr<DeviceInfo> weak = weak_from_this();
+    Tll_DevCmd_ReadCpuInfo(*m_exchange, kInterface0C, modelNumberForDevKey(m_devKey),
+                           [weak](std::optional<CpuInfo> info) {
+                               if (auto self = weak.lock())
+                                   self->cpuInfoArrived(info.value_or(CpuInfo{}));
+                           });
 }
 
 void DeviceInfo::cpuInfoArrived(const CpuInfo &info)
@@ -133,46 +112,37 @@ void DeviceInfo::cpuInfoArrived(const CpuInfo &info)
         const CpuInfoCallback callback = m_requestCpuInfoComplete;
         callback(info);
     }
-    if (m_isFirmwareUpdate) {
+    if (m_isFirmwareUpdate && !m_cleanedUp) {
         m_cpuInfo = info;
-        if (m_showUpdateAlert)
-            m_showUpdateAlert();
+        if (m_showUpdateAlert) {
+            const std::function<void()> showUpdateAlert = m_showUpdateAlert;
+            showUpdateAlert();
+        }
     }
 }
 
 void DeviceInfo::checkKalverinSFirmWareVersionToUpdatePref()
 {
-    const QString version = fwVer();
-    if (version.isNull())
+    if (m_fwVer.isNull())
         return;
-    m_defaults.setValue(store::KalverinSIs115, isKalverinS115(version));
+    m_defaults.setValue(store::KalverinSIs115, isKalverinS115(m_fwVer));
 }
 
 void DeviceInfo::interfaceBound()
 {
     if (m_cleanedUp || m_isFirmwareUpdate || !store::firmware115Variant(store::factsFor(m_devKey)))
         return;
-    std::weak_ptr<DeviceInfo> weak = weak_from_this();
-    m_runLoop.after(kKalverinSBindDelay, this, [weak] {
-        auto self = weak.lock();
-        if (!self || self->m_cleanedUp)
-            return;
-        self->startVersionThread(nullptr);
-    });
+    afterIfAlive(kKalverinSBindDelay, [](DeviceInfo &info) { info.hfvers(); });
 }
 
 void DeviceInfo::bootProgramEntered(std::function<void()> first)
 {
     if (m_cleanedUp)
         return;
-    std::weak_ptr<DeviceInfo> weak = weak_from_this();
-    m_runLoop.after(kBootQueryDelay, this, [weak, first = std::move(first)] {
-        auto self = weak.lock();
-        if (!self || self->m_cleanedUp)
-            return;
+    afterIfAlive(kBootQueryDelay, [first = std::move(first)](DeviceInfo &info) {
         if (first)
             first();
-        self->startVersionThread(nullptr);
+        info.hfvers();
     });
 }
 
@@ -180,36 +150,20 @@ void DeviceInfo::readVersions(VersionsCallback done)
 {
     if (m_cleanedUp)
         return;
-    startVersionThread(std::move(done));
-}
-
-void DeviceInfo::startVersionThread(VersionsCallback done)
-{
-    std::shared_ptr<DeviceInfo> self = shared_from_this();
-    std::thread([self, done = std::move(done)] {
-        self->hfvers();
-        if (!done)
-            return;
-        std::weak_ptr<DeviceInfo> weak = self;
-        const QString hd = self->hdVer();
-        const QString fw = self->fwVer();
-        self->m_runLoop.postFromAnyThread([weak, done, hd, fw] {
-            auto self = weak.lock();
-            if (self && !self->m_cleanedUp)
-                done(hd, fw);
-        });
-    }).detach();
+    std::weak_ptr<DeviceInfo> weak = weak_from_this();
+    hfvers([weak, done = std::move(done)] {
+        auto self = weak.lock();
+        if (self && done)
+            done(self->m_hdVer, self->m_fwVer);
+    });
 }
 
 void DeviceInfo::cleanup()
 {
     m_cleanedUp = true;
     m_runLoop.cancelAll(this);
-    {
-        std::lock_guard lock(m_versionMutex);
-        m_hdVer.clear();
-        m_fwVer.clear();
-    }
+    m_hdVer.clear();
+    m_fwVer.clear();
     m_requestCpuInfoComplete = nullptr;
     m_showUpdateAlert = nullptr;
 }

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 
 #include <QString>
@@ -27,12 +25,10 @@ QString versionText(quint16 major, quint16 minor);
 bool isKalverinS115(const QString &fwVer);
 
 // The device information a device service keeps: its versions and, in the
-// boot program, its CPU information, with the queries that read them.
-//
-// Threads: hfvers() runs on worker threads and blocks on the exchange;
-// everything else runs on the main thread. Held by shared_ptr so that the
-// threads and delayed steps it starts can outlive the service's reference;
-// after cleanup() they do nothing visible.
+// boot program, its CPU information, with the queries that read them. Main
+// thread only; the queries are exchanges on the run loop, their results and
+// follow-ups later steps of it. Held by shared_ptr: every step it schedules
+// holds it weakly, and after cleanup() none does anything visible.
 class DeviceInfo : public std::enable_shared_from_this<DeviceInfo>
 {
 public:
@@ -41,56 +37,56 @@ public:
 
     static std::shared_ptr<DeviceInfo> create(std::shared_ptr<DeviceExchange> exchange,
                                               platform::RunLoop &runLoop, platform::UserDefaults &defaults);
+    ~DeviceInfo();
     DeviceInfo(const DeviceInfo &) = delete;
     DeviceInfo &operator=(const DeviceInfo &) = delete;
 
     // Null until the first version read and after cleanup.
-    QString hdVer() const;
-    QString fwVer() const;
-    CpuInfo cpuInfo() const; // main thread
+    QString hdVer() const { return m_hdVer; }
+    QString fwVer() const { return m_fwVer; }
+    CpuInfo cpuInfo() const { return m_cpuInfo; }
     bool isFirmwareUpdate() const { return m_isFirmwareUpdate; }
     void setIsFirmwareUpdate(bool isFirmwareUpdate) { m_isFirmwareUpdate = isFirmwareUpdate; }
-    // Main thread. Called after every CPU query, with the result (all 0 on
-    // failure). Keeps what the callback holds until it is replaced.
+    // Called after every CPU query, with the result (all 0 on failure).
+    // Keeps what the callback holds until it is replaced.
     void setRequestCpuInfoComplete(CpuInfoCallback callback);
-    // Main thread. What the boot program's CPU query leads to: the update
-    // prompt (showUpdateAlert).
+    // What the boot program's CPU query leads to: the update prompt
+    // (showUpdateAlert).
     void setShowUpdateAlert(std::function<void()> showUpdateAlert);
 
-    // Worker thread. Reads the version record, sets hdVer and fwVer (0.00
-    // after a failed read), then schedules the follow-up: in the boot
-    // program the CPU query 0.5 s later; for the Kalverin S after a
-    // successful read the "KalverinSIs115" default 0.1 s later. Answers
-    // whether the read succeeded.
-    bool hfvers();
-    // Main thread. Starts the CPU query on a worker thread and returns; the
-    // result reaches requestCpuInfoComplete and, in the boot program,
-    // cpuInfo() and showUpdateAlert on the main thread.
+    // Reads the version record and sets hdVer and fwVer (0.00 after a failed
+    // read), then schedules the follow-up: in the boot program the CPU query
+    // 0.5 s later; for the Kalverin S after a successful read the
+    // "KalverinSIs115" default 0.1 s later. `then` runs after the versions
+    // are set (not after cleanup).
+    void hfvers(std::function<void()> then = nullptr);
+    // Starts the CPU query; the result reaches requestCpuInfoComplete and, in
+    // the boot program, cpuInfo() and showUpdateAlert.
     void requestCpuInfo();
-    // Main thread. "KalverinSIs115" from fwVer; nothing without a version.
+    // "KalverinSIs115" from fwVer; nothing without a version.
     void checkKalverinSFirmWareVersionToUpdatePref();
 
     // The three occasions of a version read.
-    // Main thread, after the 0xFF0C interface is bound in the application
-    // program: for the Kalverin S, hfvers on a worker 1 s later; nothing for
-    // other models.
+    // After the 0xFF0C interface is bound in the application program: for the
+    // Kalverin S, hfvers 1 s later; nothing for other models.
     void interfaceBound();
-    // Main thread, after the 0xFF0C interface of a device in its boot
-    // program is bound without a kept firmware path: 0.5 s later runs
-    // `first` (the caller's quit notice), then hfvers on a worker.
+    // After the 0xFF0C interface of a device in its boot program is bound
+    // without a kept firmware path: 0.5 s later runs `first` (the caller's
+    // quit notice), then hfvers.
     void bootProgramEntered(std::function<void()> first);
-    // Main thread, for the diagnostics window: hfvers on a worker, then
-    // `done` with the versions on the main thread (not after cleanup).
+    // For the diagnostics window: hfvers, then `done` with the versions.
     void readVersions(VersionsCallback done);
 
-    // Main thread. Clears the versions, cancels the delayed steps and drops
-    // every later result.
+    // Clears the versions, cancels the delayed steps and drops every later
+    // result.
     void cleanup();
+    bool isCleanedUp() const { return m_cleanedUp; }
 
 private:
     DeviceInfo(std::shared_ptr<DeviceExchange> exchange, platform::RunLoop &runLoop,
                platform::UserDefaults &defaults);
-    void startVersionThread(VersionsCallback done);
+    // fn after `seconds`, unless the object has gone or been cleaned up.
+    void afterIfAlive(double seconds, std::function<void(DeviceInfo &)> fn);
     void cpuInfoArrived(const CpuInfo &info);
 
     const std::shared_ptr<DeviceExchange> m_exchange;
@@ -98,15 +94,13 @@ private:
     platform::UserDefaults &m_defaults;
     const QString m_devKey;
 
-    mutable std::mutex m_versionMutex; // hdVer and fwVer are read on the main thread
     QString m_hdVer;
     QString m_fwVer;
-
-    std::atomic<bool> m_isFirmwareUpdate{false};
-    std::atomic<bool> m_cleanedUp{false};
-    CpuInfo m_cpuInfo; // main thread
-    CpuInfoCallback m_requestCpuInfoComplete; // main thread
-    std::function<void()> m_showUpdateAlert; // main thread
+    bool m_isFirmwareUpdate = false;
+    bool m_cleanedUp = false;
+    CpuInfo m_cpuInfo;
+    CpuInfoCallback m_requestCpuInfoComplete;
+    std::function<void()> m_showUpdateAlert;
 };
 
 } // namespace firmware

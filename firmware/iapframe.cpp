@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 
 #include "firmware/crc16x25.h"
 #include "store/ovmodels.h"
@@ -11,7 +10,8 @@ namespace firmware {
 
 namespace {
 
-std::atomic<std::uint16_t> g_sequence{0};
+// Requests are built on the main thread only.
+std::uint16_t g_sequence = 0;
 
 void putBigEndian16(std::uint8_t *at, std::uint16_t value)
 {
@@ -42,7 +42,7 @@ constexpr std::array<std::uint16_t, 13> kModelWords = {
 std::uint16_t takeSequenceNumber()
 {
     // Unsigned atomic arithmetic wraps, so 65535 is followed by 0.
-    return g_sequence.fetch_add(1, std::memory_order_relaxed);
+    return g_sequence++;
 }
 
 std::size_t Tll_IapBuildFrame(std::span<std::uint8_t> dest, std::uint16_t sequence, std::uint16_t word0,

@@ -30,7 +30,7 @@ inline constexpr std::uint8_t kReplyReportByte = 0xFC;
 inline constexpr std::uint16_t kResultCrcError = 8;
 
 // Takes the next number of the one sequence counter of the process (shared
-// by every device and thread, starting at 0, wrapping at 65535).
+// by every device, starting at 0, wrapping at 65535). Main thread only.
 std::uint16_t takeSequenceNumber();
 
 // Writes a request frame into dest and answers its length n + 15; 0 (dest

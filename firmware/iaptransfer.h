@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 
 #include <QByteArray>
@@ -9,15 +11,14 @@
 #include <QString>
 
 namespace platform {
-class Files;
 class NotificationCenter;
 class RunLoop;
 } // namespace platform
 
 // The firmware transfer into a device's boot program: switch run space, ask
 // for the flash space, send size and CRC, then the body record by record,
-// each stage announced by the local notice "OVIAPNotification". Runs on an
-// update thread and blocks on every exchange.
+// each stage announced by the local notice "OVIAPNotification". Every step is
+// an exchange on the run loop; the next one runs when it has ended.
 namespace firmware {
 
 class DeviceExchange;
@@ -48,24 +49,24 @@ struct IapEnvironment
 {
     platform::RunLoop &runLoop;
     platform::NotificationCenter &local;
-    const platform::Files &files;
 };
 
-// Any thread. Queues one progress notice for the main thread; notices are
-// posted in the order they were queued.
+// Queues one progress notice for the next turn; notices are posted in the
+// order they were queued.
 void Tll_IapPostProgress(platform::RunLoop &runLoop, platform::NotificationCenter &local, int stage,
                          bool indeterminate, float percent);
 
-// Worker thread. 1 when the device runs its boot program afterwards, 0 on
+// done(1) when the device runs its boot program afterwards, done(0) on
 // failure. A device already there is not switched again.
-int Tll_IapSwitchToBoot(DeviceExchange &exchange, int interfaceNumber);
+void Tll_IapSwitchToBoot(DeviceExchange &exchange, int interfaceNumber, std::function<void(int)> done);
 
-// Worker thread. The whole transfer of the file at path; 1 on success, 0 on
-// failure. The file is read once and checked again (checksums, length, size
-// field) before anything is sent: the file may have changed since it was
-// chosen.
-int Tll_IapUpgrade(DeviceExchange &exchange, int interfaceNumber, const QString &path,
-                   const IapEnvironment &environment);
+// The whole transfer of a firmware file, from its bytes as the caller read
+// them once; done(1) on success, done(0) on failure. The bytes are checked
+// again (checksums, length, size field) before anything is sent, and every
+// record is cut from them: what goes out is exactly what was checked. done
+// runs on a later turn, also for bytes refused before anything is sent.
+void Tll_IapUpgrade(std::shared_ptr<DeviceExchange> exchange, int interfaceNumber, const QByteArray &file,
+                    const IapEnvironment &environment, std::function<void(int)> done);
 
 struct IapFileHeader
 {

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/strings.h"
+
 namespace platform {
 class Strings;
 }
@@ -15,10 +17,6 @@ inline constexpr char kShortcutEditorTable[] = "ShortcutEditor";
 
 QString shortcutText(const platform::Strings &strings, const QString &english);
 
-// Fills a table text's placeholders: "%@" takes the next argument in turn,
-// "%1$@", "%2$@" ... the argument of that number (so a translation may show
-// the arguments in another order, or only some), "%%" is a percent sign. A
-// placeholder without its argument is left out.
-QString formatText(const QString &format, const QStringList &arguments);
+using platform::formatText;
 
 } // namespace keyactions

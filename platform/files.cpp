@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -155,6 +156,29 @@ bool Files::writeAtomically(const QString &path, const QByteArray &bytes, QStrin
     if (::rename(temporary.constData(), target.constData()) != 0)
         return fail(errorText(errno));
     removeTemporary.dismiss();
+    return true;
+}
+
+bool Files::append(const QString &path, const QByteArray &bytes, QString *why)
+{
+    auto fail = [why](const QString &text) {
+        if (why)
+            *why = text;
+        return false;
+    };
+    const QFileInfo info(path);
+    if (!QDir().mkpath(info.absolutePath()))
+        return fail(QStringLiteral("cannot create folder ") + info.absolutePath());
+    const QByteArray target = QFile::encodeName(path);
+    const int fd = ::open(target.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0)
+        return fail(errorText(errno));
+    const bool written = writeAll(fd, bytes);
+    const int writeError = errno;
+    if (::close(fd) != 0 && written)
+        return fail(errorText(errno));
+    if (!written)
+        return fail(errorText(writeError));
     return true;
 }
 

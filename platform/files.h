@@ -38,6 +38,10 @@ public:
     // file's permissions are kept. *why gets the reason on failure; the old
     // file is then untouched and no temporary file is left.
     virtual bool writeAtomically(const QString &path, const QByteArray &bytes, QString *why = nullptr);
+    // Appends to the file at path, creating it (and its folder) when
+    // missing; a plain append, never through a link's target or a shell.
+    // *why gets the reason on failure.
+    virtual bool append(const QString &path, const QByteArray &bytes, QString *why = nullptr);
 };
 
 } // namespace platform

@@ -20,17 +20,15 @@ class FilePanels;
 class Keyboard;
 class Files;
 
-// One implementation of each service. The composition roots build it and
-// hand it by reference to the objects that need it.
-struct Platform
+// One implementation of each desktop service: what a program with windows
+// takes from the desktop. The settings application needs no more; the
+// composition roots build it and hand it by reference to the objects that
+// need it.
+struct Desktop
 {
     RunLoop &runLoop;
     NotificationCenter &local;
     DistributedCenter &distributed;
-    HidSystem &hid;
-    UsbBus &usb;
-    EventPoster &poster;
-    ModifierTap &modifierTap;
     Displays &displays;
     Workspace &workspace;
     UserDefaults &defaults;
@@ -43,6 +41,16 @@ struct Platform
     // bundle identifier, or the folder a test or the simulator names).
     QString dataFolder;
     QString bundleId;
+};
+
+// The desktop services and the device services: tablets, USB requests, event
+// posting and the physical keyboard's modifier keys. The driver takes this.
+struct Platform : Desktop
+{
+    HidSystem &hid;
+    UsbBus &usb;
+    EventPoster &poster;
+    ModifierTap &modifierTap;
 };
 
 } // namespace platform

@@ -251,6 +251,20 @@ bool checkBinary(const QByteArray &bytes, QString *error)
         quint64 next;
     };
     std::vector<Frame> path;
+    // A finished child counts into its parent's height and size.
+    auto addChild = [&](quint64 parent, quint64 child) -> bool {
+        height[parent] = std::max<quint16>(height[parent], quint16(height[child] + 1));
+        expanded[parent] = qint32(std::min<qint64>(qint64(expanded[parent]) + expanded[child], kMaxValues + 1));
+        if (height[parent] > kMaxNesting) {
+            fail(error, QStringLiteral("property list nested deeper than %1 levels").arg(kMaxNesting));
+            return false;
+        }
+        if (expanded[parent] > kMaxValues) {
+            fail(error, QStringLiteral("property list holds more than %1 values").arg(kMaxValues));
+            return false;
+        }
+        return true;
+    };
     auto open = [&](quint64 index) -> bool {
         const Refs refs = refsOf(index);
         if (!refs.ok) {
@@ -279,17 +293,8 @@ bool checkBinary(const QByteArray &bytes, QString *error)
             const quint64 done = frame.index;
             path.pop_back();
             if (!path.empty()) {
-                const quint64 parent = path.back().index;
-                height[parent] = std::max<quint16>(height[parent], quint16(height[done] + 1));
-                expanded[parent] = qint32(std::min<qint64>(qint64(expanded[parent]) + expanded[done], kMaxValues + 1));
-                if (height[parent] > kMaxNesting) {
-                    fail(error, QStringLiteral("property list nested deeper than %1 levels").arg(kMaxNesting));
+                if (!addChild(path.back().index, done))
                     return false;
-                }
-                if (expanded[parent] > kMaxValues) {
-                    fail(error, QStringLiteral("property list holds more than %1 values").arg(kMaxValues));
-                    return false;
-                }
             }
             continue;
         }
@@ -305,17 +310,8 @@ bool checkBinary(const QByteArray &bytes, QString *error)
             return false;
         }
         if (state[child] == Done) {
-            const quint64 parent = frame.index;
-            height[parent] = std::max<quint16>(height[parent], quint16(height[child] + 1));
-            expanded[parent] = qint32(std::min<qint64>(qint64(expanded[parent]) + expanded[child], kMaxValues + 1));
-            if (height[parent] > kMaxNesting) {
-                fail(error, QStringLiteral("property list nested deeper than %1 levels").arg(kMaxNesting));
+            if (!addChild(frame.index, child))
                 return false;
-            }
-            if (expanded[parent] > kMaxValues) {
-                fail(error, QStringLiteral("property list holds more than %1 values").arg(kMaxValues));
-                return false;
-            }
             continue;
         }
         if (!open(child))
@@ -656,32 +652,6 @@ bool checkString(const QString &text, const std::optional<Format> &format, QStri
     return true;
 }
 
-bool isIntegerType(int type)
-{
-    switch (type) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool isUnsignedType(int type)
-{
-    return type == QMetaType::UInt || type == QMetaType::ULongLong || type == QMetaType::ULong
-        || type == QMetaType::UShort || type == QMetaType::UChar;
-}
-
 // Builds the node when `build` is set, else only checks the value.
 plist_t toNode(const QVariant &value, int depth, const std::optional<Format> &format, bool build,
                QString *error, bool *ok)
@@ -789,6 +759,32 @@ plist_t toNode(const QVariant &value, int depth, const std::optional<Format> &fo
 }
 
 } // namespace
+
+bool isIntegerType(int type)
+{
+    switch (type) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isUnsignedType(int type)
+{
+    return type == QMetaType::UInt || type == QMetaType::ULongLong || type == QMetaType::ULong
+        || type == QMetaType::UShort || type == QMetaType::UChar;
+}
 
 bool withinLimits(const QByteArray &bytes, QString *error)
 {

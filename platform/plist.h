@@ -44,4 +44,10 @@ std::optional<QByteArray> write(const QVariant &value, Format format, QString *e
 // takes in binary form.
 bool isPlistValue(const QVariant &value);
 
+// The QVariant types that are property-list integers: every signed and
+// unsigned integer type, the char types too (char counts as signed). Every
+// reader and writer of values asks these two, so that all agree.
+bool isIntegerType(int typeId);
+bool isUnsignedType(int typeId);
+
 } // namespace platform::plist

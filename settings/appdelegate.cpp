@@ -79,7 +79,7 @@ void AppDelegate::setKeyCusEditorFactory(KeyCusEditorFactory factory)
         entry.second.pen->setKeyCusEditorFactory(m_keyCusEditorFactory);
 }
 
-AppDelegate::AppDelegate(platform::Platform &platform, QObject *parent)
+AppDelegate::AppDelegate(platform::Desktop &platform, QObject *parent)
     : QObject(parent)
     , m_platform(platform)
     , m_main(std::make_unique<MainWindowCtrl>(platform, *this))

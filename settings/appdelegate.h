@@ -16,7 +16,7 @@
 class QWidget;
 
 namespace platform {
-struct Platform;
+struct Desktop;
 struct Notification;
 } // namespace platform
 
@@ -42,7 +42,7 @@ class AppDelegate : public QObject, public DeviceDirectory
     Q_OBJECT
 
 public:
-    explicit AppDelegate(platform::Platform &platform, QObject *parent = nullptr);
+    explicit AppDelegate(platform::Desktop &platform, QObject *parent = nullptr);
     ~AppDelegate() override;
 
     // Start-up: launchedInit() one run-loop turn later.
@@ -135,7 +135,7 @@ private:
     void terminate();
     void showError(const QString &text);
 
-    platform::Platform &m_platform;
+    platform::Desktop &m_platform;
     // The modal runs of this application's alerts and editors.
     ModalRuns m_modalRuns;
     std::unique_ptr<MainWindowCtrl> m_main;

@@ -177,4 +177,44 @@ double fieldValue(Field field, const QRectF &rect)
     return 0;
 }
 
+Qt::CursorShape cursorShapeFor(Handle handle)
+{
+    switch (handle) {
+    case Handle::Left:
+    case Handle::Right:
+        return Qt::SizeHorCursor;
+    case Handle::Up:
+    case Handle::Down:
+        return Qt::SizeVerCursor;
+    case Handle::Drag:
+        return Qt::OpenHandCursor;
+    case Handle::None:
+        break;
+    }
+    return Qt::ArrowCursor;
+}
+
+std::optional<QRectF> dragBetween(Handle handle, const QRectF &rect, const QRectF &area, QSizeF minimum,
+    const QTransform &viewToModel, const QRectF &viewBounds, QPointF from, QPointF to)
+{
+    if (!containsHalfOpen(viewBounds, to))
+        return std::nullopt;
+    return dragStep(handle, rect, area, viewToModel.map(to) - viewToModel.map(from), minimum);
+}
+
+bool insideArea(const QRectF &rect, const QRectF &area)
+{
+    return rect.x() >= area.x() && rect.y() >= area.y() && rightOf(rect) <= rightOf(area)
+        && topOf(rect) <= topOf(area);
+}
+
+QRectF keepInside(const QRectF &rect, const QRectF &area)
+{
+    const double w = std::min(rect.width(), area.width());
+    const double h = std::min(rect.height(), area.height());
+    const double x = std::min(rightOf(area) - w, std::max(area.x(), rect.x()));
+    const double y = std::min(topOf(area) - h, std::max(area.y(), rect.y()));
+    return QRectF(x, y, w, h);
+}
+
 } // namespace settings::area

@@ -87,4 +87,24 @@ QRectF typedValue(Field field, double value, const QRectF &rect, const QRectF &a
 // The coordinate a field shows: x, y, width or height.
 double fieldValue(Field field, const QRectF &rect);
 
+// The cursor over a handle: left-right resize on the side handles, up-down
+// resize on the top and bottom ones, the open hand in the drag area, the
+// arrow elsewhere.
+Qt::CursorShape cursorShapeFor(Handle handle);
+
+// One pointer move of a press held on `handle`, from the reference point
+// `from` to `to` (view pixels, mapped to model units with viewToModel): the
+// step of dragStep(). nullopt when `to` lies outside the view's bounds
+// (half-open) or the step changes nothing; the view moves its reference
+// point to `to` only on an answer.
+std::optional<QRectF> dragBetween(Handle handle, const QRectF &rect, const QRectF &area, QSizeF minimum,
+    const QTransform &viewToModel, const QRectF &viewBounds, QPointF from, QPointF to);
+
+// The rectangle lies within the area, edges included.
+bool insideArea(const QRectF &rect, const QRectF &area);
+// The rectangle put inside the area: each side cut to the area's, then the
+// origin held between the area's origin and its far edge minus the size (a
+// rectangle already inside comes back as it was).
+QRectF keepInside(const QRectF &rect, const QRectF &area);
+
 } // namespace settings::area

@@ -1,14 +1,18 @@
 #include "settings/devicepagectrl.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include <QAbstractButton>
 #include <QLabel>
+#include <QSignalBlocker>
 
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
 #include "platform/runloop.h"
 #include "settings/modalruns.h"
 #include "settings/pagedelegate.h"
+#include "store/ovpublicdefine.h"
 #include "store/plistvalue.h"
 
 namespace settings {
@@ -82,6 +86,35 @@ bool DevicePageCtrl::updateCFG(const QString &category, const QString &key, cons
     return true;
 }
 
+void DevicePageCtrl::showDegree(const DegreeButtons &buttons, bool enabled)
+{
+    const quint64 degree = unsignedCFG(store::OVCFGPenKey, store::OVCFGDegree).value_or(0);
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        const QSignalBlocker quiet(buttons[i]);
+        buttons[i]->setChecked(degree == i);
+        buttons[i]->setEnabled(enabled);
+    }
+}
+
+void DevicePageCtrl::chooseDegree(const DegreeButtons &buttons, QAbstractButton *sender)
+{
+    const auto found = std::find(buttons.begin(), buttons.end(), sender);
+    if (found == buttons.end())
+        return;
+    for (QAbstractButton *button : buttons) {
+        const QSignalBlocker quiet(button);
+        button->setChecked(button == sender);
+    }
+    if (updateCFG(store::OVCFGPenKey, store::OVCFGDegree, qint64(found - buttons.begin())))
+        announceChange(store::OVCFGDegree);
+}
+
+void DevicePageCtrl::announceChange(const QString &key)
+{
+    if (!m_disconnected)
+        m_platform->local.post(store::OVCFGNotification, QString(), { { m_devKey, QVariantList { key } } });
+}
+
 void DevicePageCtrl::after(double seconds, std::function<void()> fn)
 {
     if (m_disconnected)
@@ -90,6 +123,21 @@ void DevicePageCtrl::after(double seconds, std::function<void()> fn)
         if (!m_disconnected)
             fn();
     });
+}
+
+void DevicePageCtrl::repeat(double seconds, std::function<void()> fn)
+{
+    if (m_disconnected)
+        return;
+    m_platform->runLoop.repeat(seconds, this, [this, fn = std::move(fn)] {
+        if (!m_disconnected)
+            fn();
+    });
+}
+
+bool DevicePageCtrl::isModalRunActive() const
+{
+    return m_modalRuns && m_modalRuns->depth() > 0;
 }
 
 void DevicePageCtrl::observeLocal(

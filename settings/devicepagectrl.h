@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -9,10 +10,11 @@
 
 #include "settings/pageviewctrl.h"
 
+class QAbstractButton;
 class QLabel;
 
 namespace platform {
-struct Platform;
+struct Desktop;
 struct Notification;
 } // namespace platform
 
@@ -26,7 +28,7 @@ class ModalRuns;
 
 struct PageContext
 {
-    platform::Platform *platform = nullptr;
+    platform::Desktop *platform = nullptr;
     PageDelegate *delegate = nullptr;
     QString devKey;
     // The delegate's tracker of modal runs: a page's modal run parks the
@@ -59,12 +61,14 @@ public:
     // The page's device is connected and selected in the device pop-up.
     bool isDeviceShown() const;
     // The delegate dropped the device (its disconnect, or the application's
-    // end): from now on the page writes nothing and its steps do not run.
-    void deviceDidDisconnect();
+    // end): from now on the page writes nothing and its steps do not run. A
+    // page that has something to end first (a run with the driver) does so
+    // in its override, then calls this.
+    virtual void deviceDidDisconnect();
     bool isDisconnected() const { return m_disconnected; }
 
 protected:
-    platform::Platform &platform() const { return *m_platform; }
+    platform::Desktop &platform() const { return *m_platform; }
     PageDelegate &delegate() const { return *m_delegate; }
 
     // The raw value of the page's own device; invalid = nil.
@@ -80,9 +84,31 @@ protected:
     // while the device is shown; answers whether it wrote.
     bool updateCFG(const QString &category, const QString &key, const QVariant &value);
 
+    // The four orientation buttons of a page, for 0, 90, 180 and 270 degrees
+    // (the pen page and the tablet page both have them).
+    using DegreeButtons = std::array<QAbstractButton *, 4>;
+    // Shows "OVCFGDegree" of "OVCFGPenKey" on them, quietly: absent or
+    // unreadable is 0, and a number past 3 turns every button off.
+    void showDegree(const DegreeButtons &buttons, bool enabled);
+    // One of them was pressed while the device is shown: it alone is on,
+    // also when the click would have turned it off, and its orientation is
+    // written and announced to the other pages.
+    void chooseDegree(const DegreeButtons &buttons, QAbstractButton *sender);
+
+    // Tells the other pages of a change that they show too (the orientation
+    // is on the pen page and on the tablet page): the local
+    // "OVCFGNotification" with {device key: [key]}, on which every page
+    // re-reads its own device, as the driver's services do on theirs.
+    void announceChange(const QString &key);
+
     // fn runs after `seconds` (0: the next turn), unless the page or its
     // device has gone by then.
     void after(double seconds, std::function<void()> fn);
+    // fn runs every `seconds` until the page or its device has gone.
+    void repeat(double seconds, std::function<void()> fn);
+    // A modal editor or alert of this application is running now: a page's
+    // periodic checks wait meanwhile.
+    bool isModalRunActive() const;
     // Notices for the page's lifetime (local, or distributed between the
     // two programs); none is delivered once the device has gone.
     void observeLocal(const QString &name, std::function<void(const platform::Notification &)> handler);
@@ -99,7 +125,7 @@ protected:
     static QLabel *labelFor(QWidget *control, const QString &text, QWidget *parent = nullptr);
 
 private:
-    platform::Platform *m_platform;
+    platform::Desktop *m_platform;
     PageDelegate *m_delegate;
     QString m_devKey;
     ModalRuns *m_modalRuns = nullptr;

@@ -69,7 +69,7 @@ QString productNameWithDevkey(const QString &devKey)
     return name ? QString::fromUtf8(name) : QString();
 }
 
-MainWindowCtrl::MainWindowCtrl(platform::Platform &platform, DeviceDirectory &devices, QObject *parent)
+MainWindowCtrl::MainWindowCtrl(platform::Desktop &platform, DeviceDirectory &devices, QObject *parent)
     : QObject(parent)
     , m_platform(platform)
     , m_devices(devices)
@@ -198,7 +198,7 @@ void MainWindowCtrl::tabViewDidSelectTabViewItem(int index)
     if (index != kTabAbout)
         return;
     if (!m_aboutViewCtrl) {
-        m_aboutViewCtrl = std::make_unique<AboutViewCtrl>();
+        m_aboutViewCtrl = std::make_unique<AboutViewCtrl>(m_platform, [this] { return cursorKey(); });
         m_tabView->setView(kTabAbout, m_aboutViewCtrl->view());
         m_window->setAcceptsMouseMovedEvents(false);
     }

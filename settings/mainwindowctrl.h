@@ -12,7 +12,7 @@
 #include "settings/pagedelegate.h"
 
 namespace platform {
-struct Platform;
+struct Desktop;
 }
 namespace store {
 class OVPublicObject;
@@ -68,7 +68,7 @@ class MainWindowCtrl : public QObject, public PageDelegate
 {
     Q_OBJECT
 public:
-    MainWindowCtrl(platform::Platform &platform, DeviceDirectory &devices, QObject *parent = nullptr);
+    MainWindowCtrl(platform::Desktop &platform, DeviceDirectory &devices, QObject *parent = nullptr);
     ~MainWindowCtrl() override;
 
     OVWindow *window() const;
@@ -143,7 +143,7 @@ private:
     void buildWindow();
     store::OVPublicObject *storeFor(const QString &devKey) const;
 
-    platform::Platform &m_platform;
+    platform::Desktop &m_platform;
     DeviceDirectory &m_devices;
     std::unique_ptr<OVWindow> m_window;
     OVContentView *m_contentView = nullptr; // owned by the window

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -58,5 +60,17 @@ private:
     QString m_nibName;
     QPointer<QWidget> m_view;
 };
+
+// A page's layout variant by its layout name, from the page's table of
+// variants (each with a `nibName`); an unknown name gets the first.
+template <class Layout, size_t N>
+const Layout &layoutNamed(const Layout (&layouts)[N], const QString &nibName)
+{
+    for (const Layout &layout : layouts) {
+        if (nibName == QLatin1String(layout.nibName))
+            return layout;
+    }
+    return layouts[0];
+}
 
 } // namespace settings

@@ -297,33 +297,17 @@ void PenViewCtrl::clickDefaultBtn()
 
 void PenViewCtrl::degreeInit()
 {
-    controls::OrvaneRadioButton *const buttons[]
-        = { m_ib.ibZDBtn, m_ib.ibNDBtn, m_ib.ibOEDBtn, m_ib.ibTSDBtn };
     // The OEM pen displays keep their orientation: shown, not chosen here.
-    const bool fixed = isOemSorvi(devKey());
-    const quint64 degree = unsignedCFG(OVCFGPenKey, OVCFGDegree).value_or(0);
-    for (quint64 i = 0; i < std::size(buttons); ++i) {
-        setCheckedQuietly(buttons[i], i == degree);
-        buttons[i]->setEnabled(!fixed);
-    }
+    showDegree({ m_ib.ibZDBtn, m_ib.ibNDBtn, m_ib.ibOEDBtn, m_ib.ibTSDBtn }, !isOemSorvi(devKey()));
 }
 
 void PenViewCtrl::clickDegreeBtn(QAbstractButton *sender)
 {
-    controls::OrvaneRadioButton *const buttons[]
-        = { m_ib.ibZDBtn, m_ib.ibNDBtn, m_ib.ibOEDBtn, m_ib.ibTSDBtn };
     if (!isDeviceShown()) {
         degreeInit();
         return;
     }
-    for (qint64 degree = 0; degree < qint64(std::size(buttons)); ++degree) {
-        if (buttons[degree] != sender)
-            continue;
-        // The clicked button stays on, also when the click would turn it off.
-        for (controls::OrvaneRadioButton *button : buttons)
-            setCheckedQuietly(button, button == sender);
-        updateCFG(OVCFGPenKey, OVCFGDegree, degree);
-    }
+    chooseDegree({ m_ib.ibZDBtn, m_ib.ibNDBtn, m_ib.ibOEDBtn, m_ib.ibTSDBtn }, sender);
 }
 
 void PenViewCtrl::switchInit(controls::OrvaneCheckboxButton *box, const QString &key)
@@ -457,7 +441,7 @@ void PenViewCtrl::bezierPathDidChanged(const QVariantMap &curve)
 
 int PenViewCtrl::maxPressure(const QString &devKey)
 {
-    return isModel(devKey, Model::Sorvi10) || isModel(devKey, Model::Sorvi22) ? 2047 : 8191;
+    return store::factsFor(devKey).pressureShown;
 }
 
 void PenViewCtrl::bezierPressureDidChanged(float pressure)

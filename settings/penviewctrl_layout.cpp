@@ -40,15 +40,6 @@ constexpr PenLayout kLayouts[] = {
     { "PenViewCtrl_TevraN4_N7_N7B", false, false },
 };
 
-const PenLayout &layoutNamed(const QString &nibName)
-{
-    for (const PenLayout &layout : kLayouts) {
-        if (nibName == QLatin1String(layout.nibName))
-            return layout;
-    }
-    return kLayouts[0];
-}
-
 // The page's texts, by key.
 constexpr QLatin1String OVS_P_Buttons("OVS_P_Buttons");
 constexpr QLatin1String OVS_P_Tip("OVS_P_Tip");
@@ -106,7 +97,7 @@ controls::OrvaneRadioButton *radio(const QString &title)
 
 void PenViewCtrl::buildLayout(QWidget *view)
 {
-    const PenLayout &variant = layoutNamed(nibName());
+    const PenLayout &variant = layoutNamed(kLayouts, nibName());
     const auto t = [this](QLatin1String key) { return text(key); };
     platform::RunLoop &runLoop = platform().runLoop;
 

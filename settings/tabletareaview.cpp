@@ -90,23 +90,12 @@ void TabletAreaView::resizeEvent(QResizeEvent *event)
 
 void TabletAreaView::updateCursor(QPointF widgetPoint)
 {
-    switch (m_tabletMap == 1 ? area::hitHandle(m_handles, m_invertTransform.map(widgetPoint))
-                             : area::Handle::None) {
-    case area::Handle::Left:
-    case area::Handle::Right:
-        setCursor(Qt::SizeHorCursor);
-        break;
-    case area::Handle::Up:
-    case area::Handle::Down:
-        setCursor(Qt::SizeVerCursor);
-        break;
-    case area::Handle::Drag:
-        setCursor(Qt::OpenHandCursor);
-        break;
-    case area::Handle::None:
+    const area::Handle hit
+        = m_tabletMap == 1 ? area::hitHandle(m_handles, m_invertTransform.map(widgetPoint)) : area::Handle::None;
+    if (hit == area::Handle::None)
         unsetCursor();
-        break;
-    }
+    else
+        setCursor(area::cursorShapeFor(hit));
 }
 
 void TabletAreaView::mousePressEvent(QMouseEvent *event)
@@ -127,11 +116,10 @@ void TabletAreaView::mouseMoveEvent(QMouseEvent *event)
         updateCursor(point);
         return;
     }
-    if (m_tabletMap != 1 || !area::containsHalfOpen(QRectF(rect()), point))
+    if (m_tabletMap != 1)
         return;
-    const QPointF delta = m_invertTransform.map(point) - m_invertTransform.map(m_mouseDownLocation);
-    const std::optional<QRectF> moved
-        = area::dragStep(m_grabbed, m_selectFrame, m_totalFrame, delta, QSizeF(kMinWidth, kMinHeight));
+    const std::optional<QRectF> moved = area::dragBetween(m_grabbed, m_selectFrame, m_totalFrame,
+        QSizeF(kMinWidth, kMinHeight), m_invertTransform, QRectF(rect()), m_mouseDownLocation, point);
     if (!moved)
         return;
     m_selectFrame = *moved;

@@ -102,6 +102,11 @@ QVariantMap monitorCategory(const ModelRow &row, bool withCalibration)
 
 } // namespace
 
+QRectF monitorFrameDefault()
+{
+    return kMonitorFrameDefault;
+}
+
 QVariantMap defaultConfiguration(const QString &devKey, bool withCalibration, const QString &tabletFrameText)
 {
     const ModelRow &row = factsFor(devKey);

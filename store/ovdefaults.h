@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include <QRectF>
 #include <QString>
 #include <QVariantMap>
 
@@ -17,6 +18,11 @@ namespace store {
 // Value kinds: unsigned and integer settings are qint64, Booleans bool,
 // floats double widened from float, points and rectangles their text.
 QVariantMap defaultConfiguration(const QString &devKey, bool withCalibration, const QString &tabletFrameText);
+
+// The factory portion of "OVCFGMonitorFrame" (800 x 600 points at the main
+// display's bottom-left corner); the monitor page shows it for a stored
+// portion it cannot read.
+QRectF monitorFrameDefault();
 
 // What an import writes into "OVCFGMonitor" of a pen display whose file holds
 // no edge readings: "OVCFGMonitorCalib" holding only the 0-degree matrix, and

@@ -139,6 +139,9 @@ struct ModelRow
     bool hoverStatusC0 = false;
     // Raw full scale of the pen's pressure, report units.
     double pressureFullScale = 8192.0;
+    // The highest pressure the settings application's pen page shows (live
+    // readout, curve editor).
+    int pressureShown = 8191;
     // A calibrated point is posted as the correction places it: no edge push
     // and no clamp.
     bool correctionIsFinal = false;

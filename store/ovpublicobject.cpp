@@ -60,25 +60,16 @@ QVariantList reloadedKeys()
 // (quint64 above INT64_MAX), at every level.
 QVariant storedForm(const QVariant &value)
 {
-    switch (value.typeId()) {
-    case QMetaType::Float:
-        return double(value.toFloat());
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::Short:
-    case QMetaType::Int:
-    case QMetaType::Long:
-    case QMetaType::LongLong:
-        return qint64(value.toLongLong());
-    case QMetaType::UChar:
-    case QMetaType::UShort:
-    case QMetaType::UInt:
-    case QMetaType::ULong:
-    case QMetaType::ULongLong: {
+    if (platform::plist::isIntegerType(value.typeId())) {
+        if (!platform::plist::isUnsignedType(value.typeId()))
+            return qint64(value.toLongLong());
         const quint64 number = value.toULongLong();
         return number > quint64(std::numeric_limits<qint64>::max()) ? QVariant(number)
                                                                     : QVariant(qint64(number));
     }
+    switch (value.typeId()) {
+    case QMetaType::Float:
+        return double(value.toFloat());
     case QMetaType::QVariantMap: {
         QVariantMap map = value.toMap();
         for (auto it = map.begin(); it != map.end(); ++it)
@@ -104,7 +95,7 @@ bool isString(const QVariant &value)
 
 } // namespace
 
-OVPublicObject::OVPublicObject(platform::Platform &platform, const QString &devKey, StoreVariant variant)
+OVPublicObject::OVPublicObject(platform::Desktop &platform, const QString &devKey, StoreVariant variant)
     : m_platform(platform)
     , m_devKey(devKey)
     , m_variant(variant)

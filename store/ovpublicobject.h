@@ -14,7 +14,7 @@
 #include "platform/runloop.h"
 
 namespace platform {
-struct Platform;
+struct Desktop;
 struct Notification;
 } // namespace platform
 
@@ -58,7 +58,7 @@ public:
     // Keeps the key; the driver's store starts observing "OVCFGDNotification"
     // and "OVCFGIDNotification" on the distributed centre. No configuration yet.
     OVPublicObject(
-        platform::Platform &platform, const QString &devKey, StoreVariant variant = StoreVariant::Driver);
+        platform::Desktop &platform, const QString &devKey, StoreVariant variant = StoreVariant::Driver);
     // Writes a save still pending (as cleanup() does), stops observing and
     // cancels the store's timers.
     ~OVPublicObject();
@@ -158,7 +158,7 @@ private:
     void cfgFromImport(const platform::Notification &notification);
     void cfgToServer(const QVariantMap &record);
 
-    platform::Platform &m_platform;
+    platform::Desktop &m_platform;
     QString m_devKey;
     const StoreVariant m_variant;
     platform::RunLoop::TimerId m_dwTimer = 0; // 0: no save pending

@@ -3,44 +3,22 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/plist.h"
+
 namespace store {
 
 namespace {
 
 bool isUnsignedType(const QVariant &value)
 {
-    switch (value.typeId()) {
-    case QMetaType::UChar:
-    case QMetaType::UShort:
-    case QMetaType::UInt:
-    case QMetaType::ULong:
-    case QMetaType::ULongLong:
-        return true;
-    default:
-        return false;
-    }
+    return platform::plist::isUnsignedType(value.typeId());
 }
 
 } // namespace
 
 bool isInteger(const QVariant &value)
 {
-    switch (value.typeId()) {
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        return true;
-    default:
-        return false;
-    }
+    return platform::plist::isIntegerType(value.typeId());
 }
 
 bool isReal(const QVariant &value)

@@ -28,8 +28,8 @@
 #include "platform/sim/simbus.h"
 #include "platform/sim/simplatform.h"
 #include "platform/workspace.h"
-#include "simoutput.h"
-#include "simulator.h"
+#include "simulator/simoutput.h"
+#include "simulator/simulator.h"
 
 Q_LOGGING_CATEGORY(lcDriverApp, "ov.app.driver")
 

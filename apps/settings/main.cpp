@@ -34,9 +34,6 @@
 #include "platform/linux/xkbkeyboard.h"
 #include "platform/log.h"
 #include "platform/platform.h"
-#include "platform/sim/simhid.h"
-#include "platform/sim/simrecorders.h"
-#include "platform/sim/simusb.h"
 #include "platform/workspace.h"
 #include "settings/appdelegate.h"
 
@@ -209,13 +206,8 @@ int main(int argc, char **argv)
     qInfo("%s", qPrintable(desktop.displaysNote));
     platform::native::XkbKeyboard keyboard;
     // The settings application opens no device, posts no event and taps no
-    // modifier key: those services stay empty.
-    platform::sim::SimHidSystem hid;
-    platform::sim::SimUsbBus usb;
-    platform::sim::RecordingPoster poster;
-    platform::sim::SimModifierTap modifierTap;
-    platform::Platform platform
-        = desktop.platform(distributed, hid, usb, poster, modifierTap, workspace, keyboard);
+    // modifier key: it takes the desktop services only.
+    platform::Desktop platform = desktop.desktop(distributed, workspace, keyboard);
 
     platform::native::SignalWatcher signalWatcher([] { QCoreApplication::quit(); });
     settings::AppDelegate delegate(platform);

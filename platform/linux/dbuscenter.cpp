@@ -18,6 +18,42 @@ const QString kMember = QStringLiteral("Notification");
 const QString kSignature = QStringLiteral("sbsay");
 } // namespace
 
+std::optional<Notification> decodeNotificationSignal(const QString &sender, const QString &signature,
+    const QList<QVariant> &arguments, QString *refusal)
+{
+    if (signature != kSignature || arguments.size() != 4) {
+        *refusal = QStringLiteral("cannot receive distributed notification from %1: arguments \"%2\" instead of \"%3\"")
+                       .arg(sender, signature, kSignature);
+        return std::nullopt;
+    }
+    // A present but empty object stays distinguishable from none.
+    QString object;
+    if (arguments.at(1).toBool()) {
+        object = arguments.at(2).toString();
+        if (object.isNull())
+            object = QStringLiteral("");
+    }
+    return decodeNotification(arguments.at(0).toString(), object, arguments.at(3).toByteArray(), refusal);
+}
+
+std::optional<Notification> decodeNotification(
+    const QString &name, const QString &object, const QByteArray &userInfo, QString *refusal)
+{
+    QString error;
+    const auto value = plist::parse(userInfo, &error);
+    if (!value) {
+        *refusal = QStringLiteral("cannot receive distributed notification \"%1\": userInfo is not a property list: %2")
+                       .arg(name, error);
+        return std::nullopt;
+    }
+    if (value->metaType().id() != QMetaType::QVariantMap) {
+        *refusal = QStringLiteral("cannot receive distributed notification \"%1\": userInfo is not a dictionary")
+                       .arg(name);
+        return std::nullopt;
+    }
+    return Notification { name, object, value->toMap() };
+}
+
 // Lives on the main thread, so the bus delivers its signals there.
 class DBusDistributedCenter::Receiver : public QObject
 {
@@ -69,38 +105,21 @@ public:
 private slots:
     void onSignal(const QDBusMessage &message)
     {
-        const QList<QVariant> args = message.arguments();
-        if (message.signature() != kSignature || args.size() != 4) {
-            qCWarning(lcLinux, "cannot receive distributed notification from %s: arguments \"%s\" instead of \"%s\"",
-                      qPrintable(message.service()), qPrintable(message.signature()), qPrintable(kSignature));
-            return;
-        }
-        // A present but empty object stays distinguishable from none.
-        QString object;
-        if (args.at(1).toBool()) {
-            object = args.at(2).toString();
-            if (object.isNull())
-                object = QStringLiteral("");
-        }
-        decodeAndDeliver(args.at(0).toString(), object, args.at(3).toByteArray());
+        QString refusal;
+        if (auto n = decodeNotificationSignal(message.service(), message.signature(), message.arguments(), &refusal))
+            m_center.deliver(*n);
+        else
+            qCWarning(lcLinux, "%s", qPrintable(refusal));
     }
 
 private:
     void decodeAndDeliver(const QString &name, const QString &object, const QByteArray &bytes)
     {
-        QString error;
-        const auto value = plist::parse(bytes, &error);
-        if (!value) {
-            qCWarning(lcLinux, "cannot receive distributed notification \"%s\": userInfo is not a property list: %s",
-                      qPrintable(name), qPrintable(error));
-            return;
-        }
-        if (value->metaType().id() != QMetaType::QVariantMap) {
-            qCWarning(lcLinux, "cannot receive distributed notification \"%s\": userInfo is not a dictionary",
-                      qPrintable(name));
-            return;
-        }
-        m_center.deliver(Notification{name, object, value->toMap()});
+        QString refusal;
+        if (auto n = decodeNotification(name, object, bytes, &refusal))
+            m_center.deliver(*n);
+        else
+            qCWarning(lcLinux, "%s", qPrintable(refusal));
     }
 
     DBusDistributedCenter &m_center;

@@ -1,6 +1,10 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+
+#include <QList>
+#include <QVariant>
 
 #include "platform/notificationcenter.h"
 
@@ -39,5 +43,15 @@ private:
     class Receiver;
     std::unique_ptr<Receiver> m_receiver;
 };
+
+// What a received signal carries, as the bus hands it over (its signature and
+// arguments; `sender` names it in the refusal): the notification, or nullopt
+// and *refusal set to the one log line that says why not (a wrong signature,
+// a userInfo that is no property list or no dictionary).
+std::optional<Notification> decodeNotificationSignal(const QString &sender, const QString &signature,
+    const QList<QVariant> &arguments, QString *refusal);
+// The same for the userInfo bytes alone (a post delivered inside the process).
+std::optional<Notification> decodeNotification(
+    const QString &name, const QString &object, const QByteArray &userInfo, QString *refusal);
 
 } // namespace platform::native

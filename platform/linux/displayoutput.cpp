@@ -4,7 +4,7 @@
 #include <QFile>
 
 #include "platform/linux/edid.h"
-#include "store/displayid.h"
+#include "platform/displayid.h"
 
 namespace platform::native {
 
@@ -32,7 +32,7 @@ DisplayInfo displayFrom(const DisplayOutput &output, QPoint mainOrigin, bool isM
 
 quint32 displayIdOf(const DisplayOutput &output)
 {
-    return store::displayIdFor(output.connector, parseEdid(output.edid) ? output.edid : QByteArray());
+    return platform::displayIdFor(output.connector, parseEdid(output.edid) ? output.edid : QByteArray());
 }
 
 qsizetype mainOutputIndex(const QList<DisplayOutput> &outputs)

@@ -15,11 +15,16 @@ LinuxDesktop::LinuxDesktop(const QString &bundleId)
           QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') + bundleId)
 { }
 
+Desktop LinuxDesktop::desktop(DistributedCenter &distributed, Workspace &workspace, Keyboard &keyboard)
+{
+    return Desktop { runLoop, local, distributed, *displays, workspace, defaults, strings, alerts, filePanels,
+        keyboard, files, dataFolder, bundleId };
+}
+
 Platform LinuxDesktop::platform(DistributedCenter &distributed, HidSystem &hid, UsbBus &usb,
     EventPoster &poster, ModifierTap &modifierTap, Workspace &workspace, Keyboard &keyboard)
 {
-    return Platform { runLoop, local, distributed, hid, usb, poster, modifierTap, *displays, workspace,
-        defaults, strings, alerts, filePanels, keyboard, files, dataFolder, bundleId };
+    return Platform { desktop(distributed, workspace, keyboard), hid, usb, poster, modifierTap };
 }
 
 } // namespace platform::native

@@ -23,13 +23,14 @@ namespace platform::native {
 // each display the same id. What differs per program (the distributed centre,
 // the workspace that claims the program's bus name, devices, event posting,
 // modifier keys, keyboard layout) each program builds itself and hands to
-// platform().
+// desktop() (the settings application) or platform() (the driver).
 //
 // Build it on the main thread, after the application object.
 struct LinuxDesktop
 {
     explicit LinuxDesktop(const QString &bundleId);
 
+    Desktop desktop(DistributedCenter &distributed, Workspace &workspace, Keyboard &keyboard);
     Platform platform(DistributedCenter &distributed, HidSystem &hid, UsbBus &usb, EventPoster &poster,
         ModifierTap &modifierTap, Workspace &workspace, Keyboard &keyboard);
 

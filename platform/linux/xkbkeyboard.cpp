@@ -307,7 +307,10 @@ std::optional<bool> XkbKeyboard::isDesktopShortcut(quint16 keyCode, quint64 flag
             taken |= error->error_code == kBadAccess;
             std::free(error);
         } else {
-            xcb_ungrab_key(m_connection, xcb_keycode_t(xKey), root, mask);
+            // Wait for the release: a client that grabs the combination
+            // right after the question must find it free.
+            std::free(xcb_request_check(
+                m_connection, xcb_ungrab_key_checked(m_connection, xcb_keycode_t(xKey), root, mask)));
         }
         if (taken)
             break;

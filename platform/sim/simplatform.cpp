@@ -10,9 +10,9 @@ SimPlatform::SimPlatform(SimBus &bus, const QString &bundleId, const QString &da
         m_tempDir = std::make_unique<QTemporaryDir>();
         folder = m_tempDir->path();
     }
-    m_platform.reset(new Platform{runLoop, local, distributed, hid, usb, poster, modifierTap, displays,
-                                  workspace, defaults, strings, alerts, filePanels, keyboard, files,
-                                  folder, bundleId});
+    m_platform.reset(new Platform{{runLoop, local, distributed, displays, workspace, defaults, strings, alerts,
+                                   filePanels, keyboard, files, folder, bundleId},
+                                  hid, usb, poster, modifierTap});
     // The program itself is one running copy of its own bundle.
     workspace.setRunning(bundleId, 1);
 }

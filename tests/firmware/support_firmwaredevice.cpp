@@ -1,6 +1,6 @@
 #include "support_firmwaredevice.h"
 
-#include <thread>
+#include <mutex>
 
 #include <QtGlobal>
 
@@ -66,6 +66,11 @@ SimFirmwareDevice::SimFirmwareDevice(platform::sim::SimHidSystem &hid, platform:
     });
 }
 
+SimFirmwareDevice::~SimFirmwareDevice()
+{
+    m_runLoop.cancelAll(this);
+}
+
 void SimFirmwareDevice::attach(firmware::DeviceExchange &exchange)
 {
     std::weak_ptr<firmware::DeviceExchange> weak = exchange.weak_from_this();
@@ -76,12 +81,6 @@ void SimFirmwareDevice::attach(firmware::DeviceExchange &exchange)
         },
         kReportLength);
     exchange.setDeviceRef(firmware::kInterface0C, m_device);
-}
-
-std::vector<Request> SimFirmwareDevice::requests() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_requests;
 }
 
 std::vector<quint16> SimFirmwareDevice::commandWords() const
@@ -122,36 +121,23 @@ void SimFirmwareDevice::onOutput(const QByteArray &report)
     const quint16 command = request.words[2];
     bool quiet = silent || (silentFor.count(command) && silentFor.at(command));
     const QByteArray reply = quiet ? QByteArray() : answerFor(request);
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_unanswered > 0)
-            m_overlap = true;
-        m_requests.push_back(request);
-        if (quiet)
-            return;
-        ++m_unanswered;
-    }
+    if (m_unanswered > 0)
+        m_overlap = true;
+    m_requests.push_back(request);
+    m_times.push_back(m_runLoop.now());
+    if (quiet)
+        return;
+    ++m_unanswered;
     const std::vector<QByteArray> before = beforeReply;
     const bool withReply = replyAtAll;
     auto deliver = [this, before, reply, withReply] {
-        {
-            std::lock_guard lock(m_mutex);
-            --m_unanswered;
-        }
+        --m_unanswered;
         for (const QByteArray &bytes : before)
             m_device->deliverInput({reinterpret_cast<const std::uint8_t *>(bytes.constData()), size_t(bytes.size())});
         if (withReply)
             m_device->deliverInput({reinterpret_cast<const std::uint8_t *>(reply.constData()), size_t(reply.size())});
     };
-    if (answerDelay.count() > 0) {
-        const auto delay = answerDelay;
-        std::thread([this, delay, deliver] {
-            std::this_thread::sleep_for(delay);
-            m_runLoop.postFromAnyThread(deliver);
-        }).detach();
-    } else {
-        m_runLoop.post(deliver);
-    }
+    m_runLoop.after(answerDelay, this, deliver);
 }
 
 QByteArray SimFirmwareDevice::answerFor(const Request &request)
@@ -206,18 +192,18 @@ QByteArray SimFirmwareDevice::answerFor(const Request &request)
     return report;
 }
 
-bool pumpUntil(platform::sim::SimRunLoop &runLoop, const std::function<bool()> &done,
-               std::chrono::milliseconds limit)
+bool runUntil(platform::sim::SimRunLoop &runLoop, const std::function<bool()> &done, double limit)
 {
-    const auto end = std::chrono::steady_clock::now() + limit;
+    const double end = runLoop.now() + limit;
+    runLoop.drain();
     while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
+        const double next = runLoop.nextDueTime();
+        if (next < 0 || next > end)
             return false;
-        runLoop.drain();
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        runLoop.runNext();
     }
     runLoop.drain();
-    return true;
+    return done();
 }
 
 namespace {

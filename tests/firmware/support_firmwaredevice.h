@@ -1,13 +1,9 @@
 #pragma once
 
-#include <atomic>
-#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include <QByteArray>
@@ -43,14 +39,17 @@ struct Request
 };
 
 // A device's boot and application programs behind a 0xFF0C interface of the
-// simulated HID platform. It answers each request on a later run-loop turn
-// (as hardware does), through the input-report callback that the test binds
-// to a DeviceExchange.
+// simulated HID platform. It answers each request on a later run-loop turn,
+// or answerDelay virtual seconds later (as hardware does), through the
+// input-report callback that the test binds to a DeviceExchange.
 class SimFirmwareDevice
 {
 public:
     SimFirmwareDevice(platform::sim::SimHidSystem &hid, platform::sim::SimRunLoop &runLoop,
                       const QString &name = QStringLiteral("0C"));
+    ~SimFirmwareDevice();
+    SimFirmwareDevice(const SimFirmwareDevice &) = delete;
+    SimFirmwareDevice &operator=(const SimFirmwareDevice &) = delete;
 
     platform::sim::SimHidDevice *hidDevice() const { return m_device; }
     // Binds the interface to the exchange as interface 3 and routes its
@@ -72,12 +71,15 @@ public:
     // Reports sent before the reply (e.g. a 10-byte status report).
     std::vector<QByteArray> beforeReply;
     bool replyAtAll = true; // false: only beforeReply is sent
-    std::chrono::milliseconds answerDelay{0}; // real time before the answer is posted
+    double answerDelay = 0; // virtual seconds before the answer
     // Output reports are refused with this result (the device never sees them).
     void refuseReports(quint32 result);
 
-    std::vector<Request> requests() const;
+    const std::vector<Request> &requests() const { return m_requests; }
     std::vector<quint16> commandWords() const; // word 2 of every request, in order
+    // Virtual time of every request, in order.
+    const std::vector<double> &requestTimes() const { return m_times; }
+    // A request came while an earlier one was still unanswered.
     bool sawOverlap() const { return m_overlap; }
 
 private:
@@ -86,39 +88,31 @@ private:
 
     platform::sim::SimRunLoop &m_runLoop;
     platform::sim::SimHidDevice *m_device = nullptr;
-    firmware::DeviceExchange *m_exchange = nullptr;
-    mutable std::mutex m_mutex;
     std::vector<Request> m_requests;
+    std::vector<double> m_times;
     int m_unanswered = 0;
     bool m_refusing = false;
     bool m_overlap = false;
 };
 
-// Runs the main run loop's posted work until done() answers true or the
-// limit passes (real time); answers done().
-bool pumpUntil(platform::sim::SimRunLoop &runLoop, const std::function<bool()> &done,
-               std::chrono::milliseconds limit = std::chrono::milliseconds(5000));
+// Runs the run loop, in virtual time, until done() answers true or
+// `limit` virtual seconds have passed; answers done().
+bool runUntil(platform::sim::SimRunLoop &runLoop, const std::function<bool()> &done, double limit = 60);
 
-// Runs fn on a worker thread while the main thread pumps the run loop;
-// answers fn's result.
-template<typename Fn>
-auto onWorker(platform::sim::SimRunLoop &runLoop, Fn fn,
-              std::chrono::milliseconds limit = std::chrono::milliseconds(10000)) -> decltype(fn())
+// Starts an asynchronous command with a completion and runs the run loop
+// until the completion has come; answers its result (a default value, and a
+// failed test, when it never came).
+template<typename Result, typename Start>
+Result await(platform::sim::SimRunLoop &runLoop, Start start, double limit = 60)
 {
-    std::optional<decltype(fn())> result;
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        result = fn();
-        done = true;
-    });
-    pumpUntil(runLoop, [&] { return done.load(); }, limit);
-    worker.join();
-    runLoop.drain();
-    return *result;
+    std::optional<Result> result;
+    start([&result](Result value) { result = std::move(value); });
+    runUntil(runLoop, [&] { return result.has_value(); }, limit);
+    return result.value_or(Result{});
 }
 
-// Collects log lines from every thread (QTest's own message handling is for
-// the main thread). Restores the previous handler when destroyed.
+// Collects log lines, by category. Restores the previous handler when
+// destroyed.
 class LogCapture
 {
 public:

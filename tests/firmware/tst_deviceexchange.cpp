@@ -1,7 +1,3 @@
-#include <atomic>
-#include <chrono>
-#include <thread>
-
 #include <QTest>
 
 #include "firmware/devcmd.h"
@@ -11,7 +7,49 @@
 
 using namespace firmware;
 using namespace std::chrono_literals;
-using fwtest::onWorker;
+using fwtest::await;
+
+namespace {
+
+// The seven commands with their results as plain values, for the tables.
+int checkRunSpace(platform::sim::SimRunLoop &loop, DeviceExchange &exchange, int number = 3)
+{
+    return await<int>(loop, [&](auto done) { Tll_IapCmd_CheckRunSpace(exchange, number, done); });
+}
+
+qint32 reserveFlash(platform::sim::SimRunLoop &loop, DeviceExchange &exchange, int number = 3)
+{
+    return await<qint32>(loop, [&](auto done) { Tll_IapCmd_CheckReserveFlashSpace(exchange, number, done); });
+}
+
+int modifyRunSpace(platform::sim::SimRunLoop &loop, DeviceExchange &exchange)
+{
+    return await<int>(loop, [&](auto done) { Tll_IapCmd_ModifyRunSpace(exchange, 3, 0, done); });
+}
+
+int transmitRecord(platform::sim::SimRunLoop &loop, DeviceExchange &exchange, std::span<const std::uint8_t> record)
+{
+    return await<int>(loop, [&](auto done) { Tll_IapCmd_TransmitVersionFile(exchange, 3, record, done); });
+}
+
+int transmitPara(platform::sim::SimRunLoop &loop, DeviceExchange &exchange, quint32 size, quint32 crc)
+{
+    return await<int>(loop, [&](auto done) { Tll_IapCmd_TransmitVersionFilePara(exchange, 3, size, crc, done); });
+}
+
+std::optional<VersionRecord> readVersion(platform::sim::SimRunLoop &loop, DeviceExchange &exchange, int model)
+{
+    return await<std::optional<VersionRecord>>(
+        loop, [&](auto done) { Tll_DevCmd_ReadVersionInfo(exchange, 3, model, done); });
+}
+
+std::optional<CpuInfo> readCpu(platform::sim::SimRunLoop &loop, DeviceExchange &exchange, int model)
+{
+    return await<std::optional<CpuInfo>>(loop,
+                                         [&](auto done) { Tll_DevCmd_ReadCpuInfo(exchange, 3, model, done); });
+}
+
+} // namespace
 
 class TestDeviceExchange : public QObject
 {
@@ -34,11 +72,11 @@ private slots:
     void sendFailure();
     void silentDeviceEndsAtDeadline();
     void cleanupEndsWait();
+    void interfaceGoneEndsWait();
     void lateReplyIsDropped();
     void absentInterface_data();
     void absentInterface();
-    void mainThreadNeverWaits();
-    void exchangesAreSerialised();
+    void exchangesAreQueued();
     void sequenceIsSharedByDevices();
 
 private:
@@ -56,15 +94,13 @@ void TestDeviceExchange::init()
     m_hid = std::make_unique<platform::sim::SimHidSystem>();
     m_device = std::make_unique<fwtest::SimFirmwareDevice>(*m_hid, *m_runLoop);
     m_exchange = DeviceExchange::create(*m_runLoop, store::devKeyFor(store::Model::KalverinS));
-    m_exchange->setDeadlines({500ms, 500ms});
     m_device->attach(*m_exchange);
 }
 
 void TestDeviceExchange::cleanup()
 {
     m_exchange->cleanup();
-    // Let answers still queued by the double run while it exists.
-    fwtest::pumpUntil(*m_runLoop, [] { return true; });
+    m_runLoop->drain();
     m_exchange.reset();
     m_device.reset();
     m_hid.reset();
@@ -74,7 +110,7 @@ void TestDeviceExchange::cleanup()
 
 void TestDeviceExchange::informationCommands()
 {
-    const auto version = onWorker(*m_runLoop, [&] { return Tll_DevCmd_ReadVersionInfo(*m_exchange, 3, 7); });
+    const auto version = readVersion(*m_runLoop, *m_exchange, 7);
     QVERIFY(version);
     QCOMPARE(version->firmwareMajor, quint16(1));
     QCOMPARE(version->firmwareMinor, quint16(15));
@@ -83,10 +119,9 @@ void TestDeviceExchange::informationCommands()
     QCOMPARE(version->reserved[5], std::uint8_t(5));
     QCOMPARE(version->further, (std::array<quint16, 3>{7, 8, 9}));
 
-    const auto cpu = onWorker(*m_runLoop, [&] { return Tll_DevCmd_ReadCpuInfo(*m_exchange, 3, 2); });
-    QCOMPARE(cpu, std::optional<CpuInfo>(CpuInfo{3, 1, 5}));
+    QCOMPARE(readCpu(*m_runLoop, *m_exchange, 2), std::optional<CpuInfo>(CpuInfo{3, 1, 5}));
 
-    const auto requests = m_device->requests();
+    const auto &requests = m_device->requests();
     QCOMPARE(requests.size(), size_t(2));
     for (const fwtest::Request &request : requests) {
         QCOMPARE(request.reportLength, 1101);
@@ -100,6 +135,8 @@ void TestDeviceExchange::informationCommands()
     QCOMPARE(requests[1].words[1], quint16(0x0102)); // model 2, the M517 V2
     QCOMPARE(requests[1].words[2], quint16(0x0204));
     QCOMPARE(m_log->lines("ov.stdout"), QStringList());
+    // Answered on the next turn: no virtual time passed.
+    QCOMPARE(m_runLoop->now(), 0.0);
 }
 
 void TestDeviceExchange::runSpace_data()
@@ -130,7 +167,7 @@ void TestDeviceExchange::runSpace()
     m_device->runSpaceByte = spaceByte;
     m_device->resultCodes[0x0101] = quint16(resultCode);
     m_device->corruptCrc = corruptCrc;
-    QCOMPARE(onWorker(*m_runLoop, [&] { return Tll_IapCmd_CheckRunSpace(*m_exchange, 3); }), expected);
+    QCOMPARE(checkRunSpace(*m_runLoop, *m_exchange), expected);
     QCOMPARE(m_log->lines("ov.stdout"), log);
 }
 
@@ -154,22 +191,27 @@ void TestDeviceExchange::commandFailures()
     QFETCH(QString, line);
     m_device->resultCodes[quint16(command)] = 6;
     const std::array<std::uint8_t, 1032> record{};
-    const bool failed = onWorker(*m_runLoop, [&] {
-        switch (command) {
-        case 0x0102:
-            return Tll_IapCmd_ModifyRunSpace(*m_exchange, 3, 0) == 0;
-        case 0x0103:
-            return Tll_IapCmd_CheckReserveFlashSpace(*m_exchange, 3) == -1;
-        case 0x0104:
-            return Tll_IapCmd_TransmitVersionFile(*m_exchange, 3, record) == 0;
-        case 0x0105:
-            return Tll_IapCmd_TransmitVersionFilePara(*m_exchange, 3, 1, 2) == 0;
-        case 0x0202:
-            return !Tll_DevCmd_ReadVersionInfo(*m_exchange, 3, 1);
-        default:
-            return !Tll_DevCmd_ReadCpuInfo(*m_exchange, 3, 1);
-        }
-    });
+    bool failed = false;
+    switch (command) {
+    case 0x0102:
+        failed = modifyRunSpace(*m_runLoop, *m_exchange) == 0;
+        break;
+    case 0x0103:
+        failed = reserveFlash(*m_runLoop, *m_exchange) == -1;
+        break;
+    case 0x0104:
+        failed = transmitRecord(*m_runLoop, *m_exchange, record) == 0;
+        break;
+    case 0x0105:
+        failed = transmitPara(*m_runLoop, *m_exchange, 1, 2) == 0;
+        break;
+    case 0x0202:
+        failed = !readVersion(*m_runLoop, *m_exchange, 1);
+        break;
+    default:
+        failed = !readCpu(*m_runLoop, *m_exchange, 1);
+        break;
+    }
     QVERIFY(failed);
     QCOMPARE(m_log->lines("ov.stdout"), line.isNull() ? QStringList() : QStringList{line});
     QCOMPARE(m_device->commandWords(), std::vector<quint16>{quint16(command)});
@@ -189,8 +231,7 @@ void TestDeviceExchange::flashSpace()
     QFETCH(QByteArray, data);
     QFETCH(qint64, expected);
     m_device->flashBytes = data;
-    QCOMPARE(qint64(onWorker(*m_runLoop, [&] { return Tll_IapCmd_CheckReserveFlashSpace(*m_exchange, 3); })),
-             expected);
+    QCOMPARE(qint64(reserveFlash(*m_runLoop, *m_exchange)), expected);
 }
 
 void TestDeviceExchange::payloadsReachTheDevice()
@@ -198,13 +239,12 @@ void TestDeviceExchange::payloadsReachTheDevice()
     std::array<std::uint8_t, 1032> record;
     for (size_t i = 0; i < record.size(); ++i)
         record[i] = std::uint8_t(i * 13);
-    QCOMPARE(onWorker(*m_runLoop, [&] { return Tll_IapCmd_ModifyRunSpace(*m_exchange, 3, 0); }), 1);
+    QCOMPARE(modifyRunSpace(*m_runLoop, *m_exchange), 1);
     QCOMPARE(m_device->runSpace, 0);
-    QCOMPARE(onWorker(*m_runLoop, [&] { return Tll_IapCmd_TransmitVersionFilePara(*m_exchange, 3, 0x12345, 0xDEADBEEF); }),
-             1);
-    QCOMPARE(onWorker(*m_runLoop, [&] { return Tll_IapCmd_TransmitVersionFile(*m_exchange, 3, record); }), 1);
+    QCOMPARE(transmitPara(*m_runLoop, *m_exchange, 0x12345, 0xDEADBEEF), 1);
+    QCOMPARE(transmitRecord(*m_runLoop, *m_exchange, record), 1);
 
-    const auto requests = m_device->requests();
+    const auto &requests = m_device->requests();
     QCOMPARE(requests.size(), size_t(3));
     QCOMPARE(requests[0].payload, QByteArray(1, '\0'));
     QCOMPARE(requests[1].payload, QByteArray::fromHex("00012345deadbeef"));
@@ -221,10 +261,11 @@ void TestDeviceExchange::reportsDuringWait_data()
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<bool>("withReply");
     QTest::addColumn<int>("expected");
-    QTest::newRow("10-byte report changes nothing") << QByteArray(10, '\x01') << true << 1;
-    QTest::newRow("8-byte report ends the wait") << QByteArray::fromHex("0102030405060708") << true << 4;
-    QTest::newRow("empty report ends the wait") << QByteArray() << true << 4;
-    QTest::newRow("10-byte report alone: deadline") << QByteArray(10, '\xFC') << false << 4;
+    QTest::addColumn<double>("endsAt");
+    QTest::newRow("10-byte report changes nothing") << QByteArray(10, '\x01') << true << 1 << 0.2;
+    QTest::newRow("8-byte report ends the wait") << QByteArray::fromHex("0102030405060708") << true << 4 << 0.2;
+    QTest::newRow("empty report ends the wait") << QByteArray() << true << 4 << 0.2;
+    QTest::newRow("10-byte report alone: deadline") << QByteArray(10, '\xFC') << false << 4 << 1.0;
 }
 
 void TestDeviceExchange::reportsDuringWait()
@@ -232,19 +273,19 @@ void TestDeviceExchange::reportsDuringWait()
     QFETCH(QByteArray, before);
     QFETCH(bool, withReply);
     QFETCH(int, expected);
-    m_exchange->setDeadlines({100ms, 100ms});
+    QFETCH(double, endsAt);
+    m_device->answerDelay = 0.2;
     m_device->beforeReply = {before};
     m_device->replyAtAll = withReply;
-    QCOMPARE(onWorker(*m_runLoop, [&] { return Tll_IapCmd_CheckRunSpace(*m_exchange, 3); }), expected);
+    QCOMPARE(checkRunSpace(*m_runLoop, *m_exchange), expected);
+    QCOMPARE(m_runLoop->now(), endsAt);
 }
 
 void TestDeviceExchange::sendFailure()
 {
     m_device->refuseReports(platform::hidresult::Error);
-    m_exchange->setDeadlines({5000ms, 5000ms});
-    const auto started = std::chrono::steady_clock::now();
-    QCOMPARE(onWorker(*m_runLoop, [&] { return Tll_IapCmd_ModifyRunSpace(*m_exchange, 3, 0); }), 0);
-    QVERIFY(std::chrono::steady_clock::now() - started < 2s);
+    QCOMPARE(modifyRunSpace(*m_runLoop, *m_exchange), 0);
+    QCOMPARE(m_runLoop->now(), 0.0);
     QCOMPARE(m_log->lines("ov.stdout"), (QStringList{QStringLiteral("Driver_Comm_SendFailed: -536870212"),
                                                      QStringLiteral("Tll_IapCmd_ModifyRunSpace RspErrCode: 8")}));
     QCOMPARE(m_device->runSpace, 1);
@@ -252,32 +293,27 @@ void TestDeviceExchange::sendFailure()
 
 void TestDeviceExchange::silentDeviceEndsAtDeadline()
 {
+    // Queries wait 1 s, flash writes 5 s, as the run loop counts them.
     m_device->silent = true;
-    m_exchange->setDeadlines({50ms, 80ms});
     const auto timed = [&](auto command) {
-        const auto started = std::chrono::steady_clock::now();
-        const auto result = onWorker(*m_runLoop, command);
-        return std::make_pair(result, std::chrono::steady_clock::now() - started);
+        const double started = m_runLoop->now();
+        const auto result = command();
+        return std::make_pair(result, m_runLoop->now() - started);
     };
-    const auto version = timed([&] { return Tll_DevCmd_ReadVersionInfo(*m_exchange, 3, 7).has_value(); });
-    QCOMPARE(version.first, false);
-    QVERIFY(version.second >= 50ms && version.second < 1s);
-    const auto cpu = timed([&] { return Tll_DevCmd_ReadCpuInfo(*m_exchange, 3, 7).has_value(); });
-    QCOMPARE(cpu.first, false);
-    const auto space = timed([&] { return Tll_IapCmd_CheckRunSpace(*m_exchange, 3); });
-    QCOMPARE(space.first, 4);
-    const auto flash = timed([&] { return Tll_IapCmd_CheckReserveFlashSpace(*m_exchange, 3); });
-    QCOMPARE(flash.first, -1);
-    QVERIFY(flash.second >= 80ms && flash.second < 1s);
+    QCOMPARE(timed([&] { return readVersion(*m_runLoop, *m_exchange, 7).has_value(); }),
+             std::make_pair(false, 1.0));
+    QCOMPARE(timed([&] { return readCpu(*m_runLoop, *m_exchange, 7).has_value(); }), std::make_pair(false, 1.0));
+    QCOMPARE(timed([&] { return checkRunSpace(*m_runLoop, *m_exchange); }), std::make_pair(4, 1.0));
+    QCOMPARE(timed([&] { return reserveFlash(*m_runLoop, *m_exchange); }), std::make_pair(qint32(-1), 5.0));
     const std::array<std::uint8_t, 1032> record{};
-    QCOMPARE(timed([&] { return Tll_IapCmd_TransmitVersionFile(*m_exchange, 3, record); }).first, 0);
-    QCOMPARE(timed([&] { return Tll_IapCmd_TransmitVersionFilePara(*m_exchange, 3, 0, 0); }).first, 0);
-    QCOMPARE(timed([&] { return Tll_IapCmd_ModifyRunSpace(*m_exchange, 3, 0); }).first, 0);
+    QCOMPARE(timed([&] { return transmitRecord(*m_runLoop, *m_exchange, record); }), std::make_pair(0, 5.0));
+    QCOMPARE(timed([&] { return transmitPara(*m_runLoop, *m_exchange, 0, 0); }), std::make_pair(0, 5.0));
+    QCOMPARE(timed([&] { return modifyRunSpace(*m_runLoop, *m_exchange); }), std::make_pair(0, 5.0));
 
     const QString key = store::devKeyFor(store::Model::KalverinS);
     QCOMPARE(m_log->warnings().size(), 7);
-    QCOMPARE(m_log->warnings().first(), key + QStringLiteral(": cannot read reply: none within 50 ms"));
-    QCOMPARE(m_log->warnings().last(), key + QStringLiteral(": cannot read reply: none within 80 ms"));
+    QCOMPARE(m_log->warnings().first(), key + QStringLiteral(": cannot read reply: none within 1000 ms"));
+    QCOMPARE(m_log->warnings().last(), key + QStringLiteral(": cannot read reply: none within 5000 ms"));
     // A timed-out command fails as a missing reply does.
     QCOMPARE(m_log->lines("ov.stdout"),
              (QStringList{QStringLiteral("Tll_IapCmd_CheckRunSpace RspErrCode: 0x 8"),
@@ -290,48 +326,55 @@ void TestDeviceExchange::silentDeviceEndsAtDeadline()
 void TestDeviceExchange::cleanupEndsWait()
 {
     m_device->silent = true;
-    m_exchange->setDeadlines({10s, 10s});
-    std::atomic<int> result{-2};
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        result = Tll_IapCmd_CheckRunSpace(*m_exchange, 3);
-        done = true;
-    });
-    QVERIFY(fwtest::pumpUntil(*m_runLoop, [&] { return m_device->requests().size() == 1; }));
-    const auto cleaned = std::chrono::steady_clock::now();
-    m_exchange->cleanup();
-    QVERIFY(fwtest::pumpUntil(*m_runLoop, [&] { return done.load(); }, 2s));
-    QVERIFY(std::chrono::steady_clock::now() - cleaned < 500ms);
-    worker.join();
-    QCOMPARE(result.load(), 4);
-
-    // Nothing is sent once the service has gone.
-    QCOMPARE(onWorker(*m_runLoop, [&] { return Tll_IapCmd_CheckReserveFlashSpace(*m_exchange, 3); }), -1);
+    std::vector<int> results;
+    Tll_IapCmd_CheckRunSpace(*m_exchange, 3, [&](int space) { results.push_back(space); });
+    // Queued behind it, never sent.
+    Tll_IapCmd_CheckRunSpace(*m_exchange, 3, [&](int space) { results.push_back(space); });
+    m_runLoop->advance(0.5);
     QCOMPARE(m_device->requests().size(), size_t(1));
+    m_exchange->cleanup();
+    m_runLoop->drain();
+    QCOMPARE(results, (std::vector<int>{4, 4}));
+    QCOMPARE(m_runLoop->now(), 0.5);
+    QVERIFY(m_log->warnings().isEmpty());
+
+    // Nothing is sent once the service has gone, and no deadline is left.
+    QCOMPARE(reserveFlash(*m_runLoop, *m_exchange), -1);
+    QCOMPARE(m_device->requests().size(), size_t(1));
+    QCOMPARE(m_runLoop->nextDueTime(), -1.0);
+}
+
+void TestDeviceExchange::interfaceGoneEndsWait()
+{
+    m_device->silent = true;
+    int space = -1;
+    Tll_IapCmd_CheckRunSpace(*m_exchange, 3, [&](int result) { space = result; });
+    m_runLoop->advance(0.25);
+    m_exchange->setDeviceRef(kInterface0C, nullptr);
+    m_runLoop->drain();
+    QCOMPARE(space, 4);
+    QCOMPARE(m_runLoop->now(), 0.25);
 }
 
 void TestDeviceExchange::lateReplyIsDropped()
 {
-    m_exchange->setDeadlines({50ms, 50ms});
-    m_device->answerDelay = 150ms;
-    std::array<std::uint8_t, kReportLength> request{};
+    m_device->answerDelay = 1.5;
+    RequestReport request{};
     buildRequestReport(request, takeSequenceNumber(), 0, 0x0301, 0x0101, {});
-    std::array<std::uint8_t, kReportLength> reply;
-    reply.fill(0xAB);
-    quint16 length = 777;
-    const CommOutcome outcome =
-        onWorker(*m_runLoop, [&] { return m_exchange->DriverCommSend(3, request, reply, &length, 50ms); });
+    CommOutcome outcome = CommOutcome::Replied;
+    m_exchange->DriverCommSend(3, request, std::chrono::milliseconds(1000),
+                               [&](CommOutcome o, std::span<const std::uint8_t>) { outcome = o; });
+    m_runLoop->advance(1.0);
     QCOMPARE(outcome, CommOutcome::TimedOut);
-    // The reply comes after the worker gave up: it must land nowhere.
-    std::this_thread::sleep_for(200ms);
-    m_runLoop->drain();
-    QCOMPARE(length, quint16(777));
-    QVERIFY(std::all_of(reply.begin(), reply.end(), [](std::uint8_t b) { return b == 0xAB; }));
 
-    // The next exchange is not confused by it.
-    m_device->answerDelay = 0ms;
-    m_exchange->setDeadlines({500ms, 500ms});
-    QCOMPARE(onWorker(*m_runLoop, [&] { return Tll_IapCmd_CheckRunSpace(*m_exchange, 3); }), 1);
+    // The reply comes at 1.5 s with nobody waiting: it lands nowhere, and the
+    // next exchange gets its own.
+    m_runLoop->advance(1.0);
+    QVERIFY(!m_exchange->isWaiting());
+    m_device->answerDelay = 0;
+    QCOMPARE(checkRunSpace(*m_runLoop, *m_exchange), 1);
+    QCOMPARE(m_device->requests().size(), size_t(2));
+    QCOMPARE(m_log->lines("ov.stdout"), QStringList());
 }
 
 void TestDeviceExchange::absentInterface_data()
@@ -346,55 +389,35 @@ void TestDeviceExchange::absentInterface_data()
 void TestDeviceExchange::absentInterface()
 {
     QFETCH(int, number);
-    m_exchange->setDeadlines({5s, 5s});
-    const auto started = std::chrono::steady_clock::now();
-    QCOMPARE(onWorker(*m_runLoop, [&] { return Tll_IapCmd_CheckReserveFlashSpace(*m_exchange, number); }), -1);
-    QVERIFY(std::chrono::steady_clock::now() - started < 2s);
+    QCOMPARE(reserveFlash(*m_runLoop, *m_exchange, number), -1);
+    QCOMPARE(m_runLoop->now(), 0.0);
     QVERIFY(m_device->requests().empty());
     QCOMPARE(m_log->lines("ov.stdout"), QStringList{QStringLiteral("Tll_IapCmd_CheckReserveFlashSpace RspErrCode: 8")});
 }
 
-void TestDeviceExchange::mainThreadNeverWaits()
+void TestDeviceExchange::exchangesAreQueued()
 {
-    m_exchange->setDeadlines({5s, 5s});
-    QCOMPARE(Tll_IapCmd_CheckRunSpace(*m_exchange, 3), 4);
-    m_runLoop->drain();
-    QVERIFY(m_device->requests().empty());
-    QCOMPARE(m_log->warnings(), QStringList{store::devKeyFor(store::Model::KalverinS)
-                                            + QStringLiteral(": cannot send command: called on the main thread")});
-}
-
-void TestDeviceExchange::exchangesAreSerialised()
-{
-    m_device->answerDelay = 5ms;
-    std::atomic<int> finished{0};
-    std::atomic<int> succeeded{0};
-    std::vector<std::thread> workers;
-    for (int t = 0; t < 3; ++t) {
-        workers.emplace_back([&] {
-            for (int i = 0; i < 4; ++i) {
-                if (Tll_IapCmd_CheckRunSpace(*m_exchange, 3) == 1)
-                    ++succeeded;
-            }
-            ++finished;
-        });
-    }
-    QVERIFY(fwtest::pumpUntil(*m_runLoop, [&] { return finished == 3; }));
-    for (std::thread &worker : workers)
-        worker.join();
-    QCOMPARE(succeeded.load(), 12);
+    // Twelve commands asked for at once go out one after another, each once
+    // the reply to the one before has come.
+    m_device->answerDelay = 0.01;
+    std::vector<int> results;
+    for (int i = 0; i < 12; ++i)
+        Tll_IapCmd_CheckRunSpace(*m_exchange, 3, [&](int space) { results.push_back(space); });
+    QVERIFY(fwtest::runUntil(*m_runLoop, [&] { return results.size() == 12; }));
+    QCOMPARE(results, std::vector<int>(12, 1));
     QCOMPARE(m_device->requests().size(), size_t(12));
     QVERIFY(!m_device->sawOverlap());
+    QVERIFY(qAbs(m_device->requestTimes().back() - 0.11) < 1e-9);
 }
 
 void TestDeviceExchange::sequenceIsSharedByDevices()
 {
     auto other = DeviceExchange::create(*m_runLoop, store::devKeyFor(store::Model::TevraM));
-    onWorker(*m_runLoop, [&] { return Tll_IapCmd_CheckRunSpace(*m_exchange, 3); });
+    checkRunSpace(*m_runLoop, *m_exchange);
     // The other device has no interface: its frame is built, not sent.
-    onWorker(*m_runLoop, [&] { return Tll_IapCmd_CheckRunSpace(*other, 3); });
-    onWorker(*m_runLoop, [&] { return Tll_IapCmd_CheckRunSpace(*m_exchange, 3); });
-    const auto requests = m_device->requests();
+    checkRunSpace(*m_runLoop, *other);
+    checkRunSpace(*m_runLoop, *m_exchange);
+    const auto &requests = m_device->requests();
     QCOMPARE(requests.size(), size_t(2));
     QCOMPARE(quint16(requests[1].sequence - requests[0].sequence), quint16(2));
 }

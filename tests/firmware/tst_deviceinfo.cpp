@@ -9,7 +9,6 @@
 
 using namespace firmware;
 using namespace std::chrono_literals;
-using fwtest::onWorker;
 
 class TestDeviceInfo : public QObject
 {
@@ -33,8 +32,6 @@ private slots:
 
 private:
     void makeInfo(store::Model model, bool boot);
-    // Runs posted work until the next timer is queued (a follow-up).
-    bool waitForTimer(std::chrono::milliseconds limit = 2000ms);
 
     std::unique_ptr<platform::sim::SimRunLoop> m_runLoop;
     std::unique_ptr<platform::sim::SimHidSystem> m_hid;
@@ -57,15 +54,9 @@ void TestDeviceInfo::init()
 void TestDeviceInfo::makeInfo(store::Model model, bool boot)
 {
     m_exchange = DeviceExchange::create(*m_runLoop, store::devKeyFor(model));
-    m_exchange->setDeadlines({500ms, 500ms});
     m_device->attach(*m_exchange);
     m_info = DeviceInfo::create(m_exchange, *m_runLoop, *m_defaults);
     m_info->setIsFirmwareUpdate(boot);
-}
-
-bool TestDeviceInfo::waitForTimer(std::chrono::milliseconds limit)
-{
-    return fwtest::pumpUntil(*m_runLoop, [&] { return m_runLoop->nextDueTime() > m_runLoop->now(); }, limit);
 }
 
 void TestDeviceInfo::cleanup()
@@ -73,9 +64,9 @@ void TestDeviceInfo::cleanup()
     if (m_info) {
         m_info->cleanup();
         m_exchange->cleanup();
-        // The worker threads hold the object until they have posted their
-        // last step; the run loop must outlive them.
-        QVERIFY(fwtest::pumpUntil(*m_runLoop, [&] { return m_info.use_count() == 1; }));
+        m_runLoop->drain();
+        // Nothing the object scheduled holds it any more.
+        QCOMPARE(m_info.use_count(), 1L);
     }
     m_info.reset();
     m_exchange.reset();
@@ -136,25 +127,30 @@ void TestDeviceInfo::kalverinSPreference()
     QFETCH(QVariant, expected);
     QFETCH(QString, fwVer);
     makeInfo(store::Model(model), false);
-    m_exchange->setDeadlines({50ms, 50ms});
     if (preset.isValid())
         m_defaults->setValue(store::KalverinSIs115, preset);
     m_device->firmwareMinor = quint8(minor);
     m_device->silent = silent;
 
-    QCOMPARE(onWorker(*m_runLoop, [&] { return m_info->hfvers(); }), !silent);
+    bool read = false;
+    m_info->hfvers([&] { read = true; });
+    QVERIFY(fwtest::runUntil(*m_runLoop, [&] { return read; }));
+    // A silent device's read ends at its deadline, 1 s after the request.
+    QCOMPARE(m_runLoop->now(), silent ? 1.0 : 0.0);
     QCOMPARE(m_info->fwVer(), fwVer);
     QCOMPARE(m_info->hdVer(), silent ? QStringLiteral("0.00") : QStringLiteral("1.02"));
-    const bool followUp = waitForTimer(expected != preset ? 2000ms : 100ms);
+    m_runLoop->advance(0.09);
     QCOMPARE(m_defaults->value(store::KalverinSIs115), preset); // not before 0.1 s
-    m_runLoop->advance(0.1);
+    m_runLoop->advance(0.02);
     QCOMPARE(m_defaults->value(store::KalverinSIs115), expected);
-    QCOMPARE(followUp, model == int(store::Model::KalverinS) && !silent);
+    m_runLoop->advance(5);
+    QCOMPARE(m_device->requests().size(), size_t(1));
 }
 
 void TestDeviceInfo::bootProgramAsksForCpuInfo()
 {
     makeInfo(store::Model::KalverinS, true);
+    m_device->answerDelay = 0.05;
     int alerts = 0;
     std::vector<CpuInfo> completions;
     m_info->setShowUpdateAlert([&] {
@@ -164,14 +160,12 @@ void TestDeviceInfo::bootProgramAsksForCpuInfo()
     });
     m_info->setRequestCpuInfoComplete([&](const CpuInfo &info) { completions.push_back(info); });
 
-    QVERIFY(onWorker(*m_runLoop, [&] { return m_info->hfvers(); }));
-    QVERIFY(waitForTimer());
-    m_runLoop->advance(0.49);
-    QCOMPARE(m_device->requests().size(), size_t(1));
-    m_runLoop->advance(0.01);
-    QVERIFY(fwtest::pumpUntil(*m_runLoop, [&] { return alerts == 1; }));
+    m_info->hfvers();
+    QVERIFY(fwtest::runUntil(*m_runLoop, [&] { return alerts == 1; }));
     QCOMPARE(completions, std::vector<CpuInfo>{(CpuInfo{3, 1, 5})});
     QCOMPARE(m_device->commandWords(), (std::vector<quint16>{0x0202, 0x0204}));
+    // The CPU request goes out 0.5 s after the version reply.
+    QVERIFY(qAbs(m_device->requestTimes()[1] - 0.55) < 1e-9);
     // In its boot program even the Kalverin S leaves the default alone.
     QVERIFY(!m_defaults->value(store::KalverinSIs115).isValid());
 }
@@ -194,19 +188,16 @@ void TestDeviceInfo::kalverinSAfterBinding()
     makeInfo(store::Model(model), boot);
     m_info->interfaceBound();
     m_runLoop->advance(0.99);
-    std::this_thread::sleep_for(20ms);
-    m_runLoop->drain();
     QVERIFY(m_device->requests().empty());
     m_runLoop->advance(0.01);
     if (!reads) {
-        std::this_thread::sleep_for(50ms);
         m_runLoop->advance(2);
         QVERIFY(m_device->requests().empty());
         QVERIFY(m_defaults->all().isEmpty());
         return;
     }
-    QVERIFY(waitForTimer());
     QCOMPARE(m_device->commandWords(), std::vector<quint16>{0x0202});
+    QCOMPARE(m_device->requestTimes(), std::vector<double>{1.0});
     QCOMPARE(m_runLoop->nextDueTime(), m_runLoop->now() + 0.1);
     m_runLoop->advance(0.1);
     QCOMPARE(m_defaults->value(store::KalverinSIs115), QVariant(true));
@@ -219,8 +210,6 @@ void TestDeviceInfo::cleanupDuringTheDelayQueriesNothing()
     m_runLoop->advance(0.5);
     m_info->cleanup();
     m_runLoop->advance(2);
-    std::this_thread::sleep_for(20ms);
-    m_runLoop->drain();
     QVERIFY(m_device->requests().empty());
     QVERIFY(m_info->hdVer().isNull());
 }
@@ -231,7 +220,7 @@ void TestDeviceInfo::cpuQueryWithoutCallback()
     int alerts = 0;
     m_info->setShowUpdateAlert([&] { ++alerts; });
     m_info->requestCpuInfo();
-    QVERIFY(fwtest::pumpUntil(*m_runLoop, [&] { return m_info.use_count() == 1; }));
+    m_runLoop->drain();
     QCOMPARE(m_device->requests().size(), size_t(1));
     QCOMPARE(m_device->requests()[0].words[1], quint16(0x0102)); // Tevra S, model 4
     QCOMPARE(m_info->cpuInfo(), CpuInfo{});
@@ -240,13 +229,12 @@ void TestDeviceInfo::cpuQueryWithoutCallback()
     // A result that arrives after cleanup reaches nobody.
     std::vector<CpuInfo> completions;
     m_info->setRequestCpuInfoComplete([&](const CpuInfo &info) { completions.push_back(info); });
-    m_device->answerDelay = 50ms;
+    m_device->answerDelay = 0.05;
     m_info->requestCpuInfo();
-    QVERIFY(fwtest::pumpUntil(*m_runLoop, [&] { return m_device->requests().size() == 2; }));
-    m_info->cleanup();
-    QVERIFY(fwtest::pumpUntil(*m_runLoop, [&] { return m_info.use_count() == 1; }));
-    std::this_thread::sleep_for(80ms);
     m_runLoop->drain();
+    QCOMPARE(m_device->requests().size(), size_t(2));
+    m_info->cleanup();
+    m_runLoop->advance(1);
     QVERIFY(completions.empty());
 }
 
@@ -265,9 +253,11 @@ void TestDeviceInfo::bootProgramEntry()
     QCOMPARE(firsts, 0);
     m_runLoop->advance(0.01);
     QCOMPARE(firsts, 1);
-    QVERIFY(waitForTimer());
-    m_runLoop->advance(0.5);
-    QVERIFY(fwtest::pumpUntil(*m_runLoop, [&] { return alerts == 1; }));
+    QCOMPARE(m_device->requestTimes(), std::vector<double>{0.5});
+    m_runLoop->advance(0.49);
+    QCOMPARE(alerts, 0);
+    m_runLoop->advance(0.01);
+    QCOMPARE(alerts, 1);
     QCOMPARE(m_device->commandWords(), (std::vector<quint16>{0x0202, 0x0204}));
     QCOMPARE(m_info->hdVer(), QStringLiteral("1.02"));
     QCOMPARE(m_info->cpuInfo(), (CpuInfo{3, 1, 5}));
@@ -280,12 +270,11 @@ void TestDeviceInfo::diagnosticsVersions()
     QString hd, fw;
     int calls = 0;
     m_info->readVersions([&](const QString &h, const QString &f) {
-        QVERIFY(m_runLoop->isMainThread());
         hd = h;
         fw = f;
         ++calls;
     });
-    QVERIFY(fwtest::pumpUntil(*m_runLoop, [&] { return calls == 1; }));
+    QVERIFY(fwtest::runUntil(*m_runLoop, [&] { return calls == 1; }));
     QCOMPARE(hd, QStringLiteral("1.00"));
     QCOMPARE(fw, QStringLiteral("1.15"));
     QVERIFY(m_defaults->all().isEmpty());

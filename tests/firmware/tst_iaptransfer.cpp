@@ -1,11 +1,9 @@
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "firmware/devcmd.h"
 #include "firmware/deviceexchange.h"
 #include "firmware/firmwarefile.h"
 #include "firmware/iaptransfer.h"
-#include "platform/files.h"
 #include "platform/notificationcenter.h"
 #include "store/ovmodels.h"
 #include "store/ovpublicdefine.h"
@@ -14,20 +12,9 @@
 
 using namespace firmware;
 using namespace std::chrono_literals;
-using fwtest::onWorker;
+using fwtest::await;
 
 namespace {
-
-class CountingFiles : public platform::Files
-{
-public:
-    std::optional<QByteArray> read(const QString &path, qint64 maxBytes, platform::ReadError *error) const override
-    {
-        ++reads;
-        return platform::Files::read(path, maxBytes, error);
-    }
-    mutable std::atomic<int> reads{0};
-};
 
 // One progress notice as "index, indm, pres", with its value types checked.
 QString describe(const platform::Notification &notice)
@@ -74,16 +61,13 @@ private slots:
     void fileRecords();
 
 private:
-    QString writeFile(const QByteArray &bytes);
-    int upgrade(const QString &path);
+    int upgrade(const QByteArray &file);
 
     std::unique_ptr<platform::sim::SimRunLoop> m_runLoop;
     std::unique_ptr<platform::sim::SimHidSystem> m_hid;
     std::unique_ptr<fwtest::SimFirmwareDevice> m_device;
     std::shared_ptr<DeviceExchange> m_exchange;
     std::unique_ptr<platform::NotificationCenter> m_local;
-    std::unique_ptr<CountingFiles> m_files;
-    std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<fwtest::LogCapture> m_log;
     QStringList m_notices;
 };
@@ -95,44 +79,30 @@ void TestIapTransfer::init()
     m_hid = std::make_unique<platform::sim::SimHidSystem>();
     m_device = std::make_unique<fwtest::SimFirmwareDevice>(*m_hid, *m_runLoop);
     m_exchange = DeviceExchange::create(*m_runLoop, store::devKeyFor(store::Model::TevraN7));
-    m_exchange->setDeadlines({500ms, 500ms});
     m_device->attach(*m_exchange);
     m_local = std::make_unique<platform::NotificationCenter>();
-    m_files = std::make_unique<CountingFiles>();
-    m_dir = std::make_unique<QTemporaryDir>();
     m_notices.clear();
-    m_local->observe(store::OVIAPNotification, this, [this](const platform::Notification &notice) {
-        QVERIFY(m_runLoop->isMainThread());
-        m_notices << describe(notice);
-    });
+    m_local->observe(store::OVIAPNotification, this,
+                     [this](const platform::Notification &notice) { m_notices << describe(notice); });
 }
 
 void TestIapTransfer::cleanup()
 {
     m_exchange->cleanup();
-    fwtest::pumpUntil(*m_runLoop, [] { return true; });
+    m_runLoop->drain();
     m_exchange.reset();
     m_device.reset();
     m_hid.reset();
     m_runLoop.reset();
     m_local.reset();
-    m_dir.reset();
     m_log.reset();
 }
 
-QString TestIapTransfer::writeFile(const QByteArray &bytes)
+int TestIapTransfer::upgrade(const QByteArray &file)
 {
-    const QString path = m_dir->filePath(QStringLiteral("HV857-CP1-Q61-HV[1.00]-SV[1.15].bin"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return QString();
-    return path;
-}
-
-int TestIapTransfer::upgrade(const QString &path)
-{
-    const IapEnvironment environment{*m_runLoop, *m_local, *m_files};
-    return onWorker(*m_runLoop, [&] { return Tll_IapUpgrade(*m_exchange, kInterface0C, path, environment); });
+    const IapEnvironment environment{*m_runLoop, *m_local};
+    return await<int>(*m_runLoop,
+                      [&](auto done) { Tll_IapUpgrade(m_exchange, kInterface0C, file, environment, done); });
 }
 
 void TestIapTransfer::completeTransfer_data()
@@ -153,11 +123,7 @@ void TestIapTransfer::completeTransfer()
     QFETCH(QStringList, percents);
     const quint16 tag = 0xA1B2;
     const QByteArray body = fwtest::patternBody(bodyLength);
-    const QString path = writeFile(fwtest::makeFirmware(body, quint32(size), tag, 0xCAFEF00D));
-    QVERIFY(!path.isEmpty());
-
-    QCOMPARE(upgrade(path), 1);
-    QCOMPARE(m_files->reads.load(), 1);
+    QCOMPARE(upgrade(fwtest::makeFirmware(body, quint32(size), tag, 0xCAFEF00D)), 1);
 
     const int count = percents.size();
     std::vector<quint16> words{0x0101, 0x0102, 0x0103, 0x0105};
@@ -192,8 +158,7 @@ void TestIapTransfer::completeTransfer()
 void TestIapTransfer::alreadyInBootProgram()
 {
     m_device->runSpace = 0;
-    const QString path = writeFile(fwtest::makeFirmware(fwtest::patternBody(1025), 1024));
-    QCOMPARE(upgrade(path), 1);
+    QCOMPARE(upgrade(fwtest::makeFirmware(fwtest::patternBody(1025), 1024)), 1);
     QCOMPARE(m_device->commandWords(), (std::vector<quint16>{0x0101, 0x0103, 0x0105, 0x0104}));
     QVERIFY(!m_log->lines("ov.stdout").join('\n').contains(QStringLiteral("ModifyRunSpace")));
 }
@@ -201,30 +166,25 @@ void TestIapTransfer::alreadyInBootProgram()
 void TestIapTransfer::refusedBeforeSending_data()
 {
     QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<bool>("exists");
     QTest::addColumn<QString>("why");
     const QByteArray good = fwtest::makeFirmware(fwtest::patternBody(1025), 1024);
-    QTest::newRow("missing file") << QByteArray() << false << QStringLiteral("the file cannot be read");
-    QTest::newRow("shorter than the header") << good.left(20) << true
-                                             << QStringLiteral("the file is shorter than its header");
+    QTest::newRow("shorter than the header") << good.left(20) << QStringLiteral("the file is shorter than its header");
     QByteArray badSum = good;
     badSum[8] = char(badSum[8] ^ 0xFF);
-    QTest::newRow("checksum changed since the check") << badSum << true
+    QTest::newRow("checksum changed since the check") << badSum
                                                       << QStringLiteral("the body sum does not match the header");
-    QTest::newRow("size field beyond the body") << fwtest::makeFirmware(fwtest::patternBody(1025), 5000) << true
+    QTest::newRow("size field beyond the body") << fwtest::makeFirmware(fwtest::patternBody(1025), 5000)
                                                 << QStringLiteral("the size field does not match the body");
     QTest::newRow("larger than the transfer can send")
-        << fwtest::makeFirmware(fwtest::patternBody(int(kMaxFirmwareFileLength)), 512 * 1024) << true
+        << fwtest::makeFirmware(fwtest::patternBody(int(kMaxFirmwareFileLength)), 512 * 1024)
         << QStringLiteral("the file is larger than the transfer can send");
 }
 
 void TestIapTransfer::refusedBeforeSending()
 {
     QFETCH(QByteArray, file);
-    QFETCH(bool, exists);
     QFETCH(QString, why);
-    const QString path = exists ? writeFile(file) : m_dir->filePath(QStringLiteral("gone.bin"));
-    QCOMPARE(upgrade(path), 0);
+    QCOMPARE(upgrade(file), 0);
     QVERIFY(m_device->requests().empty());
     QVERIFY(m_notices.isEmpty());
     QCOMPARE(m_log->warnings(),
@@ -268,10 +228,8 @@ void TestIapTransfer::deviceFailures()
         m_device->failRecordIndex = 1;
     else if (failure == QLatin1String("silent")) {
         m_device->silentFor[0x0104] = true;
-        m_exchange->setDeadlines({50ms, 50ms});
     }
-    const QString path = writeFile(fwtest::makeFirmware(fwtest::patternBody(3 * 1025), 3 * 1024));
-    QCOMPARE(upgrade(path), 0);
+    QCOMPARE(upgrade(fwtest::makeFirmware(fwtest::patternBody(3 * 1025), 3 * 1024)), 0);
     QCOMPARE(m_notices, notices);
     const QStringList lines = m_log->lines("ov.stdout");
     QCOMPARE(lines.mid(lines.size() - lastLines.size()), lastLines);

@@ -17,7 +17,7 @@
 #include "platform/linux/desktopdisplays.h"
 #include "platform/linux/displayoutput.h"
 #include "platform/linux/xrandrdisplays.h"
-#include "store/displayid.h"
+#include "platform/displayid.h"
 #include "xvfbserver.h"
 
 using platform::DisplayInfo;
@@ -154,8 +154,8 @@ void TestDisplays::idsFollowTheDisplay()
         { output("eDP-1", { 1200, 0, 1440, 900 }), output("DP-1", { 0, 0, 1200, 1920 }, true, edid, 90) });
     QCOMPARE(before.size(), 2);
     QCOMPARE(after.size(), 2);
-    QCOMPARE(before.at(1).id, store::displayIdFor(QStringLiteral("DP-1"), edid));
-    QCOMPARE(before.at(0).id, store::displayIdFor(QStringLiteral("eDP-1"), QByteArray()));
+    QCOMPARE(before.at(1).id, platform::displayIdFor(QStringLiteral("DP-1"), edid));
+    QCOMPARE(before.at(0).id, platform::displayIdFor(QStringLiteral("eDP-1"), QByteArray()));
     QCOMPARE(after.at(0).id, before.at(1).id);
     QCOMPARE(after.at(1).id, before.at(0).id);
     QCOMPARE(after.at(0).rotation, 90);
@@ -319,7 +319,7 @@ void TestDisplays::xrandr()
     // Xvfb has one output, "screen", as large as its screen, and no EDID.
     QList<DisplayInfo> list = displays->displays();
     QCOMPARE(summary(list), QStringList { "*@0,0,1280,800" });
-    const quint32 plain = store::displayIdFor(QStringLiteral("screen"), QByteArray());
+    const quint32 plain = platform::displayIdFor(QStringLiteral("screen"), QByteArray());
     QCOMPARE(list.at(0).id, plain);
     QCOMPARE(displays->rotation(plain), 0);
 
@@ -330,7 +330,7 @@ void TestDisplays::xrandr()
     list = displays->displays();
     QCOMPARE(summary(list), QStringList { "*DELL U2415@0,0,1280,800" });
     QCOMPARE(list.at(0).vendor, 0x10ACu);
-    const quint32 named = store::displayIdFor(QStringLiteral("screen"), monitorEdid());
+    const quint32 named = platform::displayIdFor(QStringLiteral("screen"), monitorEdid());
     QCOMPARE(list.at(0).id, named);
 
     client.warpPointer(100, 200);

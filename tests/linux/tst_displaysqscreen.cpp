@@ -16,7 +16,7 @@
 #include "edidfixture.h"
 #include "platform/linux/qscreendisplays.h"
 #include "platform/linux/xrandrdisplays.h"
-#include "store/displayid.h"
+#include "platform/displayid.h"
 #include "xvfbserver.h"
 
 using platform::DisplayInfo;
@@ -67,7 +67,7 @@ void TestQScreenDisplays::readsScreens()
     if (named) {
         QCOMPARE(list.at(0).productName, QStringLiteral("DELL U2415"));
         QCOMPARE(list.at(0).vendor, 0x10ACu);
-        QCOMPARE(list.at(0).id, store::displayIdFor(screen->name(), monitorEdid()));
+        QCOMPARE(list.at(0).id, platform::displayIdFor(screen->name(), monitorEdid()));
     } else {
         QCOMPARE(list.at(0).productName, QString());
     }

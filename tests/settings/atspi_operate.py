@@ -6,9 +6,11 @@ the controls shown, then acts on it.
     atspi_operate.py APP ROLE NAME press
     atspi_operate.py APP ROLE NAME value NUMBER
     atspi_operate.py APP ROLE NAME state
+    atspi_operate.py APP ROLE NAME extents
 
 ROLE is an AT-SPI role name ("check box", "slider", ...). Prints one line:
-"ok ..." with the control's state or value after the action; exits 1 with
+"ok ..." with the control's state or value after the action (for extents its
+place on the screen, "ok X Y W H"); exits 1 with
 "cannot ..." when the control is not found within the deadline or refuses.
 """
 
@@ -52,7 +54,7 @@ def describe(node):
 
 def main(argv):
     if len(argv) < 5:
-        print("cannot operate: usage: APP ROLE NAME press|value NUMBER|state")
+        print("cannot operate: usage: APP ROLE NAME press|value NUMBER|state|extents")
         return 1
     app_name, role, name, what = argv[1:5]
     node = None
@@ -80,6 +82,10 @@ def main(argv):
             return 1
     elif what == "value":
         node.queryValue().currentValue = float(argv[5])
+    elif what == "extents":
+        box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        print("ok %d %d %d %d" % (box.x, box.y, box.width, box.height))
+        return 0
     elif what != "state":
         print("cannot operate: unknown action %r" % what)
         return 1

@@ -9,75 +9,17 @@
 #include <QJsonObject>
 #include <QTest>
 
+#include "calibtouches.h"
 #include "simrun.h"
 #include "store/ovdefaults.h"
 #include "store/ovmodels.h"
 #include "store/ovrecttext.h"
 
+using namespace calibtouch;
+
 namespace {
 
 const QString kKey = store::devKeyFor(store::Model::Sorvi22);
-
-QVariantMap factoryMonitor()
-{
-    return store::defaultConfiguration(kKey, true, QString()).value("OVCFGMonitor").toMap();
-}
-
-// The far edge readings of the factory record, in counts (i * 255 + d).
-int factoryCount(const char *key)
-{
-    const QPointF p = store::pointFromString(factoryMonitor().value(QLatin1String(key)).toString());
-    return int(p.x()) * 255 + int(p.y());
-}
-
-QString hexByte(int value)
-{
-    return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0'));
-}
-
-// One touch: hover, tip down, lift, then a second so that the next touch is
-// no double click. Position bytes as the report carries them.
-QString touchBytes(int xHigh, int xLow, int yHigh, int yLow)
-{
-    const QString at = hexByte(xHigh) + ' ' + hexByte(xLow) + ' ' + hexByte(yHigh) + ' ' + hexByte(yLow);
-    return QStringLiteral("report s 01 A0 %1 00 00 00\n"
-                          "report s 01 41 %1 40 00 00\n"
-                          "report s 01 A0 %1 00 00 00\n"
-                          "wait 1\n")
-        .arg(at);
-}
-
-// A touch whose edge readings are these counts (radix 255, as the edge
-// check reads them).
-QString edgeTouch(int xCount, int yCount)
-{
-    return touchBytes(xCount / 255, xCount % 255, yCount / 255, yCount % 255);
-}
-
-// A touch that the uncorrected mapping places at (x, y) or a hair beyond, so
-// that the fit's truncation to whole points gives exactly (x, y). The display
-// spans the factory extent: X 0 .. MAXX, Y 0 .. MAXY, read as i + d / 256.
-// At 90 degrees tablet X drives screen y and tablet Y screen x, shrinking.
-QString pointTouch(double x, double y, int degree = 0)
-{
-    const QPointF maxX = store::pointFromString(factoryMonitor().value("OVCFGMonitorCalibMAXX").toString());
-    const QPointF maxY = store::pointFromString(factoryMonitor().value("OVCFGMonitorCalibMAXY").toString());
-    auto count = [](double points, double extentPoints, double extentUnits) {
-        int c = int(std::ceil((points + 0.01) / (extentPoints / extentUnits) * 256));
-        if (c % 256 == 255) // no report byte says 255 on these panels
-            ++c;
-        return c;
-    };
-    const double w = maxX.x() + maxX.y() / 255, h = maxY.x() + maxY.y() / 255;
-    if (degree == 1) {
-        const int cx = count(y, 1080, w);
-        const int cy = int(std::floor((h - (x + 0.01) * h / 1920) * 256));
-        return touchBytes(cx / 256, cx % 256, cy / 256, cy % 256);
-    }
-    const int cx = count(x, 1920, w);
-    const int cy = count(y, 1080, h);
-    return touchBytes(cx / 256, cx % 256, cy / 256, cy % 256);
-}
 
 QString step(const QString &json)
 {
@@ -104,19 +46,12 @@ QString script(const QString &body)
         + body + QStringLiteral("dump \"Sorvi 22\"\n");
 }
 
-// Targets 150 points inside the corners, and the centre.
-const QPointF kTargets[5] = {{150, 150}, {1770, 150}, {150, 930}, {1770, 930}, {960, 540}};
-
-// Left, top, right and bottom edge touches: within 511 counts of the edge,
-// near the middle of the other axis.
+// Left, top, right and bottom edge steps, each with its touch.
 QString edgeSteps()
 {
-    const int mx = factoryCount("OVCFGMonitorCalibMAXX");
-    const int my = factoryCount("OVCFGMonitorCalibMAXY");
-    return step("{\"OVMCMINX\": true}") + edgeTouch(300, my / 2 - 511)
-        + step("{\"OVMCMINY\": true}") + edgeTouch(mx / 2 + 511, 200)
-        + step("{\"OVMCMAXX\": true}") + edgeTouch(mx - 77, my / 2 - 511)
-        + step("{\"OVMCMAXY\": true}") + edgeTouch(mx / 2 + 511, my - 44);
+    const QStringList touches = edgeTouches();
+    return step("{\"OVMCMINX\": true}") + touches[0] + step("{\"OVMCMINY\": true}") + touches[1]
+        + step("{\"OVMCMAXX\": true}") + touches[2] + step("{\"OVMCMAXY\": true}") + touches[3];
 }
 
 // The answers of the driver, in order: "OVMCValid" or "OVMCFinish" and the value.
@@ -129,7 +64,7 @@ QList<QPair<QString, bool>> answers(const Run &run)
             continue;
         const QJsonObject info = n.value("userInfo").toObject();
         for (auto it = info.begin(); it != info.end(); ++it)
-            list.append({it.key(), it.value().toBool()});
+            list.append({ it.key(), it.value().toBool() });
     }
     return list;
 }
@@ -137,8 +72,9 @@ QList<QPair<QString, bool>> answers(const Run &run)
 QJsonObject monitorOf(const Run &run)
 {
     const auto dumps = run.of(QStringLiteral("config"));
-    return dumps.isEmpty() ? QJsonObject()
-                           : dumps.last().value.toObject().value("value").toObject().value("OVCFGMonitor").toObject();
+    return dumps.isEmpty()
+        ? QJsonObject()
+        : dumps.last().value.toObject().value("value").toObject().value("OVCFGMonitor").toObject();
 }
 
 QList<QPointF> pointerDowns(const Run &run)
@@ -198,8 +134,8 @@ void TestCalibration::fullRun()
     Run run;
     runSimulator(script(body), &run);
 
-    QList<QPair<QString, bool>> expected(degree == 0 ? 9 : 5, {QStringLiteral("OVMCValid"), true});
-    expected.append({QStringLiteral("OVMCFinish"), true});
+    QList<QPair<QString, bool>> expected(degree == 0 ? 9 : 5, { QStringLiteral("OVMCValid"), true });
+    expected.append({ QStringLiteral("OVMCFinish"), true });
     QCOMPARE(answers(run), expected);
 
     // Touches 10 points right of their targets: x' = x - 10.
@@ -207,7 +143,7 @@ void TestCalibration::fullRun()
     const QJsonObject calib = monitor.value("OVCFGMonitorCalib").toObject();
     const QJsonObject cus = calib.value(stored).toObject();
     QVERIFY2(qAbs(cus.value("A").toDouble() - 1) < 1e-3 && qAbs(cus.value("E").toDouble() - 1) < 1e-3,
-             qPrintable(QString::fromUtf8(run.of("config").last().raw)));
+        qPrintable(QString::fromUtf8(run.of("config").last().raw)));
     QVERIFY(qAbs(cus.value("C").toDouble() + 10) < 0.05);
     QVERIFY(qAbs(cus.value("B").toDouble()) < 1e-3 && qAbs(cus.value("D").toDouble()) < 1e-3);
     QVERIFY(qAbs(cus.value("F").toDouble()) < 0.05);
@@ -238,8 +174,8 @@ void TestCalibration::fiveIdenticalTouches()
     runSimulator(script(body), &run);
 
     QVERIFY(run.logged(QStringLiteral("ts_calibrate: determinant is too small -- 0.000000")));
-    QList<QPair<QString, bool>> expected(5, {QStringLiteral("OVMCValid"), true});
-    expected.append({QStringLiteral("OVMCFinish"), false});
+    QList<QPair<QString, bool>> expected(5, { QStringLiteral("OVMCValid"), true });
+    expected.append({ QStringLiteral("OVMCFinish"), false });
     QCOMPARE(answers(run), expected);
     const QJsonObject monitor = monitorOf(run);
     QVERIFY(!monitor.value("OVCFGMonitorCalib").toObject().contains("OVCFGMonitorCalibZDCus"));
@@ -253,32 +189,35 @@ void TestCalibration::everyPenDisplayTakesPart()
     // pen never touched, has nothing to fit.
     QString body = step("{\"OVMCBegin\": true}") + edgeSteps();
     for (int i = 0; i < 5; ++i)
-        body += pointStep(i, kTargets[i].x(), kTargets[i].y()) + pointTouch(kTargets[i].x() + 10, kTargets[i].y());
+        body += pointStep(i, kTargets[i].x(), kTargets[i].y())
+            + pointTouch(kTargets[i].x() + 10, kTargets[i].y());
     body += step("{\"OVMCEnd\": true}") + QStringLiteral("dump \"Sorvi10\"\n");
     Run run;
     runSimulator(QStringLiteral("display 10 1920 0 1280 800 name=\"SV10\"\nconnect t \"Sorvi10\" page=0x01\n")
-                     + script(body),
-                 &run);
+            + script(body),
+        &run);
 
     const QList<QPair<QString, bool>> all = answers(run);
-    QCOMPARE(all.count({QStringLiteral("OVMCValid"), true}), 9);
-    QCOMPARE(all.count({QStringLiteral("OVMCValid"), false}), 0);
-    QCOMPARE(all.count({QStringLiteral("OVMCFinish"), true}), 1);
-    QCOMPARE(all.count({QStringLiteral("OVMCFinish"), false}), 1);
+    QCOMPARE(all.count({ QStringLiteral("OVMCValid"), true }), 9);
+    QCOMPARE(all.count({ QStringLiteral("OVMCValid"), false }), 0);
+    QCOMPARE(all.count({ QStringLiteral("OVMCFinish"), true }), 1);
+    QCOMPARE(all.count({ QStringLiteral("OVMCFinish"), false }), 1);
     QVERIFY(run.logged(QStringLiteral("ts_calibrate: determinant is too small -- 0.000000")));
     // Stored for the Sorvi 22 only.
     QHash<QString, bool> stored;
     for (const Line &dump : run.of(QStringLiteral("config"))) {
         const QJsonObject d = dump.value.toObject();
-        stored.insert(d.value("device").toString(), d.value("value")
-                                                        .toObject()
-                                                        .value("OVCFGMonitor")
-                                                        .toObject()
-                                                        .value("OVCFGMonitorCalib")
-                                                        .toObject()
-                                                        .contains("OVCFGMonitorCalibZDCus"));
+        stored.insert(d.value("device").toString(),
+            d.value("value")
+                .toObject()
+                .value("OVCFGMonitor")
+                .toObject()
+                .value("OVCFGMonitorCalib")
+                .toObject()
+                .contains("OVCFGMonitorCalibZDCus"));
     }
-    QCOMPARE(stored, (QHash<QString, bool>{{kKey, true}, {store::devKeyFor(store::Model::Sorvi10), false}}));
+    QCOMPARE(stored,
+        (QHash<QString, bool> { { kKey, true }, { store::devKeyFor(store::Model::Sorvi10), false } }));
 }
 
 void TestCalibration::foreignPointStepsAreIgnored_data()
@@ -298,10 +237,10 @@ void TestCalibration::foreignPointStepsAreIgnored()
 {
     QFETCH(QString, foreign);
     Run run;
-    runSimulator(script(step("{\"OVMCBegin\": true}") + pointStep(0, 960, 540) + step(foreign)
-                        + pointTouch(970, 540)),
-                 &run);
-    QCOMPARE(answers(run), (QList<QPair<QString, bool>>{{QStringLiteral("OVMCValid"), true}}));
+    runSimulator(
+        script(step("{\"OVMCBegin\": true}") + pointStep(0, 960, 540) + step(foreign) + pointTouch(970, 540)),
+        &run);
+    QCOMPARE(answers(run), (QList<QPair<QString, bool>> { { QStringLiteral("OVMCValid"), true } }));
 }
 
 void TestCalibration::factoryCalibration()
@@ -309,13 +248,15 @@ void TestCalibration::factoryCalibration()
     // At 180 degrees, with the user's own matrices for 0 and 180 degrees and
     // edge readings stored.
     QVariantMap calib = factoryMonitor().value("OVCFGMonitorCalib").toMap();
-    const QString own = QStringLiteral("{\"A\": 1.0, \"B\": 0.0, \"C\": -3.0, \"D\": 0.0, \"E\": 1.0, \"F\": 2.0}");
+    const QString own
+        = QStringLiteral("{\"A\": 1.0, \"B\": 0.0, \"C\": -3.0, \"D\": 0.0, \"E\": 1.0, \"F\": 2.0}");
     QString calibJson = QStringLiteral("{");
     for (auto it = calib.begin(); it != calib.end(); ++it)
         calibJson += QStringLiteral("\"%1\": %2, ").arg(it.key(), own);
     calibJson += QStringLiteral("\"OVCFGMonitorCalibZDCus\": %1, \"OVCFGMonitorCalibOEDCus\": %1}").arg(own);
-    QString body = change("OVCFGPenKey", "OVCFGDegree", "2") + change("OVCFGMonitor", "OVCFGMonitorCalib", calibJson);
-    for (const char *edge : {"MINX", "MINY", "MAXX", "MAXY"})
+    QString body
+        = change("OVCFGPenKey", "OVCFGDegree", "2") + change("OVCFGMonitor", "OVCFGMonitorCalib", calibJson);
+    for (const char *edge : { "MINX", "MINY", "MAXX", "MAXY" })
         body += change("OVCFGMonitor", QStringLiteral("OVCFGMonitorCalib%1Cus").arg(edge), "\"{0, 100}\"");
     body += step("{\"OVMCDefault\": true}");
 
@@ -325,9 +266,10 @@ void TestCalibration::factoryCalibration()
     const QJsonObject stored = monitor.value("OVCFGMonitorCalib").toObject();
     QVERIFY(!stored.contains("OVCFGMonitorCalibOEDCus"));
     QVERIFY(stored.contains("OVCFGMonitorCalibZDCus"));
-    for (const char *key : {"OVCFGMonitorCalibZD", "OVCFGMonitorCalibND", "OVCFGMonitorCalibOED", "OVCFGMonitorCalibTSD"})
+    for (const char *key :
+        { "OVCFGMonitorCalibZD", "OVCFGMonitorCalibND", "OVCFGMonitorCalibOED", "OVCFGMonitorCalibTSD" })
         QVERIFY2(stored.contains(key), key);
-    for (const char *edge : {"MINX", "MINY", "MAXX", "MAXY"})
+    for (const char *edge : { "MINX", "MINY", "MAXX", "MAXY" })
         QVERIFY(!monitor.contains(QStringLiteral("OVCFGMonitorCalib%1Cus").arg(edge)));
     QVERIFY(answers(run).isEmpty());
 }
@@ -336,7 +278,8 @@ void TestCalibration::runEndsEarly_data()
 {
     QTest::addColumn<QString>("end");
     QTest::newRow("cancel") << step("{\"OVMCCancel\": true}");
-    QTest::newRow("settings application quits") << QStringLiteral("running com.orvane.OrvaneTabletSetting 0\n");
+    QTest::newRow("settings application quits")
+        << QStringLiteral("running com.orvane.OrvaneTabletSetting 0\n");
 }
 
 void TestCalibration::runEndsEarly()
@@ -346,17 +289,17 @@ void TestCalibration::runEndsEarly()
     // placed without correction, after it with the stored one at once.
     const QString touch = pointTouch(960, 540);
     Run run;
-    runSimulator(script(touch + step("{\"OVMCBegin\": true}") + pointStep(0, 960, 540) + touch + end + touch),
-                 &run);
+    runSimulator(
+        script(touch + step("{\"OVMCBegin\": true}") + pointStep(0, 960, 540) + touch + end + touch), &run);
     const QList<QPointF> downs = pointerDowns(run);
     QCOMPARE(downs.size(), 3);
     QVERIFY2(qAbs(downs[1].x() - 960) < 0.1 && qAbs(downs[1].y() - 540) < 0.1,
-             qPrintable(QStringLiteral("%1, %2").arg(downs[1].x()).arg(downs[1].y())));
+        qPrintable(QStringLiteral("%1, %2").arg(downs[1].x()).arg(downs[1].y())));
     // The factory matrix moves the point by whole points.
     QVERIFY(qAbs(downs[0].x() - downs[1].x()) > 1);
     QCOMPARE(downs[2], downs[0]);
     // The run's one touch was answered; nothing was stored.
-    QCOMPARE(answers(run), (QList<QPair<QString, bool>>{{QStringLiteral("OVMCValid"), true}}));
+    QCOMPARE(answers(run), (QList<QPair<QString, bool>> { { QStringLiteral("OVMCValid"), true } }));
     QVERIFY(!monitorOf(run).value("OVCFGMonitorCalib").toObject().contains("OVCFGMonitorCalibZDCus"));
 }
 

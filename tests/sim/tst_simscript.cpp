@@ -6,9 +6,9 @@
 #include <QDateTime>
 #include <QTest>
 
-#include "apps/driver/simjson.h"
-#include "apps/driver/simoutput.h"
-#include "apps/driver/simscript.h"
+#include "simulator/simjson.h"
+#include "simulator/simoutput.h"
+#include "simulator/simscript.h"
 #include "store/ovmodels.h"
 
 using namespace driverapp;

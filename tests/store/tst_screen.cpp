@@ -2,11 +2,12 @@
 
 #include <QTest>
 
-#include "store/displayid.h"
+#include "platform/displayid.h"
 #include "store/ovscreen.h"
 #include "store/ovui.h"
 
 using namespace store;
+using platform::displayIdFor;
 
 namespace {
 
