@@ -68,8 +68,10 @@ inline constexpr qint32 kPenTouchPressureFloor = 11;
 // Tilt in degrees, as the driver's fractions of 90 degrees.
 inline constexpr qint32 kPenTiltMax = 90;
 // A pen in range that has nothing new to say still sends a frame this often
-// while its tablet reports, well inside libinput's 50 ms (seconds).
-inline constexpr double kPenKeepAliveSeconds = 0.02;
+// while its tablet reports, well inside libinput's 50 ms (seconds). At 20 ms
+// a stall of the driver of 30 ms (a loaded machine; the VM test under
+// emulation showed them) was enough for libinput to end the proximity.
+inline constexpr double kPenKeepAliveSeconds = 0.01;
 
 // desktop: the union of the displays' bounds in global points.
 DeviceDescription penDescription(const QRectF &desktop);
