@@ -275,6 +275,8 @@ class Gadget:
         self._wake = threading.Condition()
         self._streamer = None
         self.stream_error = None
+        # Times (monotonic ns) of the streamed reports, kept while a list.
+        self.streamed_at = None
         d = self.dir
         os.makedirs(d, exist_ok=True)
         _write(d + "/idVendor", "0x%04x" % VENDOR)
@@ -372,7 +374,9 @@ class Gadget:
                 if report is None:
                     return
             try:
-                self.send(report)
+                sent = self.send(report)
+                if self.streamed_at is not None:
+                    self.streamed_at.append(sent)
             except (OSError, TimeoutError) as e:
                 self.stream_error = "%s: %s" % (self.family.name, e)
                 return
