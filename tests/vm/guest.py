@@ -413,7 +413,7 @@ def still_check(lst, g, name, node, x0, y0, tilt, tries=5):
             detail = "tablet quiet %.0f ms, driver quiet %.0f ms before it" % (
                 quiet, longest_gap_ms(times, t - 60000000, t))
             (silences if quiet >= 30 else faults).append(detail)
-        if not changes:
+        if not changes or faults:
             break
     frame_gaps.sort()
     within = [gap for gap in frame_gaps if gap < 50]
@@ -422,7 +422,7 @@ def still_check(lst, g, name, node, x0, y0, tilt, tries=5):
           "%d of %d frame gaps under 50 ms, median %.1f ms, longest %.0f ms" % (
               len(within), len(frame_gaps), frame_gaps[len(frame_gaps) // 2] if frame_gaps else 0,
               frame_gaps[-1] if frame_gaps else 0))
-    check(name + ": a pen hovering still for 2 s stays in proximity", 0 in windows,
+    check(name + ": a pen hovering still for 2 s stays in proximity", 0 in windows and not faults,
           "proximity changes per 2-s window: %s; forced while the tablet reported: %s; "
           "forced after the gadget's writer fell silent: %s" % (windows, faults or "none", silences or "none"))
 
