@@ -13,6 +13,8 @@
 
 #include "controls/orvanepopupbutton.h"
 #include "controls/orvanetabview.h"
+#include "keyactions/keycuswinctrl.h"
+#include "keyactions/ovkeycodetransformer.h"
 #include "platform/alerts.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
@@ -55,6 +57,22 @@ QString documentsFolder()
     return QDir::homePath() + QStringLiteral("/Documents");
 }
 
+// The pages' seam filled with the per-key action editor.
+class KeyCusWinEditor : public KeyCusEditor
+{
+public:
+    KeyCusWinEditor(const keyactions::EditorContext &context, QWidget *parent)
+        : m_editor(context, QStringLiteral("KeyCusWinCtrl"), parent)
+    { }
+    void setIsPenEnter(bool isPenEnter) override { m_editor.setIsPenEnter(isPenEnter); }
+    void setKeyCusObject(const keyactions::KeyCusObject &object) override { m_editor.setKeyCusObject(object); }
+    int runModal() override { return m_editor.runModal(); }
+    std::optional<keyactions::KeyCusObject> keyCusObject() const override { return m_editor.keyCusObject(); }
+
+private:
+    keyactions::KeyCusWinCtrl m_editor;
+};
+
 } // namespace
 
 AppDelegate::DeviceObjects::DeviceObjects() = default;
@@ -85,6 +103,18 @@ AppDelegate::AppDelegate(platform::Platform &platform, QObject *parent)
     , m_main(std::make_unique<MainWindowCtrl>(platform, *this))
 {
     m_main->setTerminate([this] { terminate(); });
+    m_transformer = std::make_unique<keyactions::OVKeyCodeTransformer>(platform.keyboard, platform.strings);
+    m_editorContext.platform = &m_platform;
+    m_editorContext.transformer = m_transformer.get();
+    m_editorContext.alert = [this](QWidget *window, const QString &text) {
+        OVAlert alert(m_platform.strings, QStringLiteral("OVAlert"), window);
+        alert.setModalRuns(&m_modalRuns);
+        alert.setInformativeText(text);
+        alert.runModal();
+    };
+    m_keyCusEditorFactory = [this](const QString &, QWidget *parent) -> std::unique_ptr<KeyCusEditor> {
+        return std::make_unique<KeyCusWinEditor>(m_editorContext, parent);
+    };
     connect(m_main.get(), &MainWindowCtrl::clickExport, this, &AppDelegate::clickExport);
     connect(m_main.get(), &MainWindowCtrl::clickImport, this, &AppDelegate::clickImport);
     // Dropped devices wait for the last modal run to end.
