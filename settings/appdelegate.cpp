@@ -15,6 +15,7 @@
 #include "controls/orvanetabview.h"
 #include "keyactions/keycuswinctrl.h"
 #include "keyactions/ovkeycodetransformer.h"
+#include "keyactions/rkeycuswinctrl.h"
 #include "platform/alerts.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
@@ -73,6 +74,21 @@ private:
     keyactions::KeyCusWinCtrl m_editor;
 };
 
+// The express-key page's seam filled with the wheel-function editor.
+class RKeyCusWinEditor : public RKeyCusEditor
+{
+public:
+    RKeyCusWinEditor(const keyactions::EditorContext &context, QWidget *parent)
+        : m_editor(context, QStringLiteral("RKeyCusWinCtrl"), parent)
+    { }
+    void setRkeyCusObject(const keyactions::RKeyCusObject &object) override { m_editor.setRkeyCusObject(object); }
+    int runModal() override { return m_editor.runModal(); }
+    std::optional<keyactions::RKeyCusObject> rkeyCusObject() const override { return m_editor.rkeyCusObject(); }
+
+private:
+    keyactions::RKeyCusWinCtrl m_editor;
+};
+
 } // namespace
 
 AppDelegate::DeviceObjects::DeviceObjects() = default;
@@ -93,8 +109,17 @@ void AppDelegate::DeviceObjects::disconnectPages()
 void AppDelegate::setKeyCusEditorFactory(KeyCusEditorFactory factory)
 {
     m_keyCusEditorFactory = std::move(factory);
-    for (auto &entry : m_devices)
+    for (auto &entry : m_devices) {
         entry.second.pen->setKeyCusEditorFactory(m_keyCusEditorFactory);
+        entry.second.board->setKeyCusEditorFactory(m_keyCusEditorFactory);
+    }
+}
+
+void AppDelegate::setRKeyCusEditorFactory(RKeyCusEditorFactory factory)
+{
+    m_rkeyCusEditorFactory = std::move(factory);
+    for (auto &entry : m_devices)
+        entry.second.board->setRKeyCusEditorFactory(m_rkeyCusEditorFactory);
 }
 
 AppDelegate::AppDelegate(platform::Platform &platform, QObject *parent)
@@ -114,6 +139,9 @@ AppDelegate::AppDelegate(platform::Platform &platform, QObject *parent)
     };
     m_keyCusEditorFactory = [this](const QString &, QWidget *parent) -> std::unique_ptr<KeyCusEditor> {
         return std::make_unique<KeyCusWinEditor>(m_editorContext, parent);
+    };
+    m_rkeyCusEditorFactory = [this](const QString &, QWidget *parent) -> std::unique_ptr<RKeyCusEditor> {
+        return std::make_unique<RKeyCusWinEditor>(m_editorContext, parent);
     };
     connect(m_main.get(), &MainWindowCtrl::clickExport, this, &AppDelegate::clickExport);
     connect(m_main.get(), &MainWindowCtrl::clickImport, this, &AppDelegate::clickImport);
@@ -283,6 +311,8 @@ void AppDelegate::connectDevice(const QString &devKey, const QString &productNam
     objects.monitor = std::make_unique<MonitorViewCtrl>(objects.store->monitorViewXIBName(), context);
     objects.tablet = std::make_unique<TabletViewCtrl>(objects.store->tabletViewXIBName(), context);
     objects.board = std::make_unique<BoardViewCtrl>(objects.store->boardViewXIBName(), context);
+    objects.board->setKeyCusEditorFactory(m_keyCusEditorFactory);
+    objects.board->setRKeyCusEditorFactory(m_rkeyCusEditorFactory);
     m_devices.emplace(devKey, std::move(objects));
 
     if (m_devices.size() == 1)

@@ -98,6 +98,9 @@ public:
     // How the pen and express-key pages open the per-key action editor: by
     // default KeyCusWinCtrl; none: the "change" entries open nothing.
     void setKeyCusEditorFactory(KeyCusEditorFactory factory);
+    // How the express-key page opens the wheel-function editor: by default
+    // RKeyCusWinCtrl; none: its "change" entries open nothing.
+    void setRKeyCusEditorFactory(RKeyCusEditorFactory factory);
     // What the key-action editors and windows are made with: the platform,
     // the application's key-code transformer and its alert.
     const keyactions::EditorContext &editorContext() const { return m_editorContext; }
@@ -155,6 +158,7 @@ private:
     std::unique_ptr<keyactions::OVKeyCodeTransformer> m_transformer;
     keyactions::EditorContext m_editorContext;
     KeyCusEditorFactory m_keyCusEditorFactory;
+    RKeyCusEditorFactory m_rkeyCusEditorFactory;
     QPointer<QWidget> m_contentView;
     QPointer<QWidget> m_cttView;
     bool m_observing = false;

@@ -3,7 +3,9 @@
 #include <cmath>
 
 #include <QLabel>
+#include <QListView>
 
+#include "controls/orvanepopupbutton.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
 #include "platform/runloop.h"
@@ -121,6 +123,15 @@ QLabel *DevicePageCtrl::labelFor(QWidget *control, const QString &text, QWidget 
     label->setBuddy(control);
     control->setAccessibleName(text);
     return label;
+}
+
+void DevicePageCtrl::setCustomItem(
+    controls::OrvanePopUpButton *popup, int row, const std::optional<QString> &title)
+{
+    auto *list = static_cast<QListView *>(popup->view());
+    if (title)
+        popup->setItemText(row, *title);
+    list->setRowHidden(row, !title);
 }
 
 } // namespace settings

@@ -11,6 +11,10 @@
 
 class QLabel;
 
+namespace controls {
+class OrvanePopUpButton;
+}
+
 namespace platform {
 struct Platform;
 struct Notification;
@@ -97,6 +101,8 @@ protected:
     // A label for a control: its text is also the control's accessible name,
     // so that assistive technologies find the control by it.
     static QLabel *labelFor(QWidget *control, const QString &text, QWidget *parent = nullptr);
+    // A pop-up's custom-action entry: titled and shown, or hidden (none).
+    static void setCustomItem(controls::OrvanePopUpButton *popup, int row, const std::optional<QString> &title);
 
 private:
     platform::Platform *m_platform;

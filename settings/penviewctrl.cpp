@@ -189,16 +189,12 @@ quint64 PenViewCtrl::keyAction(const QString &key, const QString &defKey, quint6
 
 void PenViewCtrl::showCustomItem(controls::OrvanePopUpButton *popup, const std::optional<QVariantMap> &custom)
 {
-    auto *list = static_cast<QListView *>(popup->view());
-    if (!custom) {
-        list->setRowHidden(kPenCustom, true);
-        return;
+    std::optional<QString> title;
+    if (custom) {
+        title = text(OVHK_CT);
+        title->replace(QLatin1String("%@"), stringValue(custom->value(OVCFGPenKeyCusAlias)).value_or(QString()));
     }
-    const QString alias = stringValue(custom->value(OVCFGPenKeyCusAlias)).value_or(QString());
-    QString title = text(OVHK_CT);
-    title.replace(QLatin1String("%@"), alias);
-    popup->setItemText(kPenCustom, title);
-    list->setRowHidden(kPenCustom, false);
+    setCustomItem(popup, kPenCustom, title);
 }
 
 void PenViewCtrl::penKeyInit()
