@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include <QString>
 #include <QVariant>
@@ -14,6 +15,7 @@ struct Platform;
 namespace keyactions {
 
 class OVKeyCodeTransformer;
+struct AppEntry;
 
 // What the key-action editors and the per-application windows are given by
 // the settings application: the platform (texts, notices, the run loop, the
@@ -37,6 +39,10 @@ struct EditorContext
     // so both are observed (the handler must bear the second).
     void observeDisconnectHide(const void *owner, std::function<void()> handler) const;
     void removeObservers(const void *owner) const;
+    // The file panel on the applications folders, titled `title`, over
+    // window: the application chosen, or none when the panel was cancelled
+    // or the file is no application (refused with an alert).
+    std::optional<AppEntry> chooseApplication(QWidget *window, const QString &title) const;
 };
 
 // The configuration of the one device a per-application window was opened

@@ -17,8 +17,6 @@ namespace keyactions {
 namespace {
 constexpr QLatin1String OVS_KC_AP("OVS_KC_AP"); // the field's label
 constexpr QLatin1String OVS_KC_AB("OVS_KC_AB"); // the choose button
-// The refusal of a file that is no application.
-constexpr QLatin1String OVS_AM_NA("OVS_AM_NA");
 } // namespace
 
 KeyCusAppViewCtrl::KeyCusAppViewCtrl(const EditorContext &context, QObject *parent)
@@ -70,35 +68,13 @@ QString KeyCusAppViewCtrl::obtainAppPath() const
 
 void KeyCusAppViewCtrl::clickBrowse()
 {
-    const QStringList folders = applicationsFolders();
-    // Start in the folder with the most entries (the system's, as a rule).
-    QString start = QDir::homePath();
-    qsizetype most = -1;
-    for (const QString &folder : folders) {
-        const qsizetype count = QDir(folder).entryList({ QStringLiteral("*.desktop") }, QDir::Files).size();
-        if (count > most) {
-            most = count;
-            start = folder;
-        }
-    }
-    platform::FilePanelOptions options;
-    options.title = text(OVS_KC_AB);
-    options.directory = start;
-    options.places = folders;
-    std::optional<QString> chosen = context().platform->filePanels.openFile(options);
-    if (!chosen || chosen->isEmpty())
-        return;
-    QString path = *chosen;
-    if (path.startsWith(QLatin1String("file://")))
-        path = QUrl(path).toLocalFile();
     // Only what the driver can launch.
-    if (!readAppEntry(path, context().platform->defaults.preferredLanguages())) {
-        context().showAlert(m_ibBrowseBtn->window(), QLatin1String(OVS_AM_NA));
+    const std::optional<AppEntry> app = context().chooseApplication(m_ibBrowseBtn->window(), text(OVS_KC_AB));
+    if (!app)
         return;
-    }
-    m_ibTextField->setText(path);
-    m_appPath = path;
-    emit keyCusDidChanged(this, path);
+    m_ibTextField->setText(app->launchPath);
+    m_appPath = app->launchPath;
+    emit keyCusDidChanged(this, app->launchPath);
 }
 
 } // namespace keyactions

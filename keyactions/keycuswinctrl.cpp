@@ -294,6 +294,11 @@ void KeyCusWinCtrl::deviceDisconnectHideUI()
 
 void KeyCusWinCtrl::endRun(int code)
 {
+    // Once: the notice may reach the editor again after an outer window
+    // has ended it.
+    if (!m_running)
+        return;
+    m_running = false;
     // done() ends exec() and orders the window out.
     QDialog::done(code);
 }

@@ -13,6 +13,7 @@
 
 #include "controls/orvanepopupbutton.h"
 #include "controls/orvanetabview.h"
+#include "keyactions/appkeycuswinctrl.h"
 #include "keyactions/keycuswinctrl.h"
 #include "keyactions/ovkeycodetransformer.h"
 #include "keyactions/rkeycuswinctrl.h"
@@ -89,6 +90,24 @@ private:
     keyactions::RKeyCusWinCtrl m_editor;
 };
 
+// The express-key page's per-application windows.
+class AppKeyCusWindow : public AppSetWindow
+{
+public:
+    AppKeyCusWindow(bool wheel, const keyactions::EditorContext &context,
+        const keyactions::DeviceConfiguration &configuration, QWidget *parent)
+    {
+        if (wheel)
+            m_window = std::make_unique<keyactions::WheelKeyCusWinCtrl>(context, configuration, parent);
+        else
+            m_window = std::make_unique<keyactions::BoardKeyCusWinCtrl>(context, configuration, parent);
+    }
+    int runModal() override { return m_window->runModal(); }
+
+private:
+    std::unique_ptr<keyactions::AppKeyCusWinCtrl> m_window;
+};
+
 } // namespace
 
 AppDelegate::DeviceObjects::DeviceObjects() = default;
@@ -113,6 +132,31 @@ void AppDelegate::setKeyCusEditorFactory(KeyCusEditorFactory factory)
         entry.second.pen->setKeyCusEditorFactory(m_keyCusEditorFactory);
         entry.second.board->setKeyCusEditorFactory(m_keyCusEditorFactory);
     }
+}
+
+keyactions::DeviceConfiguration AppDelegate::deviceConfiguration(const QString &devKey)
+{
+    keyactions::DeviceConfiguration configuration;
+    configuration.devKey = devKey;
+    configuration.query = [this, devKey](const QString &category, const QString &key) {
+        return m_main->queryConfiguration(devKey, category, key);
+    };
+    // Once the device has gone (or while its objects are parked) nothing is
+    // written, never into another device.
+    configuration.update = [this, devKey](const QString &category, const QString &key, const QVariant &value) {
+        if (m_devices.find(devKey) == m_devices.end())
+            return false;
+        m_main->updateConfiguration(devKey, category, key, value);
+        return true;
+    };
+    return configuration;
+}
+
+void AppDelegate::setAppSetWindowFactory(AppSetWindowFactory factory)
+{
+    m_appSetWindowFactory = std::move(factory);
+    for (auto &entry : m_devices)
+        entry.second.board->setAppSetWindowFactory(m_appSetWindowFactory);
 }
 
 void AppDelegate::setRKeyCusEditorFactory(RKeyCusEditorFactory factory)
@@ -142,6 +186,9 @@ AppDelegate::AppDelegate(platform::Platform &platform, QObject *parent)
     };
     m_rkeyCusEditorFactory = [this](const QString &, QWidget *parent) -> std::unique_ptr<RKeyCusEditor> {
         return std::make_unique<RKeyCusWinEditor>(m_editorContext, parent);
+    };
+    m_appSetWindowFactory = [this](const QString &devKey, bool wheel, QWidget *parent) -> std::unique_ptr<AppSetWindow> {
+        return std::make_unique<AppKeyCusWindow>(wheel, m_editorContext, deviceConfiguration(devKey), parent);
     };
     connect(m_main.get(), &MainWindowCtrl::clickExport, this, &AppDelegate::clickExport);
     connect(m_main.get(), &MainWindowCtrl::clickImport, this, &AppDelegate::clickImport);
@@ -313,6 +360,7 @@ void AppDelegate::connectDevice(const QString &devKey, const QString &productNam
     objects.board = std::make_unique<BoardViewCtrl>(objects.store->boardViewXIBName(), context);
     objects.board->setKeyCusEditorFactory(m_keyCusEditorFactory);
     objects.board->setRKeyCusEditorFactory(m_rkeyCusEditorFactory);
+    objects.board->setAppSetWindowFactory(m_appSetWindowFactory);
     m_devices.emplace(devKey, std::move(objects));
 
     if (m_devices.size() == 1)

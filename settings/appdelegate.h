@@ -101,6 +101,11 @@ public:
     // How the express-key page opens the wheel-function editor: by default
     // RKeyCusWinCtrl; none: its "change" entries open nothing.
     void setRKeyCusEditorFactory(RKeyCusEditorFactory factory);
+    // How it opens its per-application windows: by default BoardKeyCusWinCtrl
+    // and WheelKeyCusWinCtrl.
+    void setAppSetWindowFactory(AppSetWindowFactory factory);
+    // One device's configuration for a window that must write nowhere else.
+    keyactions::DeviceConfiguration deviceConfiguration(const QString &devKey);
     // What the key-action editors and windows are made with: the platform,
     // the application's key-code transformer and its alert.
     const keyactions::EditorContext &editorContext() const { return m_editorContext; }
@@ -159,6 +164,7 @@ private:
     keyactions::EditorContext m_editorContext;
     KeyCusEditorFactory m_keyCusEditorFactory;
     RKeyCusEditorFactory m_rkeyCusEditorFactory;
+    AppSetWindowFactory m_appSetWindowFactory;
     QPointer<QWidget> m_contentView;
     QPointer<QWidget> m_cttView;
     bool m_observing = false;
