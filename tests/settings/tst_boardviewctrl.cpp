@@ -10,11 +10,13 @@
 #include <QListView>
 #include <QPointer>
 #include <QTest>
+#include <QTimer>
 
 #include "controls/kitimages.h"
 #include "controls/orvanebutton.h"
 #include "controls/orvanepopupbutton.h"
 #include "controls/orvanetabview.h"
+#include "keyactions/appkeycuswinctrl.h"
 #include "platform/sim/simplatform.h"
 #include "platform/workspace.h"
 #include "settings/appdelegate.h"
@@ -242,6 +244,7 @@ private slots:
     void storedDefaultThenZero();
     void layoutsOverTheModelTable();
     void editorOutlivesItsDevice();
+    void appWindowsWriteTheirOwnDevice();
     void hideNoticeClosesMenus();
     void renders_data();
     void renders();
@@ -457,6 +460,46 @@ void TstBoardViewCtrl::editorOutlivesItsDevice()
     QVERIFY(!app.changes.contains(key));
     QVERIFY(!app.driverStores.at(key)->queryConfiguration(OVCFGBoardKey, OVCFGBoardKey1Cus).isValid());
     QVERIFY(!page);
+}
+
+void TstBoardViewCtrl::appWindowsWriteTheirOwnDevice()
+{
+    // The real windows. OK with no application writes the empty set to the
+    // page's device alone.
+    // Two wheel models: whichever is shown has both windows.
+    App app({ Model::KalverinS, Model::KalverinM });
+    const QString key = app.delegate->cursorKey();
+    const auto answer = [&](const char *className, const std::function<void(keyactions::AppKeyCusWinCtrl &)> &act) {
+        QTimer::singleShot(0, app.delegate->window(), [&app, className, act] {
+            auto *window = app.delegate->window()->findChild<keyactions::AppKeyCusWinCtrl *>(QLatin1String(className));
+            QVERIFY(window && window->isVisible());
+            act(*window);
+        });
+    };
+    answer("BoardKeyCusWinCtrl", [](keyactions::AppKeyCusWinCtrl &w) { w.clickOK(); });
+    app.page(key)->outlets().ibSettingBtn->click();
+    app.settle(1);
+    QCOMPARE(app.changes.value(key), (QList<Change> { { OVCFGBKAppOptions, QVariant(QVariantMap()) } }));
+    QCOMPARE(app.changes.size(), 1);
+    // The device goes while the wheel window is open (it stays open); its
+    // OK then writes nothing anywhere, and the page waits parked.
+    app.changes.clear();
+    QPointer<BoardViewCtrl> page = app.page(key);
+    bool stayedOpen = false;
+    answer("WheelKeyCusWinCtrl", [&](keyactions::AppKeyCusWinCtrl &w) {
+        app.delegate->responseFromServer(
+            Notification { QString(OVCFGResponseDNotification), QString(), { { key, false } } });
+        app.sim.runLoop.drain();
+        stayedOpen = w.isVisible();
+        QCOMPARE(app.delegate->parkedCount(), 1);
+        w.clickOK();
+    });
+    page->outlets().ibRSettingBtn->click();
+    app.settle(1);
+    QVERIFY(stayedOpen);
+    QVERIFY(app.changes.isEmpty());
+    QVERIFY(!page);
+    QVERIFY(!app.delegate->deviceConfiguration(key).update(OVCFGRKApp, OVCFGRKAppOptions, QVariantMap()));
 }
 
 void TstBoardViewCtrl::hideNoticeClosesMenus()
