@@ -6,6 +6,11 @@ the controls shown, then acts on it.
     atspi_operate.py APP ROLE NAME press
     atspi_operate.py APP ROLE NAME value NUMBER
     atspi_operate.py APP ROLE NAME state
+    atspi_operate.py APP ROLE NAME press keys KEY...
+
+After the action, "keys" types the named keys (Down, Up, End, Home,
+Return, Escape, space) on the keyboard, as the user would in a menu the
+action opened.
 
 ROLE is an AT-SPI role name ("check box", "slider", ...). Prints one line:
 "ok ..." with the control's state or value after the action; exits 1 with
@@ -18,6 +23,10 @@ import time
 import pyatspi
 
 DEADLINE_S = 30
+
+# X keysyms of the keys "keys" types.
+KEYSYMS = {"Down": 0xFF54, "Up": 0xFF52, "End": 0xFF57, "Home": 0xFF50,
+           "Return": 0xFF0D, "Escape": 0xFF1B, "space": 0x20}
 
 
 def showing(node):
@@ -83,6 +92,14 @@ def main(argv):
     elif what != "state":
         print("cannot operate: unknown action %r" % what)
         return 1
+    if len(argv) > 5 and argv[5] == "keys":
+        time.sleep(0.5)
+        for key in argv[6:]:
+            if key not in KEYSYMS:
+                print("cannot type the key %r" % key)
+                return 1
+            pyatspi.Registry.generateKeyboardEvent(KEYSYMS[key], None, pyatspi.KEY_SYM)
+            time.sleep(0.15)
     time.sleep(0.3)
     print("ok " + describe(node))
     return 0

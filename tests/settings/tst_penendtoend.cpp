@@ -22,14 +22,12 @@
 #include "platform/stringtable.h"
 #include "store/ovmodels.h"
 #include "store/ovpublicdefine.h"
+#include "support_desktop.h"
 #include "support_jsonprocess.h"
 
 using namespace store;
 
 namespace {
-
-const QString kPython = QStringLiteral("/usr/bin/python3");
-const QString kOperate = QStringLiteral(OV_FIXTURES "/../settings/atspi_operate.py");
 
 // Raw pressure 0x1000 of the tablet's 8192: half pressure.
 constexpr double kRawPressure = 0.5;
@@ -91,7 +89,6 @@ class TestPenEndToEnd : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void pressureSwitchAndFirmness();
 
 private:
@@ -101,74 +98,23 @@ private:
     // the line's index or -1.
     int waitForSave(JsonProcess &driver, int from, const std::function<bool(const QVariantMap &pen)> &holds);
 
-    QTemporaryDir m_dir;
-    QProcess m_xvfb;
-    QProcess m_bus;
-    QString m_display;
-    QString m_busAddress;
-    QProcessEnvironment m_env;
+    DesktopSession m_session;
     QString m_driverData;
     QString m_ownFile;
 };
 
 void TestPenEndToEnd::initTestCase()
 {
-    for (const QString &program : { QStringLiteral("Xvfb"), QStringLiteral("dbus-daemon") }) {
-        if (QStandardPaths::findExecutable(program).isEmpty())
-            QSKIP(
-                qPrintable(program + QStringLiteral(" is not installed (scripts/install-deps installs it)")));
-    }
-    if (QProcess::execute(kPython, { QStringLiteral("-c"), QStringLiteral("import pyatspi") }) != 0)
-        QSKIP("python3-pyatspi is not installed (scripts/install-deps installs it)");
-    QVERIFY(QFile::exists(kOperate));
-
-    m_display = startDaemon(m_xvfb, QStringLiteral("Xvfb"),
-        { QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
-            QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp") });
-    QVERIFY2(!m_display.isEmpty(), "Xvfb did not start");
-
-    m_env = QProcessEnvironment::systemEnvironment();
-    m_env.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + m_display);
-    m_env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
-    m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
-    // The accessibility bus puts its socket here, not in the user's folders.
-    const QString runtime = m_dir.filePath(QStringLiteral("runtime"));
-    QVERIFY(QDir().mkpath(runtime));
-    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-    m_env.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en"));
-    m_env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    m_env.remove(QStringLiteral("AT_SPI_BUS_ADDRESS"));
-    // The two programs' own session bus; the accessibility bus is started on
-    // it on demand, as in a desktop session, and ends with it.
-    m_bus.setProcessEnvironment(m_env);
-    m_busAddress = startDaemon(m_bus, QStringLiteral("dbus-daemon"),
-        { QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1") });
-    QVERIFY2(!m_busAddress.isEmpty(), "dbus-daemon did not start");
-    m_env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_busAddress);
-    m_driverData = m_dir.filePath(QStringLiteral("driver"));
+    if (const QString why = DesktopSession::missing(); !why.isEmpty())
+        QSKIP(qPrintable(why));
+    QVERIFY2(m_session.start(), "the desktop session did not start");
+    m_driverData = m_session.path(QStringLiteral("driver"));
     m_ownFile = QStringLiteral(".OVCFGS_") + devKeyFor(Model::TevraN4);
-}
-
-void TestPenEndToEnd::cleanupTestCase()
-{
-    stopDaemon(m_bus);
-    stopDaemon(m_xvfb);
 }
 
 QString TestPenEndToEnd::operate(const QString &role, const QString &name, const QStringList &action)
 {
-    QProcess client;
-    client.setProcessEnvironment(m_env);
-    client.start(
-        kPython, QStringList { kOperate, QStringLiteral("OrvaneTabletSetting"), role, name } + action);
-    if (!client.waitForFinished(60000)) {
-        client.kill();
-        client.waitForFinished();
-        return QStringLiteral("cannot operate: the client did not finish");
-    }
-    return QString::fromUtf8(client.readAllStandardOutput()).trimmed()
-        + QString::fromUtf8(client.readAllStandardError()).trimmed();
+    return m_session.operate(role, name, action);
 }
 
 int TestPenEndToEnd::waitForSave(
@@ -190,29 +136,20 @@ int TestPenEndToEnd::waitForSave(
 
 void TestPenEndToEnd::pressureSwitchAndFirmness()
 {
-    const QString script = m_dir.filePath(QStringLiteral("strokes.ovs"));
+    const QString script = m_session.path(QStringLiteral("strokes.ovs"));
     {
         QFile file(script);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(strokeScript().toUtf8());
     }
-    QProcessEnvironment driverEnv = m_env;
-    driverEnv.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     JsonProcess driver(QStringLiteral(OV_DRIVER_BINARY),
-        { QStringLiteral("--sim-devices"), script, QStringLiteral("--data"), m_driverData }, driverEnv);
+        { QStringLiteral("--sim-devices"), script, QStringLiteral("--data"), m_driverData },
+        m_session.driverEnvironment());
     QVERIFY(driver.started());
 
     // The settings application on the X server, its accessibility on.
-    QProcessEnvironment appEnv = m_env;
-    appEnv.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    appEnv.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
-    // On an X server Qt loads libxkbcommon-x11, which hands strndup() a
-    // length past the end of the server's reply (the name inside it ends
-    // earlier): strict string checks would stop on that line of the library.
-    const QString asan = appEnv.value(QStringLiteral("ASAN_OPTIONS"));
-    appEnv.insert(QStringLiteral("ASAN_OPTIONS"),
-        (asan.isEmpty() ? QString() : asan + QLatin1Char(':')) + QStringLiteral("strict_string_checks=0"));
-    JsonProcess app(QStringLiteral(OV_SETTING_BINARY), { QStringLiteral("--report-state") }, appEnv);
+    JsonProcess app(
+        QStringLiteral(OV_SETTING_BINARY), { QStringLiteral("--report-state") }, m_session.appEnvironment());
     QVERIFY(app.started());
     const int shown = app.waitFor([](const QJsonObject &l) {
         const QJsonObject state = l.value(QStringLiteral("state")).toObject();
