@@ -5,9 +5,14 @@
 // of its own and is operated from outside through AT-SPI, by role and name
 // and from the keyboard, as a user with a screen reader would. A custom hot
 // key made with the per-key action editor is what the driver then posts
-// for K8, in every application. Every wait has a deadline.
+// for K8, in every application; a set made for Paint in the per-application
+// window is what it posts while Paint is in front, and only then. Every
+// wait has a deadline.
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonObject>
 #include <QTest>
 
@@ -58,10 +63,13 @@ class TestBoardEndToEnd : public QObject
 
 private slots:
     void initTestCase();
+    void cleanupTestCase();
     void customHotKeyMadeInTheEditor();
 
 private:
     DesktopSession m_session;
+    // Paint's desktop entry, on a path typed without Shift.
+    QString m_paint;
 };
 
 void TestBoardEndToEnd::initTestCase()
@@ -69,6 +77,16 @@ void TestBoardEndToEnd::initTestCase()
     if (const QString why = DesktopSession::missing(); !why.isEmpty())
         QSKIP(qPrintable(why));
     QVERIFY2(m_session.start(), "the desktop session did not start");
+    m_paint = QStringLiteral("/tmp/ov%1/paint.desktop").arg(QCoreApplication::applicationPid());
+    QDir().mkpath(QFileInfo(m_paint).path());
+    QFile file(m_paint);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Desktop Entry]\nType=Application\nName=Paint\nExec=/usr/bin/paint\nStartupWMClass=Paint-class\n");
+}
+
+void TestBoardEndToEnd::cleanupTestCase()
+{
+    QDir(QFileInfo(m_paint).path()).removeRecursively();
 }
 
 void TestBoardEndToEnd::customHotKeyMadeInTheEditor()
@@ -117,8 +135,41 @@ void TestBoardEndToEnd::customHotKeyMadeInTheEditor()
     // From now on K8 copies: Command-C, in every application.
     at = keyDown(driver, at, 8, kCommand);
     QVERIFY2(at >= 0, "the driver never posted the custom hot key");
-    const int next = keyDown(driver, at + 1, 8, kCommand);
+    int next = keyDown(driver, at + 1, 8, kCommand);
     QVERIFY(next > at);
+
+    // A set of K8's own for Paint: the window, Add, the entry typed into
+    // the file panel, K8 through the editor (entry 4, Paste), OK.
+    done = m_session.operate(QStringLiteral("push button"),
+        t("OVS_B_Apps") + QLatin1String(": ") + t("OVS_B_K"), { press });
+    QVERIFY2(done.startsWith(QLatin1String("ok")), qPrintable(done));
+    QStringList typed { press, keys };
+    for (const QChar c : m_paint)
+        typed << QString(c);
+    typed << QStringLiteral("Return");
+    done = m_session.operate(QStringLiteral("push button"), t("OVS_BK_Add"), typed);
+    QVERIFY2(done.startsWith(QLatin1String("ok")), qPrintable(done));
+    done = m_session.operate(QStringLiteral("push button"), t("OVS_BK_T8"), { press });
+    QVERIFY2(done.startsWith(QLatin1String("ok")), qPrintable(done));
+    done = m_session.operate(QStringLiteral("page tab"), t("OVS_KC_TH"), { press });
+    QVERIFY2(done.startsWith(QLatin1String("ok")), qPrintable(done));
+    done = m_session.operate(QStringLiteral("combo box"), t("OVS_KC_HL"),
+        { press, keys, QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Down"),
+            QStringLiteral("Return") });
+    QVERIFY2(done.startsWith(QLatin1String("ok")), qPrintable(done));
+    done = m_session.operate(QStringLiteral("push button"), t("OVS_KC_OK"), { press });
+    QVERIFY2(done.startsWith(QLatin1String("ok")), qPrintable(done));
+    done = m_session.operate(QStringLiteral("push button"), t("OVS_BK_OK"), { press });
+    QVERIFY2(done.startsWith(QLatin1String("ok")), qPrintable(done));
+
+    // Paste while Paint is in front, copy while the other one is: the
+    // presses alternate between the two applications, and so do the keys.
+    at = keyDown(driver, next, 9, kCommand);
+    QVERIFY2(at >= 0, "the driver never posted the application's hot key");
+    next = keyDown(driver, at + 1, 8, kCommand);
+    QVERIFY2(next > at, "the device-wide hot key is gone in the other application");
+    QVERIFY(keyDown(driver, next + 1, 9, kCommand) > next);
+    QVERIFY(keyDown(driver, next + 1, 8, kCommand) > next);
 
     app.terminate();
     int exitCode = -1;
