@@ -15,6 +15,7 @@
 #include "controls/orvanebutton.h"
 #include "keyactions/appentry.h"
 #include "keyactions/boardkeycusobject.h"
+#include "keyactions/editorframe.h"
 #include "keyactions/keycuswinctrl.h"
 #include "keyactions/recordvalues.h"
 #include "keyactions/rkeycuswinctrl.h"
@@ -170,14 +171,7 @@ void AppKeyCusWinCtrl::buildWindow()
 
     m_defaultBtn = new controls::OrvaneButton(t(OVS_BK_Default), this);
     m_defaultBtn->setObjectName(QStringLiteral("ibDefaultBtn"));
-    m_cancelBtn = new controls::OrvaneButton(t(OVS_BK_Cancel), this);
-    m_cancelBtn->setObjectName(QStringLiteral("ibCancelBtn"));
-    m_okBtn = new controls::OrvaneButton(t(OVS_BK_OK), this);
-    m_okBtn->setObjectName(QStringLiteral("ibOKBtn"));
-    m_okBtn->setDefault(true);
     connect(m_defaultBtn, &QAbstractButton::clicked, this, [this] { clickDefault(); });
-    connect(m_cancelBtn, &QAbstractButton::clicked, this, [this] { clickCancel(); });
-    connect(m_okBtn, &QAbstractButton::clicked, this, [this] { clickOK(); });
 
     auto *appsLabel = new QLabel(t(OVS_BK_Apps), this);
     appsLabel->setBuddy(m_imageBrowser);
@@ -189,19 +183,17 @@ void AppKeyCusWinCtrl::buildWindow()
     keyRow->setSpacing(16);
     keyRow->addWidget(m_picture);
     keyRow->addLayout(keys, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(m_defaultBtn);
-    buttons->addStretch(1);
-    buttons->addWidget(m_cancelBtn);
-    buttons->addWidget(m_okBtn);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 18, 20, 16);
-    layout->setSpacing(10);
-    layout->addWidget(appsLabel);
-    layout->addWidget(m_imageBrowser);
-    layout->addLayout(appButtons);
-    layout->addLayout(keyRow);
-    layout->addLayout(buttons);
+    EditorFrame frame(this);
+    frame.layout->setSpacing(10);
+    frame.layout->addWidget(appsLabel);
+    frame.layout->addWidget(m_imageBrowser);
+    frame.layout->addLayout(appButtons);
+    frame.layout->addLayout(keyRow);
+    frame.addButtonRow(t(OVS_BK_OK), t(OVS_BK_Cancel), m_defaultBtn);
+    m_okBtn = frame.ok;
+    m_cancelBtn = frame.cancel;
+    connect(m_cancelBtn, &QAbstractButton::clicked, this, [this] { clickCancel(); });
+    connect(m_okBtn, &QAbstractButton::clicked, this, [this] { clickOK(); });
     setMinimumWidth(520);
 }
 

@@ -11,6 +11,7 @@
 #include "controls/orvanetabview.h"
 #include "controls/orvanetextfield.h"
 #include "keyactions/appentry.h"
+#include "keyactions/editorframe.h"
 #include "keyactions/keycusappviewctrl.h"
 #include "keyactions/keycushotviewctrl.h"
 #include "keyactions/keycusmouseviewctrl.h"
@@ -59,12 +60,8 @@ void KeyCusWinCtrl::buildWindow()
 {
     const auto t = [this](QLatin1String key) { return m_context.text(key); };
     setWindowTitle(t(OVS_KC_T));
-
-    m_ibTextField = new controls::OrvaneTextField(this);
-    m_ibTextField->setObjectName(QStringLiteral("ibTextField"));
-    m_ibTextField->setAccessibleName(t(OVS_KC_N));
-    auto *nameLabel = new QLabel(t(OVS_KC_N), this);
-    nameLabel->setBuddy(m_ibTextField);
+    EditorFrame frame(this);
+    m_ibTextField = frame.addNameRow(t(OVS_KC_N));
 
     m_ibTabView = new controls::OrvaneTabView(this);
     m_ibTabView->setObjectName(QStringLiteral("ibTabView"));
@@ -75,28 +72,13 @@ void KeyCusWinCtrl::buildWindow()
     m_ibTabView->tabStrip()->setAccessibleName(t(OVS_KC_T));
     connect(m_ibTabView, &controls::OrvaneTabView::didSelect, this,
         [this](int index) { tabViewDidSelectTabViewItem(index); });
+    frame.layout->addWidget(m_ibTabView, 1);
 
-    m_ibCancelBtn = new controls::OrvaneButton(t(OVS_KC_CL), this);
-    m_ibCancelBtn->setObjectName(QStringLiteral("ibCancelBtn"));
-    m_ibOKBtn = new controls::OrvaneButton(t(OVS_KC_OK), this);
-    m_ibOKBtn->setObjectName(QStringLiteral("ibOKBtn"));
-    m_ibOKBtn->setDefault(true);
+    frame.addButtonRow(t(OVS_KC_OK), t(OVS_KC_CL));
+    m_ibOKBtn = frame.ok;
+    m_ibCancelBtn = frame.cancel;
     connect(m_ibCancelBtn, &QAbstractButton::clicked, this, [this] { clickCancel(); });
     connect(m_ibOKBtn, &QAbstractButton::clicked, this, [this] { clickOK(); });
-
-    auto *name = new QHBoxLayout;
-    name->addWidget(nameLabel);
-    name->addWidget(m_ibTextField, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_ibCancelBtn);
-    buttons->addWidget(m_ibOKBtn);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 18, 20, 16);
-    layout->setSpacing(12);
-    layout->addLayout(name);
-    layout->addWidget(m_ibTabView, 1);
-    layout->addLayout(buttons);
 }
 
 QString KeyCusWinCtrl::placeholderForTab(int index) const

@@ -8,6 +8,7 @@
 
 #include "controls/orvanebutton.h"
 #include "controls/orvanetextfield.h"
+#include "keyactions/editorframe.h"
 #include "keyactions/ovshortcuteditor.h"
 #include "platform/platform.h"
 
@@ -33,13 +34,9 @@ RKeyCusWinCtrl::RKeyCusWinCtrl(const EditorContext &context, const QString &wind
     setObjectName(QStringLiteral("RKeyCusWinCtrl"));
     const auto t = [this](QLatin1String key) { return m_context.text(key); };
     setWindowTitle(t(OVS_RK_ET));
-
-    m_ibTextField = new controls::OrvaneTextField(this);
-    m_ibTextField->setObjectName(QStringLiteral("ibTextField"));
+    EditorFrame frame(this);
+    m_ibTextField = frame.addNameRow(t(OVS_RK_N));
     m_ibTextField->setPlaceholderText(t(OVS_RK_P));
-    m_ibTextField->setAccessibleName(t(OVS_RK_N));
-    auto *nameLabel = new QLabel(t(OVS_RK_N), this);
-    nameLabel->setBuddy(m_ibTextField);
 
     auto *box = new QGroupBox(t(OVS_RK_BX), this);
     box->setObjectName(QStringLiteral("ibBox"));
@@ -59,28 +56,13 @@ RKeyCusWinCtrl::RKeyCusWinCtrl(const EditorContext &context, const QString &wind
     grid->addWidget(rightLabel, 1, 0);
     grid->addWidget(m_right, 1, 1);
     grid->setColumnStretch(1, 1);
+    frame.layout->addWidget(box);
 
-    m_ibCancelBtn = new controls::OrvaneButton(t(OVS_KC_CL), this);
-    m_ibCancelBtn->setObjectName(QStringLiteral("ibCancelBtn"));
-    m_ibOKBtn = new controls::OrvaneButton(t(OVS_KC_OK), this);
-    m_ibOKBtn->setObjectName(QStringLiteral("ibOKBtn"));
-    m_ibOKBtn->setDefault(true);
+    frame.addButtonRow(t(OVS_KC_OK), t(OVS_KC_CL));
+    m_ibOKBtn = frame.ok;
+    m_ibCancelBtn = frame.cancel;
     connect(m_ibCancelBtn, &QAbstractButton::clicked, this, [this] { clickCancel(); });
     connect(m_ibOKBtn, &QAbstractButton::clicked, this, [this] { clickOK(); });
-
-    auto *name = new QHBoxLayout;
-    name->addWidget(nameLabel);
-    name->addWidget(m_ibTextField, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_ibCancelBtn);
-    buttons->addWidget(m_ibOKBtn);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 18, 20, 16);
-    layout->setSpacing(12);
-    layout->addLayout(name);
-    layout->addWidget(box);
-    layout->addLayout(buttons);
     setMinimumWidth(380);
 }
 

@@ -242,12 +242,7 @@ void BoardViewCtrl::boardViewInit()
         return;
     if (!m_observing) {
         m_observing = true;
-        observeLocal(OVCFGNotification, [this](const platform::Notification &) { ovCFG(); });
-        // The delegate posts the hide notice locally too, so that menus
-        // close while their device still exists; the bus brings it later.
-        const auto hide = [this](const platform::Notification &) { deviceDisconnectHideUI(); };
-        observeLocal(OVUI_DeviceDisconnect_Hide_Noti, hide);
-        observeDistributed(OVUI_DeviceDisconnect_Hide_Noti, hide);
+        observeReloadAndHide([this] { ovCFG(); }, [this] { deviceDisconnectHideUI(); });
     }
     rowInit(false);
     rowInit(true);

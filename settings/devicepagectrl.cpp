@@ -11,6 +11,7 @@
 #include "platform/runloop.h"
 #include "settings/modalruns.h"
 #include "settings/pagedelegate.h"
+#include "store/ovpublicdefine.h"
 #include "store/plistvalue.h"
 
 namespace settings {
@@ -106,6 +107,14 @@ void DevicePageCtrl::observeDistributed(
 {
     if (!m_disconnected)
         m_platform->distributed.observe(name, this, std::move(handler));
+}
+
+void DevicePageCtrl::observeReloadAndHide(std::function<void()> reload, std::function<void()> hide)
+{
+    observeLocal(store::OVCFGNotification, [reload](const platform::Notification &) { reload(); });
+    const auto onHide = [hide](const platform::Notification &) { hide(); };
+    observeLocal(store::OVUI_DeviceDisconnect_Hide_Noti, onHide);
+    observeDistributed(store::OVUI_DeviceDisconnect_Hide_Noti, onHide);
 }
 
 bool DevicePageCtrl::runModal(const std::function<void()> &run)

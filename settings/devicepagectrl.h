@@ -91,6 +91,10 @@ protected:
     // two programs); none is delivered once the device has gone.
     void observeLocal(const QString &name, std::function<void(const platform::Notification &)> handler);
     void observeDistributed(const QString &name, std::function<void(const platform::Notification &)> handler);
+    // The local "OVCFGNotification" (an import) runs reload; the hide notice
+    // runs hide, posted locally by the delegate while the device still
+    // exists and brought again by the bus later.
+    void observeReloadAndHide(std::function<void()> reload, std::function<void()> hide);
 
     // Runs a modal editor or alert of the page. The delegate parks the
     // device's objects, this page included, until the run ends. Answers

@@ -134,12 +134,7 @@ void PenViewCtrl::penViewInit()
 {
     if (!m_observing) {
         m_observing = true;
-        observeLocal(OVCFGNotification, [this](const platform::Notification &) { ovCFG(); });
-        // The delegate posts the hide notice locally too, so that menus
-        // close while their device still exists; the bus brings it later.
-        const auto hide = [this](const platform::Notification &) { deviceDisconnectHideUI(); };
-        observeLocal(OVUI_DeviceDisconnect_Hide_Noti, hide);
-        observeDistributed(OVUI_DeviceDisconnect_Hide_Noti, hide);
+        observeReloadAndHide([this] { ovCFG(); }, [this] { deviceDisconnectHideUI(); });
     }
     ovCFG();
 }
