@@ -26,6 +26,7 @@
 #include "store/ovmodels.h"
 #include "store/ovpublicdefine.h"
 #include "store/ovpublicobject.h"
+#include "support_settingsapp.h"
 
 using platform::Notification;
 using platform::sim::SimBus;
@@ -34,25 +35,6 @@ using settings::BoardViewCtrl;
 using namespace store;
 
 namespace {
-
-const QString kBandLog = QStringLiteral("There is no mmap_num");
-
-// One change notice of the settings store: category/key, and the value
-// when there is one.
-struct Change
-{
-    QString key;
-    std::optional<QVariant> value;
-    friend bool operator==(const Change &, const Change &) = default;
-};
-
-char *toString(const Change &change)
-{
-    return QTest::toString(change.key + QLatin1String(" = ")
-        + (change.value ? change.value->toString() + QLatin1String(" (") + change.value->typeName()
-                    + QLatin1Char(')')
-                        : QStringLiteral("removed")));
-}
 
 // What the scripted editors answer; `during` runs inside the modal run.
 struct Script
@@ -116,56 +98,22 @@ private:
     Script &m_s;
 };
 
-// The settings application with its devices, the express-key tab shown,
-// and the driver's copies of the configurations beside it.
-struct App
+// The settings application with scripted editors, the express-key tab
+// shown.
+struct App : SettingsApp
 {
     explicit App(const QList<Model> &models, const std::function<void(App &)> &beforeShow = {})
+        : SettingsApp(models, [this](settings::AppDelegate &d) {
+            d.setKeyCusEditorFactory([this](const QString &, QWidget *) { return std::make_unique<KeyEditor>(editor); });
+            d.setRKeyCusEditorFactory(
+                [this](const QString &, QWidget *) { return std::make_unique<WheelEditor>(editor); });
+        })
     {
-        sim.workspace.setRunning(QLatin1String(platform::kSettingBundleId), 1);
-        sim.workspace.setRunning(QLatin1String(platform::kDriverBundleId), 1);
-        bus.setPostHook([this](const auto &, const Notification &n) {
-            if (n.name != OVCFGDNotification)
-                return;
-            for (auto it = n.userInfo.cbegin(); it != n.userInfo.cend(); ++it) {
-                const QVariantMap record = it->toMap();
-                std::optional<QVariant> value;
-                if (record.contains(QStringLiteral("v")))
-                    value = record.value(QStringLiteral("v"));
-                changes[it.key()].append(Change { record.value(QStringLiteral("k")).toString(), value });
-            }
-        });
-        delegate = std::make_unique<settings::AppDelegate>(sim.platform());
-        delegate->setKeyCusEditorFactory([this](const QString &, QWidget *) { return std::make_unique<KeyEditor>(editor); });
-        delegate->setRKeyCusEditorFactory(
-            [this](const QString &, QWidget *) { return std::make_unique<WheelEditor>(editor); });
-        QVariantMap answer;
-        for (Model model : models) {
-            const QString key = devKeyFor(model);
-            keys.append(key);
-            answer.insert(key, true);
-            QTest::ignoreMessage(QtInfoMsg, qUtf8Printable(kBandLog));
-            driverStores[key] = std::make_unique<OVPublicObject>(driver.platform(), key, StoreVariant::Driver);
-            driverStores[key]->loadConfiguration(QString(), false);
-        }
-        delegate->applicationDidFinishLaunching();
-        sim.runLoop.drain();
-        for (int i = 0; i < models.size(); ++i)
-            QTest::ignoreMessage(QtInfoMsg, qUtf8Printable(kBandLog));
-        bus.inject(Notification { QString(OVCFGResponseDNotification), QString(), answer });
-        settle(3);
         if (beforeShow)
             beforeShow(*this);
         delegate->mainWindow().ibTabView()->selectTabViewItemAtIndex(settings::kTabBoard);
         settle(1);
         changes.clear();
-    }
-
-    void settle(double seconds = 0)
-    {
-        sim.runLoop.advance(seconds);
-        driver.runLoop.advance(seconds);
-        sim.runLoop.drain();
     }
 
     BoardViewCtrl *page(const QString &key) const
@@ -174,41 +122,16 @@ struct App
     }
     BoardViewCtrl *page() const { return page(keys.first()); }
     const BoardViewCtrl::Outlets &ib() const { return page()->outlets(); }
-    OVPublicObject *store(const QString &key) const { return delegate->storeForKey(key); }
     controls::OrvanePopUpButton *popup(bool wheel, int n) const
     {
         return (wheel ? ib().ibRPopUpBtn : ib().ibKPopUpBtn)[std::size_t(n - 1)];
     }
 
-    static void choose(controls::OrvanePopUpButton *popup, int index)
-    {
-        popup->setCurrentIndex(index);
-        emit popup->activated(index);
-    }
-    // Values put into the store as an imported file would: the pages re-read.
-    void import(const QString &category, const QVariantMap &values)
-    {
-        std::optional<QVariantMap> configuration = store(keys.first())->configurationList();
-        QVariantMap part = configuration->value(category).toMap();
-        for (auto it = values.cbegin(); it != values.cend(); ++it)
-            part.insert(it.key(), it.value());
-        configuration->insert(category, part);
-        store(keys.first())->setConfigurationList(configuration);
-        sim.local.post(OVCFGNotification);
-        settle();
-    }
     QVariant driverValue(const QString &category, const QString &name) const
     {
         return driverStores.at(keys.first())->queryConfiguration(category, name);
     }
 
-    SimBus bus;
-    SimPlatform sim { bus, QLatin1String(platform::kSettingBundleId) };
-    SimPlatform driver { bus, QLatin1String(platform::kDriverBundleId) };
-    std::map<QString, std::unique_ptr<OVPublicObject>> driverStores;
-    std::unique_ptr<settings::AppDelegate> delegate;
-    QStringList keys;
-    QMap<QString, QList<Change>> changes;
     Script editor;
 };
 
@@ -322,7 +245,7 @@ void TstBoardViewCtrl::resetRemovesTenInOrder()
     App app({ Model::KalverinS });
     const QString category = wheel ? QString(OVCFGWheelKey) : QString(OVCFGBoardKey);
     const auto keyOf = [wheel](int n) { return wheel ? OVCFGWheelKeyN(n) : OVCFGBoardKeyN(n); };
-    app.import(category,
+    app.import(app.keys.first(), category,
         { { keyOf(1), qint64(7) }, { keyOf(9), qint64(4) }, { cusKey(keyOf(1)), wheel ? wheelFunction("Mine") : keyAction("Mine") } });
     QCOMPARE(app.popup(wheel, 1)->currentIndex(), 7);
     QCOMPARE(app.popup(wheel, 9)->currentIndex(), 4);

@@ -31,6 +31,7 @@
 #include "store/ovpublicdefine.h"
 #include "store/ovpublicobject.h"
 #include "store/ovrecttext.h"
+#include "support_settingsapp.h"
 
 using platform::Notification;
 using platform::sim::SimBus;
@@ -39,25 +40,6 @@ using settings::PenViewCtrl;
 using namespace store;
 
 namespace {
-
-const QString kBandLog = QStringLiteral("There is no mmap_num");
-
-// One change notice of the settings store: key, and the value ("v") when
-// there is one.
-struct Change
-{
-    QString key;
-    std::optional<QVariant> value;
-    friend bool operator==(const Change &, const Change &) = default;
-};
-
-char *toString(const Change &change)
-{
-    return QTest::toString(change.key + QLatin1String(" = ")
-        + (change.value
-                ? change.value->toString() + QLatin1String(" (") + change.value->typeName() + QLatin1Char(')')
-                : QStringLiteral("removed")));
-}
 
 // The per-key action editor the page is given: answers 1 with a record, or 0.
 struct EditorScript
@@ -96,56 +78,15 @@ private:
     bool m_penEnter = false;
 };
 
-// The settings application with its devices on the simulated bus, and the
-// driver's copies of their configurations beside it.
-struct App
+// The settings application with the scripted per-key action editor.
+struct App : SettingsApp
 {
     explicit App(const QList<Model> &models)
-    {
-        sim.workspace.setRunning(QLatin1String(platform::kSettingBundleId), 1);
-        sim.workspace.setRunning(QLatin1String(platform::kDriverBundleId), 1);
-        bus.setPostHook([this](const auto &, const Notification &n) {
-            if (n.name != OVCFGDNotification)
-                return;
-            for (auto it = n.userInfo.cbegin(); it != n.userInfo.cend(); ++it) {
-                const QVariantMap record = it->toMap();
-                std::optional<QVariant> value;
-                if (record.contains(QStringLiteral("v")))
-                    value = record.value(QStringLiteral("v"));
-                changes[it.key()].append(Change { record.value(QStringLiteral("k")).toString(), value });
-            }
-        });
-        delegate = std::make_unique<settings::AppDelegate>(sim.platform());
-        delegate->setKeyCusEditorFactory(
-            [this](const QString &, QWidget *) { return std::make_unique<ScriptedEditor>(editor); });
-        QVariantMap answer;
-        for (Model model : models) {
-            const QString key = devKeyFor(model);
-            keys.append(key);
-            answer.insert(key, true);
-            QTest::ignoreMessage(QtInfoMsg, qUtf8Printable(kBandLog));
-            driverStores[key]
-                = std::make_unique<OVPublicObject>(driver.platform(), key, StoreVariant::Driver);
-            driverStores[key]->loadConfiguration(QString(), false);
-        }
-        delegate->applicationDidFinishLaunching();
-        sim.runLoop.drain();
-        for (int i = 0; i < models.size(); ++i)
-            QTest::ignoreMessage(QtInfoMsg, qUtf8Printable(kBandLog));
-        bus.inject(Notification { QString(OVCFGResponseDNotification), QString(), answer });
-        // The first-device sequence shows the pen page at 1.2 s; its curve
-        // editor and the live pressure are its own a second after.
-        settle(3);
-        changes.clear();
-    }
-
-    // Runs both programs' loops for `seconds`.
-    void settle(double seconds = 0)
-    {
-        sim.runLoop.advance(seconds);
-        driver.runLoop.advance(seconds);
-        sim.runLoop.drain();
-    }
+        : SettingsApp(models, [this](settings::AppDelegate &d) {
+            d.setKeyCusEditorFactory(
+                [this](const QString &, QWidget *) { return std::make_unique<ScriptedEditor>(editor); });
+        })
+    { }
 
     PenViewCtrl *page(const QString &key) const
     {
@@ -153,14 +94,6 @@ struct App
     }
     PenViewCtrl *page() const { return page(keys.first()); }
     const PenViewCtrl::Outlets &ib() const { return page()->outlets(); }
-    OVPublicObject *store(const QString &key) const { return delegate->storeForKey(key); }
-
-    // The user picks a pop-up's entry.
-    static void choose(controls::OrvanePopUpButton *popup, int index)
-    {
-        popup->setCurrentIndex(index);
-        emit popup->activated(index);
-    }
     // The user picks another device.
     void pick(const QString &key)
     {
@@ -173,26 +106,13 @@ struct App
     // A value put into a store as an imported file would: the pages re-read.
     void import(const QString &key, const QString &name, const QVariant &value)
     {
-        std::optional<QVariantMap> configuration = store(key)->configurationList();
-        QVariantMap pen = configuration->value(OVCFGPenKey).toMap();
-        pen.insert(name, value);
-        configuration->insert(OVCFGPenKey, pen);
-        store(key)->setConfigurationList(configuration);
-        sim.local.post(OVCFGNotification);
-        settle();
+        SettingsApp::import(key, OVCFGPenKey, { { name, value } });
     }
     QVariant driverValue(const QString &key, const QString &name) const
     {
         return driverStores.at(key)->queryConfiguration(OVCFGPenKey, name);
     }
 
-    SimBus bus;
-    SimPlatform sim { bus, QLatin1String(platform::kSettingBundleId) };
-    SimPlatform driver { bus, QLatin1String(platform::kDriverBundleId) };
-    std::map<QString, std::unique_ptr<OVPublicObject>> driverStores;
-    std::unique_ptr<settings::AppDelegate> delegate;
-    QStringList keys;
-    QMap<QString, QList<Change>> changes;
     EditorScript editor;
 };
 
