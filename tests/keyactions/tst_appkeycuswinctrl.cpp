@@ -28,6 +28,7 @@
 #include "platform/workspace.h"
 #include "store/ovmodels.h"
 #include "store/ovpublicdefine.h"
+#include "support_editorrun.h"
 
 using namespace keyactions;
 using platform::sim::SimBus;
@@ -69,7 +70,7 @@ struct Device
     }
 };
 
-struct Fixture
+struct Fixture : EditorFixture
 {
     Fixture()
     {
@@ -88,8 +89,6 @@ struct Fixture
             picture.fill(QColor::fromHsv(int(qHash(id) % 360), 150, 200));
             QVERIFY(picture.save(icon));
         }
-        context.platform = &sim.platform();
-        context.transformer = &transformer;
         context.alert = [this](QWidget *, const QString &text) {
             alerts << text;
             if (duringAlert)
@@ -101,21 +100,9 @@ struct Fixture
     {
         return dir.filePath(QStringLiteral("system/applications/") + id + QStringLiteral(".desktop"));
     }
-    QString t(const char *key) const { return sim.strings.text(QLatin1String(key)); }
-
-    // Runs the window; `answer` acts inside its modal run. A window left
-    // open fails the test and is cancelled.
     int run(AppKeyCusWinCtrl &window, const std::function<void()> &answer)
     {
-        leftOpen = false;
-        QTimer::singleShot(0, &window, [&] {
-            answer();
-            if (window.isVisible()) {
-                leftOpen = true;
-                window.clickCancel();
-            }
-        });
-        return window.runModal();
+        return EditorFixture::run(window, [&] { return window.runModal(); }, answer);
     }
 
     // Answers the next editor the window opens inside its run.
@@ -129,14 +116,9 @@ struct Fixture
     }
 
     QTemporaryDir dir;
-    SimBus bus;
-    SimPlatform sim { bus, QLatin1String(platform::kSettingBundleId) };
-    OVKeyCodeTransformer transformer { sim.keyboard, sim.strings };
-    EditorContext context;
     Device device;
     QStringList alerts;
     std::function<void()> duringAlert;
-    bool leftOpen = false;
 };
 
 const QString kBoardOptions = QString(OVCFGBKApp) + u'/' + OVCFGBKAppOptions;

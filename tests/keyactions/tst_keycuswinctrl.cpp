@@ -26,6 +26,7 @@
 #include "platform/sim/simplatform.h"
 #include "platform/workspace.h"
 #include "store/ovpublicdefine.h"
+#include "support_editorrun.h"
 
 using namespace keyactions;
 using platform::sim::SimBus;
@@ -43,12 +44,10 @@ QVariantMap combo(qint64 keyCode, quint64 flags)
 
 // One editor on the simulated platform, with the application's alert
 // noted (and `duringAlert` run inside it).
-struct Fixture
+struct Fixture : EditorFixture
 {
     Fixture()
     {
-        context.platform = &sim.platform();
-        context.transformer = &transformer;
         context.alert = [this](QWidget *window, const QString &text) {
             alerts << text;
             alertWindows << window;
@@ -62,33 +61,19 @@ struct Fixture
         file.write("[Desktop Entry]\nType=Application\nName=Paint\nExec=paint\n");
     }
 
-    QString t(const char *key) const { return sim.strings.text(QLatin1String(key)); }
-
     // Runs the editor; `answer` acts inside its modal run once the start
-    // timer has filled it. An answer that leaves it open fails the test
-    // and cancels it.
+    // timer has filled it.
     int run(KeyCusWinCtrl &editor, const std::function<void()> &answer)
     {
-        leftOpen = false;
-        QTimer::singleShot(0, &editor, [&] {
+        return EditorFixture::run(editor, [&] { return editor.runModal(); }, [&] {
             sim.runLoop.advance(0.2);
             answer();
-            if (editor.isVisible()) {
-                leftOpen = true;
-                editor.clickCancel();
-            }
         });
-        return editor.runModal();
     }
 
-    SimBus bus;
-    SimPlatform sim { bus, QLatin1String(platform::kSettingBundleId) };
-    OVKeyCodeTransformer transformer { sim.keyboard, sim.strings };
-    EditorContext context;
     QStringList alerts;
     QList<QWidget *> alertWindows;
     std::function<void()> duringAlert;
-    bool leftOpen = false;
     QTemporaryDir dir;
     QString paint;
 };

@@ -15,6 +15,7 @@
 #include "platform/sim/simplatform.h"
 #include "platform/workspace.h"
 #include "store/ovpublicdefine.h"
+#include "support_editorrun.h"
 
 using namespace keyactions;
 using platform::sim::SimBus;
@@ -23,32 +24,12 @@ using namespace store;
 
 namespace {
 
-struct Fixture
+struct Fixture : EditorFixture
 {
-    Fixture()
-    {
-        context.platform = &sim.platform();
-        context.transformer = &transformer;
-    }
-    QString t(const char *key) const { return sim.strings.text(QLatin1String(key)); }
     int run(RKeyCusWinCtrl &editor, const std::function<void()> &answer)
     {
-        leftOpen = false;
-        QTimer::singleShot(0, &editor, [&] {
-            answer();
-            if (editor.isVisible()) {
-                leftOpen = true;
-                editor.clickCancel();
-            }
-        });
-        return editor.runModal();
+        return EditorFixture::run(editor, [&] { return editor.runModal(); }, answer);
     }
-
-    SimBus bus;
-    SimPlatform sim { bus, QLatin1String(platform::kSettingBundleId) };
-    OVKeyCodeTransformer transformer { sim.keyboard, sim.strings };
-    EditorContext context;
-    bool leftOpen = false;
 };
 
 QVariantMap combo(qint64 keyCode, quint64 flags)
