@@ -77,6 +77,13 @@ void SettingsApp::choose(controls::OrvanePopUpButton *popup, int index)
     emit popup->activated(index);
 }
 
+void SettingsApp::disconnect(const QString &key)
+{
+    delegate->responseFromServer(
+        Notification { QString(OVCFGResponseDNotification), QString(), { { key, false } } });
+    sim.runLoop.drain();
+}
+
 void SettingsApp::import(const QString &key, const QString &category, const QVariantMap &values)
 {
     std::optional<QVariantMap> configuration = store(key)->configurationList();

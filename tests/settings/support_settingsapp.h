@@ -45,6 +45,8 @@ struct SettingsApp
     store::OVPublicObject *store(const QString &key) const { return delegate->storeForKey(key); }
     // The user picks a pop-up's entry.
     static void choose(controls::OrvanePopUpButton *popup, int index);
+    // The driver reports that a device went.
+    void disconnect(const QString &key);
     // Values put into a device's store as an imported file would: the
     // pages re-read.
     void import(const QString &key, const QString &category, const QVariantMap &values);

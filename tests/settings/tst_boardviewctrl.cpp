@@ -370,9 +370,7 @@ void TstBoardViewCtrl::editorOutlivesItsDevice()
     app.editor.record = keyAction(QStringLiteral("Late"));
     int parkedInside = -1;
     app.editor.during = [&] {
-        app.delegate->responseFromServer(
-            Notification { QString(OVCFGResponseDNotification), QString(), { { key, false } } });
-        app.sim.runLoop.drain();
+        app.disconnect(key);
         parkedInside = app.delegate->parkedCount();
         QVERIFY(page);
     };
@@ -410,9 +408,7 @@ void TstBoardViewCtrl::appWindowsWriteTheirOwnDevice()
     QPointer<BoardViewCtrl> page = app.page(key);
     bool stayedOpen = false;
     answer("WheelKeyCusWinCtrl", [&](keyactions::AppKeyCusWinCtrl &w) {
-        app.delegate->responseFromServer(
-            Notification { QString(OVCFGResponseDNotification), QString(), { { key, false } } });
-        app.sim.runLoop.drain();
+        app.disconnect(key);
         stayedOpen = w.isVisible();
         QCOMPARE(app.delegate->parkedCount(), 1);
         w.clickOK();

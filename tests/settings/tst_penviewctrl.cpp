@@ -509,9 +509,7 @@ void TstPenViewCtrl::editorOutlivesItsDevice()
     app.editor.record = hotKeyAction();
     int parkedInside = -1;
     app.editor.during = [&] {
-        app.delegate->responseFromServer(
-            Notification { QString(OVCFGResponseDNotification), QString(), { { key, false } } });
-        app.sim.runLoop.drain();
+        app.disconnect(key);
         parkedInside = app.delegate->parkedCount();
         QVERIFY(page);
     };
