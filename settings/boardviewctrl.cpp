@@ -400,6 +400,13 @@ void BoardViewCtrl::clickRowPopUp(bool wheel, controls::OrvanePopUpButton *sende
     int chosen = sender->currentIndex();
     if (chosen < 0 || quint64(chosen) == actionOf(wheel, n))
         return;
+    // The custom entry is hidden without a custom action, but the keyboard
+    // and the scroll wheel still reach it: it would store an action that
+    // does nothing.
+    if (chosen == kBoardCustom && !customOf(wheel, n)) {
+        sender->setCurrentIndex(int(actionOf(wheel, n)));
+        return;
+    }
     if (chosen == kBoardChange) {
         const std::optional<QVariantMap> custom = runEditor(wheel, n);
         if (isDisconnected())

@@ -190,6 +190,11 @@ void TstBoardViewCtrl::changeAndCustom()
     controls::OrvanePopUpButton *popup = app.popup(wheel, 2);
     const int before = popup->currentIndex();
     QVERIFY(rowHidden(popup, settings::kBoardCustom));
+    // The hidden custom entry reached from the keyboard: nothing to store.
+    App::choose(popup, settings::kBoardCustom);
+    app.settle();
+    QCOMPARE(popup->currentIndex(), before);
+    QVERIFY(app.changes.isEmpty());
 
     // Cancelled: the previous entry again, nothing written.
     app.editor.answer = 0;
