@@ -21,6 +21,8 @@ struct FilePanelOptions
     QString directory;
     QStringList allowedSuffixes; // empty: any
     bool canCreateDirectories = false;
+    // Folders offered beside the starting one (a file dialog's side bar).
+    QStringList places;
 };
 
 class FilePanels

@@ -13,6 +13,10 @@
 
 #include "controls/orvanepopupbutton.h"
 #include "controls/orvanetabview.h"
+#include "keyactions/appkeycuswinctrl.h"
+#include "keyactions/keycuswinctrl.h"
+#include "keyactions/ovkeycodetransformer.h"
+#include "keyactions/rkeycuswinctrl.h"
 #include "platform/alerts.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
@@ -55,6 +59,55 @@ QString documentsFolder()
     return QDir::homePath() + QStringLiteral("/Documents");
 }
 
+// The pages' seam filled with the per-key action editor.
+class KeyCusWinEditor : public KeyCusEditor
+{
+public:
+    KeyCusWinEditor(const keyactions::EditorContext &context, QWidget *parent)
+        : m_editor(context, QStringLiteral("KeyCusWinCtrl"), parent)
+    { }
+    void setIsPenEnter(bool isPenEnter) override { m_editor.setIsPenEnter(isPenEnter); }
+    void setKeyCusObject(const keyactions::KeyCusObject &object) override { m_editor.setKeyCusObject(object); }
+    int runModal() override { return m_editor.runModal(); }
+    std::optional<keyactions::KeyCusObject> keyCusObject() const override { return m_editor.keyCusObject(); }
+
+private:
+    keyactions::KeyCusWinCtrl m_editor;
+};
+
+// The express-key page's seam filled with the wheel-function editor.
+class RKeyCusWinEditor : public RKeyCusEditor
+{
+public:
+    RKeyCusWinEditor(const keyactions::EditorContext &context, QWidget *parent)
+        : m_editor(context, QStringLiteral("RKeyCusWinCtrl"), parent)
+    { }
+    void setRkeyCusObject(const keyactions::RKeyCusObject &object) override { m_editor.setRkeyCusObject(object); }
+    int runModal() override { return m_editor.runModal(); }
+    std::optional<keyactions::RKeyCusObject> rkeyCusObject() const override { return m_editor.rkeyCusObject(); }
+
+private:
+    keyactions::RKeyCusWinCtrl m_editor;
+};
+
+// The express-key page's per-application windows.
+class AppKeyCusWindow : public AppSetWindow
+{
+public:
+    AppKeyCusWindow(bool wheel, const keyactions::EditorContext &context,
+        const keyactions::DeviceConfiguration &configuration, QWidget *parent)
+    {
+        if (wheel)
+            m_window = std::make_unique<keyactions::WheelKeyCusWinCtrl>(context, configuration, parent);
+        else
+            m_window = std::make_unique<keyactions::BoardKeyCusWinCtrl>(context, configuration, parent);
+    }
+    int runModal() override { return m_window->runModal(); }
+
+private:
+    std::unique_ptr<keyactions::AppKeyCusWinCtrl> m_window;
+};
+
 } // namespace
 
 AppDelegate::DeviceObjects::DeviceObjects() = default;
@@ -75,8 +128,42 @@ void AppDelegate::DeviceObjects::disconnectPages()
 void AppDelegate::setKeyCusEditorFactory(KeyCusEditorFactory factory)
 {
     m_keyCusEditorFactory = std::move(factory);
-    for (auto &entry : m_devices)
+    for (auto &entry : m_devices) {
         entry.second.pen->setKeyCusEditorFactory(m_keyCusEditorFactory);
+        entry.second.board->setKeyCusEditorFactory(m_keyCusEditorFactory);
+    }
+}
+
+keyactions::DeviceConfiguration AppDelegate::deviceConfiguration(const QString &devKey)
+{
+    keyactions::DeviceConfiguration configuration;
+    configuration.devKey = devKey;
+    configuration.query = [this, devKey](const QString &category, const QString &key) {
+        return m_main->queryConfiguration(devKey, category, key);
+    };
+    // Once the device has gone (or while its objects are parked) nothing is
+    // written, never into another device.
+    configuration.update = [this, devKey](const QString &category, const QString &key, const QVariant &value) {
+        if (m_devices.find(devKey) == m_devices.end())
+            return false;
+        m_main->updateConfiguration(devKey, category, key, value);
+        return true;
+    };
+    return configuration;
+}
+
+void AppDelegate::setAppSetWindowFactory(AppSetWindowFactory factory)
+{
+    m_appSetWindowFactory = std::move(factory);
+    for (auto &entry : m_devices)
+        entry.second.board->setAppSetWindowFactory(m_appSetWindowFactory);
+}
+
+void AppDelegate::setRKeyCusEditorFactory(RKeyCusEditorFactory factory)
+{
+    m_rkeyCusEditorFactory = std::move(factory);
+    for (auto &entry : m_devices)
+        entry.second.board->setRKeyCusEditorFactory(m_rkeyCusEditorFactory);
 }
 
 AppDelegate::AppDelegate(platform::Desktop &platform, QObject *parent)
@@ -85,6 +172,24 @@ AppDelegate::AppDelegate(platform::Desktop &platform, QObject *parent)
     , m_main(std::make_unique<MainWindowCtrl>(platform, *this))
 {
     m_main->setTerminate([this] { terminate(); });
+    m_transformer = std::make_unique<keyactions::OVKeyCodeTransformer>(platform.keyboard, platform.strings);
+    m_editorContext.platform = &m_platform;
+    m_editorContext.transformer = m_transformer.get();
+    m_editorContext.alert = [this](QWidget *window, const QString &text) {
+        OVAlert alert(m_platform.strings, QStringLiteral("OVAlert"), window);
+        alert.setModalRuns(&m_modalRuns);
+        alert.setInformativeText(text);
+        alert.runModal();
+    };
+    m_keyCusEditorFactory = [this](const QString &, QWidget *parent) -> std::unique_ptr<KeyCusEditor> {
+        return std::make_unique<KeyCusWinEditor>(m_editorContext, parent);
+    };
+    m_rkeyCusEditorFactory = [this](const QString &, QWidget *parent) -> std::unique_ptr<RKeyCusEditor> {
+        return std::make_unique<RKeyCusWinEditor>(m_editorContext, parent);
+    };
+    m_appSetWindowFactory = [this](const QString &devKey, bool wheel, QWidget *parent) -> std::unique_ptr<AppSetWindow> {
+        return std::make_unique<AppKeyCusWindow>(wheel, m_editorContext, deviceConfiguration(devKey), parent);
+    };
     connect(m_main.get(), &MainWindowCtrl::clickExport, this, &AppDelegate::clickExport);
     connect(m_main.get(), &MainWindowCtrl::clickImport, this, &AppDelegate::clickImport);
     // Dropped devices wait for the last modal run to end.
@@ -253,6 +358,9 @@ void AppDelegate::connectDevice(const QString &devKey, const QString &productNam
     objects.monitor = std::make_unique<MonitorViewCtrl>(objects.store->monitorViewXIBName(), context);
     objects.tablet = std::make_unique<TabletViewCtrl>(objects.store->tabletViewXIBName(), context);
     objects.board = std::make_unique<BoardViewCtrl>(objects.store->boardViewXIBName(), context);
+    objects.board->setKeyCusEditorFactory(m_keyCusEditorFactory);
+    objects.board->setRKeyCusEditorFactory(m_rkeyCusEditorFactory);
+    objects.board->setAppSetWindowFactory(m_appSetWindowFactory);
     m_devices.emplace(devKey, std::move(objects));
 
     if (m_devices.size() == 1)

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "keyactions/editorcontext.h"
 #include "settings/keycuseditor.h"
 #include "settings/mainwindowctrl.h"
 #include "settings/modalruns.h"
@@ -22,6 +23,10 @@ struct Notification;
 
 namespace store {
 class OVPublicObject;
+}
+
+namespace keyactions {
+class OVKeyCodeTransformer;
 }
 
 namespace settings {
@@ -90,9 +95,20 @@ public:
 
     // Device keys held, in key order.
     QStringList deviceKeys() const;
-    // How the pen pages open the per-key action editor; none: the pen
-    // buttons' "change" entry opens nothing.
+    // How the pen and express-key pages open the per-key action editor: by
+    // default KeyCusWinCtrl; none: the "change" entries open nothing.
     void setKeyCusEditorFactory(KeyCusEditorFactory factory);
+    // How the express-key page opens the wheel-function editor: by default
+    // RKeyCusWinCtrl; none: its "change" entries open nothing.
+    void setRKeyCusEditorFactory(RKeyCusEditorFactory factory);
+    // How it opens its per-application windows: by default BoardKeyCusWinCtrl
+    // and WheelKeyCusWinCtrl.
+    void setAppSetWindowFactory(AppSetWindowFactory factory);
+    // One device's configuration for a window that must write nowhere else.
+    keyactions::DeviceConfiguration deviceConfiguration(const QString &devKey);
+    // What the key-action editors and windows are made with: the platform,
+    // the application's key-code transformer and its alert.
+    const keyactions::EditorContext &editorContext() const { return m_editorContext; }
 
     // Devices dropped whose objects wait for the end of a modal run.
     int parkedCount() const { return int(m_parked.size()); }
@@ -143,7 +159,12 @@ private:
     // Dropped devices whose pages or store a modal run may still be using.
     std::vector<DeviceObjects> m_parked;
     bool m_purgeScheduled = false;
+    // One for the application: it follows the keyboard layout.
+    std::unique_ptr<keyactions::OVKeyCodeTransformer> m_transformer;
+    keyactions::EditorContext m_editorContext;
     KeyCusEditorFactory m_keyCusEditorFactory;
+    RKeyCusEditorFactory m_rkeyCusEditorFactory;
+    AppSetWindowFactory m_appSetWindowFactory;
     QPointer<QWidget> m_contentView;
     QPointer<QWidget> m_cttView;
     bool m_observing = false;

@@ -5,8 +5,10 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QListView>
 #include <QSignalBlocker>
 
+#include "controls/orvanepopupbutton.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
 #include "platform/runloop.h"
@@ -154,6 +156,14 @@ void DevicePageCtrl::observeDistributed(
         m_platform->distributed.observe(name, this, std::move(handler));
 }
 
+void DevicePageCtrl::observeReloadAndHide(std::function<void()> reload, std::function<void()> hide)
+{
+    observeLocal(store::OVCFGNotification, [reload](const platform::Notification &) { reload(); });
+    const auto onHide = [hide](const platform::Notification &) { hide(); };
+    observeLocal(store::OVUI_DeviceDisconnect_Hide_Noti, onHide);
+    observeDistributed(store::OVUI_DeviceDisconnect_Hide_Noti, onHide);
+}
+
 bool DevicePageCtrl::runModal(const std::function<void()> &run)
 {
     {
@@ -169,6 +179,15 @@ QLabel *DevicePageCtrl::labelFor(QWidget *control, const QString &text, QWidget 
     label->setBuddy(control);
     control->setAccessibleName(text);
     return label;
+}
+
+void DevicePageCtrl::setCustomItem(
+    controls::OrvanePopUpButton *popup, int row, const std::optional<QString> &title)
+{
+    auto *list = static_cast<QListView *>(popup->view());
+    if (title)
+        popup->setItemText(row, *title);
+    list->setRowHidden(row, !title);
 }
 
 } // namespace settings

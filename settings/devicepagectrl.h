@@ -13,6 +13,10 @@
 class QAbstractButton;
 class QLabel;
 
+namespace controls {
+class OrvanePopUpButton;
+}
+
 namespace platform {
 struct Desktop;
 struct Notification;
@@ -113,6 +117,10 @@ protected:
     // two programs); none is delivered once the device has gone.
     void observeLocal(const QString &name, std::function<void(const platform::Notification &)> handler);
     void observeDistributed(const QString &name, std::function<void(const platform::Notification &)> handler);
+    // The local "OVCFGNotification" (an import) runs reload; the hide notice
+    // runs hide, posted locally by the delegate while the device still
+    // exists and brought again by the bus later.
+    void observeReloadAndHide(std::function<void()> reload, std::function<void()> hide);
 
     // Runs a modal editor or alert of the page. The delegate parks the
     // device's objects, this page included, until the run ends. Answers
@@ -123,6 +131,8 @@ protected:
     // A label for a control: its text is also the control's accessible name,
     // so that assistive technologies find the control by it.
     static QLabel *labelFor(QWidget *control, const QString &text, QWidget *parent = nullptr);
+    // A pop-up's custom-action entry: titled and shown, or hidden (none).
+    static void setCustomItem(controls::OrvanePopUpButton *popup, int row, const std::optional<QString> &title);
 
 private:
     platform::Desktop *m_platform;

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "keyactions/keycusobject.h"
+#include "keyactions/rkeycusobject.h"
 
 class QWidget;
 
@@ -34,5 +35,31 @@ public:
 // opens nothing (the page keeps its previous choice).
 using KeyCusEditorFactory
     = std::function<std::unique_ptr<KeyCusEditor>(const QString &devKey, QWidget *parent)>;
+
+// The wheel-function editor (RKeyCusWinCtrl) as the express-key page uses
+// it: the slot's function to start from, an application-modal run, the new
+// function back after 1.
+class RKeyCusEditor
+{
+public:
+    virtual ~RKeyCusEditor() = default;
+    virtual void setRkeyCusObject(const keyactions::RKeyCusObject &object) = 0;
+    // 1: OK, with rkeyCusObject() set; 0: cancelled.
+    virtual int runModal() = 0;
+    virtual std::optional<keyactions::RKeyCusObject> rkeyCusObject() const = 0;
+};
+using RKeyCusEditorFactory
+    = std::function<std::unique_ptr<RKeyCusEditor>(const QString &devKey, QWidget *parent)>;
+
+// A per-application window (express keys, or the wheel) of one device: it
+// reads and rewrites that device's sets itself, so its result is not used.
+class AppSetWindow
+{
+public:
+    virtual ~AppSetWindow() = default;
+    virtual int runModal() = 0;
+};
+using AppSetWindowFactory
+    = std::function<std::unique_ptr<AppSetWindow>(const QString &devKey, bool wheel, QWidget *parent)>;
 
 } // namespace settings

@@ -134,12 +134,7 @@ void PenViewCtrl::penViewInit()
 {
     if (!m_observing) {
         m_observing = true;
-        observeLocal(OVCFGNotification, [this](const platform::Notification &) { ovCFG(); });
-        // The delegate posts the hide notice locally too, so that menus
-        // close while their device still exists; the bus brings it later.
-        const auto hide = [this](const platform::Notification &) { deviceDisconnectHideUI(); };
-        observeLocal(OVUI_DeviceDisconnect_Hide_Noti, hide);
-        observeDistributed(OVUI_DeviceDisconnect_Hide_Noti, hide);
+        observeReloadAndHide([this] { ovCFG(); }, [this] { deviceDisconnectHideUI(); });
     }
     ovCFG();
 }
@@ -189,16 +184,12 @@ quint64 PenViewCtrl::keyAction(const QString &key, const QString &defKey, quint6
 
 void PenViewCtrl::showCustomItem(controls::OrvanePopUpButton *popup, const std::optional<QVariantMap> &custom)
 {
-    auto *list = static_cast<QListView *>(popup->view());
-    if (!custom) {
-        list->setRowHidden(kPenCustom, true);
-        return;
+    std::optional<QString> title;
+    if (custom) {
+        title = text(OVHK_CT);
+        title->replace(QLatin1String("%@"), stringValue(custom->value(OVCFGPenKeyCusAlias)).value_or(QString()));
     }
-    const QString alias = stringValue(custom->value(OVCFGPenKeyCusAlias)).value_or(QString());
-    QString title = text(OVHK_CT);
-    title.replace(QLatin1String("%@"), alias);
-    popup->setItemText(kPenCustom, title);
-    list->setRowHidden(kPenCustom, false);
+    setCustomItem(popup, kPenCustom, title);
 }
 
 void PenViewCtrl::penKeyInit()

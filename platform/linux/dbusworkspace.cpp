@@ -20,6 +20,7 @@
 #include <QStyleHints>
 #include <QUrl>
 
+#include "platform/desktopentry.h"
 #include "platform/files.h"
 #include "platform/linux/desktopdisplays.h"
 #include "platform/linux/linuxlog.h"
@@ -45,9 +46,6 @@ constexpr uint kDoNotQueue = 0x4;
 constexpr uint kPrimaryOwner = 1;
 constexpr uint kAlreadyOwner = 4;
 
-// Larger than any desktop entry, small enough to read on the main thread.
-constexpr qint64 kMaxDesktopEntryBytes = 256 * 1024;
-
 QString binFolder()
 {
     const QString fromEnv = qEnvironmentVariable("OV_BIN_DIR");
@@ -62,115 +60,22 @@ bool isExecutableFile(const QString &path)
     return info.isFile() && info.isExecutable();
 }
 
-// The Exec value of a desktop entry as a program and its arguments: split on
-// blanks, double quotes group (backslash escapes the next character inside
-// them), field codes such as %f %U %i are dropped, "%%" is a percent sign.
-std::optional<QStringList> splitExec(const QString &exec)
-{
-    QStringList words;
-    QString word;
-    bool inWord = false;
-    bool quoted = false;
-    for (qsizetype i = 0; i < exec.size(); ++i) {
-        const QChar c = exec.at(i);
-        if (quoted) {
-            if (c == u'\\' && i + 1 < exec.size()) {
-                word += exec.at(++i);
-            } else if (c == u'"') {
-                quoted = false;
-            } else {
-                word += c;
-            }
-        } else if (c == u' ' || c == u'\t') {
-            if (inWord)
-                words << word;
-            word.clear();
-            inWord = false;
-        } else if (c == u'"') {
-            quoted = true;
-            inWord = true;
-        } else {
-            word += c;
-            inWord = true;
-        }
-    }
-    if (quoted)
-        return std::nullopt;
-    if (inWord)
-        words << word;
-
-    QStringList command;
-    for (const QString &w : std::as_const(words)) {
-        if (w.size() == 2 && w.at(0) == u'%' && w.at(1) != u'%')
-            continue; // a field code on its own
-        QString expanded;
-        for (qsizetype i = 0; i < w.size(); ++i) {
-            if (w.at(i) == u'%' && i + 1 < w.size()) {
-                if (w.at(i + 1) == u'%')
-                    expanded += u'%';
-                ++i; // other field codes inside a word are dropped
-            } else {
-                expanded += w.at(i);
-            }
-        }
-        command << expanded;
-    }
-    if (command.isEmpty() || command.first().isEmpty())
-        return std::nullopt;
-    return command;
-}
-
-// The general escapes of a desktop-entry string value.
-QString unescapeValue(const QString &value)
-{
-    QString out;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value.at(i) != u'\\' || i + 1 == value.size()) {
-            out += value.at(i);
-            continue;
-        }
-        const QChar next = value.at(++i);
-        switch (next.unicode()) {
-        case 's': out += u' '; break;
-        case 'n': out += u'\n'; break;
-        case 't': out += u'\t'; break;
-        case 'r': out += u'\r'; break;
-        case '\\': out += u'\\'; break;
-        default: out += u'\\'; out += next; break;
-        }
-    }
-    return out;
-}
-
 std::optional<QStringList> desktopEntryCommand(const QString &path, QString *why)
 {
-    // A custom action names the path: whatever it has turned into, the read
-    // must not wait on it.
-    const std::optional<QByteArray> bytes = readRegularFile(path, kMaxDesktopEntryBytes);
-    if (!bytes) {
+    const std::optional<QHash<QString, QString>> entry = readDesktopEntry(path);
+    if (!entry) {
         *why = QStringLiteral("not a readable desktop entry");
         return std::nullopt;
     }
-    const QStringList lines = QString::fromUtf8(*bytes).split(u'\n');
-    bool inEntry = false;
-    for (QString line : lines) {
-        line = line.trimmed();
-        if (line.startsWith(u'[')) {
-            inEntry = line == QLatin1String("[Desktop Entry]");
-            continue;
-        }
-        if (!inEntry || line.startsWith(u'#'))
-            continue;
-        const qsizetype eq = line.indexOf(u'=');
-        if (eq < 0 || line.left(eq).trimmed() != QLatin1String("Exec"))
-            continue;
-        const auto command = splitExec(unescapeValue(line.mid(eq + 1).trimmed()));
-        if (!command)
-            *why = QStringLiteral("its Exec line cannot be read");
-        return command;
+    const auto exec = entry->constFind(QStringLiteral("Exec"));
+    if (exec == entry->constEnd()) {
+        *why = QStringLiteral("it has no Exec line");
+        return std::nullopt;
     }
-    *why = QStringLiteral("it has no Exec line");
-    return std::nullopt;
+    const auto command = splitExec(*exec);
+    if (!command)
+        *why = QStringLiteral("its Exec line cannot be read");
+    return command;
 }
 
 // readlink() of a link to a file that was replaced since (an upgraded

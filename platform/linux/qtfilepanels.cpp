@@ -1,6 +1,7 @@
 #include "qtfilepanels.h"
 
 #include <QFileDialog>
+#include <QUrl>
 
 namespace platform::native {
 
@@ -21,6 +22,12 @@ std::optional<QString> runPanel(const FilePanelOptions &options, QFileDialog::Ac
             dialog.setDefaultSuffix(options.allowedSuffixes.first());
     }
     dialog.setOption(QFileDialog::ReadOnly, !options.canCreateDirectories);
+    if (!options.places.isEmpty()) {
+        QList<QUrl> places = dialog.sidebarUrls();
+        for (const QString &folder : options.places)
+            places << QUrl::fromLocalFile(folder);
+        dialog.setSidebarUrls(places);
+    }
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList files = dialog.selectedFiles();

@@ -7,6 +7,11 @@ the controls shown, then acts on it.
     atspi_operate.py APP ROLE NAME value NUMBER
     atspi_operate.py APP ROLE NAME state
     atspi_operate.py APP ROLE NAME extents
+    atspi_operate.py APP ROLE NAME press keys KEY...
+
+After the action, "keys" types the named keys (Down, Up, End, Home,
+Return, Escape, space, or one character typed without Shift) on the
+keyboard, as the user would in a menu or a panel the action opened.
 
 ROLE is an AT-SPI role name ("check box", "slider", ...). Prints one line:
 "ok ..." with the control's state or value after the action (for extents its
@@ -21,6 +26,10 @@ import pyatspi
 
 DEADLINE_S = 30
 
+# X keysyms of the keys "keys" types.
+KEYSYMS = {"Down": 0xFF54, "Up": 0xFF52, "End": 0xFF57, "Home": 0xFF50,
+           "Return": 0xFF0D, "Escape": 0xFF1B, "space": 0x20}
+
 
 def showing(node):
     try:
@@ -29,15 +38,33 @@ def showing(node):
         return False
 
 
+def in_active_window(node):
+    while node is not None:
+        try:
+            if node.getRoleName() in ("frame", "dialog", "window") and \
+                    node.getState().contains(pyatspi.STATE_ACTIVE):
+                return True
+            node = node.parent
+        except Exception:
+            return False
+    return False
+
+
 def find(app_name, role, name):
+    """The control shown; among several of that role and name (an OK in a
+    window and in the editor over it), the one in the active window."""
     desktop = pyatspi.Registry.getDesktop(0)
     for app in desktop:
         if app is None or app.name != app_name:
             continue
-        found = pyatspi.findDescendant(
+        found = pyatspi.findAllDescendants(
             app, lambda n: n is not None and n.getRoleName() == role and n.name == name and showing(n))
-        if found is not None:
-            return found
+        if len(found) > 1:
+            active = [n for n in found if in_active_window(n)]
+            if active:
+                return active[0]
+        if found:
+            return found[0]
     return None
 
 
@@ -89,6 +116,20 @@ def main(argv):
     elif what != "state":
         print("cannot operate: unknown action %r" % what)
         return 1
+    if len(argv) > 5 and argv[5] == "keys":
+        time.sleep(0.5)
+        for key in argv[6:]:
+            # A single character is its own key (Latin-1 keysyms are the
+            # character codes); only those typed without Shift.
+            if len(key) == 1:
+                keysym = ord(key)
+            elif key in KEYSYMS:
+                keysym = KEYSYMS[key]
+            else:
+                print("cannot type the key %r" % key)
+                return 1
+            pyatspi.Registry.generateKeyboardEvent(keysym, None, pyatspi.KEY_SYM)
+            time.sleep(0.15)
     time.sleep(0.3)
     print("ok " + describe(node))
     return 0

@@ -26,7 +26,8 @@ char *toString(const Change &change)
                 : QStringLiteral("removed")));
 }
 
-SettingsApp::SettingsApp(const QList<Model> &models, const QList<platform::DisplayInfo> &displays)
+SettingsApp::SettingsApp(const QList<Model> &models, const QList<platform::DisplayInfo> &displays,
+    const std::function<void(settings::AppDelegate &)> &configure)
     : sim(bus, QLatin1String(platform::kSettingBundleId))
     , driver(bus, QLatin1String(platform::kDriverBundleId))
 {
@@ -52,6 +53,8 @@ SettingsApp::SettingsApp(const QList<Model> &models, const QList<platform::Displ
         }
     });
     delegate = std::make_unique<settings::AppDelegate>(sim.platform());
+    if (configure)
+        configure(*delegate);
     QVariantMap answer;
     for (Model model : models) {
         const QString key = devKeyFor(model);
@@ -108,13 +111,20 @@ void SettingsApp::pick(const QString &key)
     settle(2);
 }
 
-void SettingsApp::import(
-    const QString &key, const QString &category, const QString &name, const QVariant &value)
+void SettingsApp::disconnect(const QString &key)
+{
+    delegate->responseFromServer(
+        Notification { QString(OVCFGResponseDNotification), QString(), { { key, false } } });
+    sim.runLoop.drain();
+}
+
+void SettingsApp::import(const QString &key, const QString &category, const QVariantMap &values)
 {
     QVariantMap configuration = store(key)->configurationList().value_or(QVariantMap());
-    QVariantMap values = configuration.value(category).toMap();
-    values.insert(name, value);
-    configuration.insert(category, values);
+    QVariantMap part = configuration.value(category).toMap();
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        part.insert(it.key(), it.value());
+    configuration.insert(category, part);
     store(key)->setConfigurationList(configuration);
     sim.local.post(OVCFGNotification);
     settle();

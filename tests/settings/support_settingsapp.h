@@ -5,6 +5,7 @@
 // simulated bus and the driver's copies of their configurations beside it:
 // what the pages' tests drive.
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -40,10 +41,14 @@ char *toString(const Change &change);
 
 struct SettingsApp
 {
-    // The displays are online before the application starts.
-    explicit SettingsApp(
-        const QList<store::Model> &models, const QList<platform::DisplayInfo> &displays = {});
-    ~SettingsApp();
+    // The displays are online before the application starts; `configure`
+    // sets the delegate's editors before it starts.
+    explicit SettingsApp(const QList<store::Model> &models, const QList<platform::DisplayInfo> &displays = {},
+        const std::function<void(settings::AppDelegate &)> &configure = {});
+    SettingsApp(const QList<store::Model> &models, const std::function<void(settings::AppDelegate &)> &configure)
+        : SettingsApp(models, {}, configure)
+    { }
+    virtual ~SettingsApp();
 
     // Runs both programs' loops for `seconds`.
     void settle(double seconds = 0);
@@ -57,8 +62,15 @@ struct SettingsApp
     static void choose(controls::OrvanePopUpButton *popup, int index);
     // The user picks another device.
     void pick(const QString &key);
-    // A value put into a store as an imported file would: the pages re-read.
-    void import(const QString &key, const QString &category, const QString &name, const QVariant &value);
+    // The driver reports that a device went.
+    void disconnect(const QString &key);
+    // Values put into a device's store as an imported file would: the
+    // pages re-read.
+    void import(const QString &key, const QString &category, const QVariantMap &values);
+    void import(const QString &key, const QString &category, const QString &name, const QVariant &value)
+    {
+        import(key, category, QVariantMap { { name, value } });
+    }
     QVariant driverValue(const QString &key, const QString &category, const QString &name) const;
 
     platform::sim::SimBus bus;

@@ -77,16 +77,15 @@ private:
     bool m_penEnter = false;
 };
 
-// The settings application with the pen pages in front, and the editor the
-// pen buttons' "change" entry opens.
+// The settings application with the scripted per-key action editor.
 struct App : SettingsApp
 {
     explicit App(const QList<Model> &models)
-        : SettingsApp(models)
-    {
-        delegate->setKeyCusEditorFactory(
-            [this](const QString &, QWidget *) { return std::make_unique<ScriptedEditor>(editor); });
-    }
+        : SettingsApp(models, [this](settings::AppDelegate &d) {
+            d.setKeyCusEditorFactory(
+                [this](const QString &, QWidget *) { return std::make_unique<ScriptedEditor>(editor); });
+        })
+    { }
 
     PenViewCtrl *page(const QString &key) const
     {
@@ -499,9 +498,7 @@ void TstPenViewCtrl::editorOutlivesItsDevice()
     app.editor.record = hotKeyAction();
     int parkedInside = -1;
     app.editor.during = [&] {
-        app.delegate->responseFromServer(
-            Notification { QString(OVCFGResponseDNotification), QString(), { { key, false } } });
-        app.sim.runLoop.drain();
+        app.disconnect(key);
         parkedInside = app.delegate->parkedCount();
         QVERIFY(page);
     };
