@@ -93,7 +93,7 @@ void setWindowShown(
     QWidget *window, const QString &name, bool &shown, bool show, const WindowObservers &observers);
 
 // The driver's on-screen notice: one floating panel for the whole program,
-// made by the device manager at its first use and kept until the manager's
+// made by the device manager at its start and kept until the manager's
 // cleanup. It finds the current device through the manager and places itself
 // on its displays. Callers decide whether a notice is wanted (the device's
 // "OVCFGTips"); the panel shows what it is given. Main thread only.
@@ -112,6 +112,11 @@ public:
     static QString windowName();
     // Loads the texts and the font that notices use; run once at start.
     static void loadWhatNoticesNeed(platform::Platform &platform);
+    // Makes the window's native side and draws it once, hidden, so that the
+    // first notice only places and maps it; run once at start.
+    void prepareWindow();
+    // Whether the window's native side exists (never without widgets).
+    bool isWindowPrepared() const;
 
     // nullptr when the program has no widgets (a test without a QApplication).
     OVHUDWin *window() const { return m_window.get(); }

@@ -69,7 +69,9 @@ OVManager::OVManager(platform::Platform &platform, Terminate terminate)
     , m_terminate(std::move(terminate))
     , m_windowObservers(std::make_unique<WindowObservers>())
 {
+    // Everything the first notice needs is ready before the first report.
     OVHUDAlert::loadWhatNoticesNeed(m_platform);
+    notice().prepareWindow();
     auto &bus = m_platform.distributed;
     bus.observe(store::OVCFGRequestDNotification, this,
         [this](const platform::Notification &n) { requestFromClient(n); });

@@ -1,11 +1,13 @@
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "driver/hotkeys.h"
 #include "driver/ovhudalert.h"
+#include "driver/ovhudwin.h"
 #include "driver/ovmanager.h"
 #include "driver/ovservice.h"
 #include "platform/stringtable.h"
@@ -80,6 +82,7 @@ private slots:
     void dismissedAfterLastMessage();
     void nothingWithoutDriver();
     void textsReadAtStart();
+    void windowPreparedAtStart();
 };
 
 void TestHudAlert::init()
@@ -250,6 +253,22 @@ void TestHudAlert::textsReadAtStart()
     d.connect(Model::KalverinS);
     d.service()->prepareHotKey(driver::HotKey::Eraser, true);
     QCOMPARE(d.notices, QStringList { eraser });
+}
+
+// The notice's native window exists and has been drawn once when the driver
+// starts, hidden: the first notice, on the event path of the barrel button
+// that shows it, only places and maps it.
+void TestHudAlert::windowPreparedAtStart()
+{
+    Driver d;
+    const OVHUDAlert *notice = d.delegate.manager()->noticeIfMade();
+    QVERIFY(notice);
+    QVERIFY(notice->isWindowPrepared());
+    QVERIFY(!notice->isShown());
+    QVERIFY(!notice->window()->isVisible());
+    QVERIFY(notice->textf()->text().isEmpty());
+    QVERIFY(d.windowChanges(OVHUDAlert::windowName()).isEmpty());
+    QVERIFY(d.notices.isEmpty());
 }
 
 QTEST_MAIN(TestHudAlert)
