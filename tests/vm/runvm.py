@@ -218,9 +218,8 @@ def main():
     parser.add_argument("--work", required=True, help="scratch folder: kernel image, initramfs, results")
     parser.add_argument("--timeout", type=float, default=540, help="seconds the VM may run")
     parser.add_argument("--memory", default="2048")
-    # Two processors leave the driver, libinput and the gadget's writer
-    # fighting for time under emulation, and a pen that libinput hears
-    # nothing from for 50 ms leaves proximity; four keep them apart.
+    # The driver, libinput's reader, the X server and the gadget's writer run
+    # at once; under emulation each vCPU is a host thread.
     parser.add_argument("--cpus", type=int, default=max(2, min(4, os.cpu_count() or 2)))
     parser.add_argument("--accel", choices=("auto", "kvm", "tcg"), default="auto",
                         help="KVM where it runs the guest, else software emulation (auto)")
@@ -277,8 +276,9 @@ def main():
         skip("no /dev/kvm that this user may open, and software emulation was not allowed")
     started = time.monotonic()
     for how, accel in accels:
-        print("vm: kernel %s, %s, %d processors, build %s%s" % (release, how, args.cpus, cache_value(build, "CMAKE_BUILD_TYPE"),
-                                                 " with sanitizers" if env.get("ASAN_OPTIONS") else ""), flush=True)
+        print("vm: kernel %s, %s, %d processors, build %s%s" % (
+            release, how, args.cpus, cache_value(build, "CMAKE_BUILD_TYPE"),
+            " with sanitizers" if env.get("ASAN_OPTIONS") else ""), flush=True)
         finished, failure = boot(base + accel, os.path.join(work, "console.log"), started + args.timeout)
         if failure and how == "KVM" and len(accels) > 1:
             # A nested or partial KVM that cannot run this kernel: the same
@@ -316,11 +316,10 @@ def main():
         print("  median %.3f ms, 99th percentile %.3f ms (max %.3f ms); to the driver's uinput write: median %.3f ms"
               % (lat["median_ms"], lat["p99_ms"], lat["max_ms"], lat["to_uinput_median_ms"]))
         print("  driver CPU time per report: %.1f us (all its threads, from the scheduler)" % lat["cpu_us_per_report"])
-    first = figures.get("first barrel press")
-    if first:
-        print("first barrel-button press (%s, the driver's first notice): key event %.1f ms after the report; "
-              "the pen's next move %s ms after its own report" % (first["model"], first["to_key_ms"],
-                                                                   first["next_move_ms"]))
+    presses = figures.get("barrel presses")
+    if presses:
+        print("lower barrel button, which shows the driver's notice: the press's report to the key event read by "
+              "libinput:\n  " + ", ".join("%s %.0f ms" % (p["name"], p["to_key_ms"]) for p in presses))
     if "unanswered string indexes" in figures:
         print("the gadget cannot answer string indexes %s (the USB gadget framework serves only its own strings): "
               "the requests reach it and stall" % figures["unanswered string indexes"])
