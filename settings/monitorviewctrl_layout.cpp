@@ -15,6 +15,7 @@
 #include "platform/platform.h"
 #include "settings/monitorviewctrl.h"
 #include "settings/ovmonitorview.h"
+#include "settings/pagelayout.h"
 
 namespace settings {
 
@@ -39,8 +40,7 @@ void MonitorViewCtrl::buildLayout(QWidget *view)
 {
     const auto t = [this](QLatin1String key) { return text(key); };
 
-    auto *box = new controls::OrvaneBox;
-    box->setTitle(t(OVS_M_Title));
+    controls::OrvaneBox *box = pagelayout::box(t(OVS_M_Title));
     auto *content = new QVBoxLayout(box);
     content->setContentsMargins(12, 12, 12, 12);
     content->setSpacing(14);
