@@ -63,9 +63,7 @@ void MonitorViewCtrl::buildLayout(QWidget *view)
     auto *fields = new QHBoxLayout;
     fields->setSpacing(8);
     const auto addField = [&](controls::OrvaneTextField *&outlet, QLatin1String label, const char *name) {
-        outlet = new controls::OrvaneTextField;
-        outlet->setObjectName(QLatin1String(name));
-        outlet->setFixedWidth(kFieldWidth);
+        outlet = pagelayout::numberField(name, kFieldWidth);
         outlet->setAlignment(Qt::AlignRight);
         fields->addWidget(labelFor(outlet, t(label)));
         fields->addWidget(outlet);

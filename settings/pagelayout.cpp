@@ -6,6 +6,7 @@
 #include "controls/kitstyle.h"
 #include "controls/orvanebox.h"
 #include "controls/orvaneradiobutton.h"
+#include "controls/orvanetextfield.h"
 
 namespace settings::pagelayout {
 
@@ -29,6 +30,14 @@ controls::OrvaneRadioButton *radio(const QString &title, const char *name)
     button->setObjectName(QLatin1String(name));
     button->setAutoExclusive(false);
     return button;
+}
+
+controls::OrvaneTextField *numberField(const char *name, int width)
+{
+    auto *field = new controls::OrvaneTextField;
+    field->setObjectName(QLatin1String(name));
+    field->setFixedWidth(width);
+    return field;
 }
 
 controls::OrvaneBox *orientationBox(const QString &title, const std::array<controls::OrvaneRadioButton **, 4> &outlets)

@@ -9,6 +9,7 @@ class QLabel;
 namespace controls {
 class OrvaneBox;
 class OrvaneRadioButton;
+class OrvaneTextField;
 } // namespace controls
 
 namespace settings::pagelayout {
@@ -26,6 +27,10 @@ QLabel *smallLabel(const QString &text);
 // itself, so the button is not auto-exclusive: the initialisers may turn
 // every button of a group off.
 controls::OrvaneRadioButton *radio(const QString &title, const char *name);
+
+// A number field of the area pages (x, y, width, height) with the given
+// object name and a fixed width, pixels.
+controls::OrvaneTextField *numberField(const char *name, int width);
 
 // The orientation box of the pen and tablet pages: four radio buttons
 // "0°", "90°", "180°", "270°" in a row, stored in the outlets, in that order,

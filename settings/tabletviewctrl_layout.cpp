@@ -107,9 +107,7 @@ void TabletViewCtrl::buildLayout(QWidget *view)
     auto *fields = new QHBoxLayout;
     fields->addStretch(1);
     const auto addField = [&](controls::OrvaneTextField *&outlet, QLatin1String label, const char *name) {
-        outlet = new controls::OrvaneTextField;
-        outlet->setObjectName(QLatin1String(name));
-        outlet->setFixedWidth(72);
+        outlet = pagelayout::numberField(name, 72);
         fields->addWidget(labelFor(outlet, t(label)));
         fields->addWidget(outlet);
         fields->addWidget(smallLabel(t(OVS_T_Inch)));
