@@ -14,7 +14,6 @@
 #include "controls/orvanebutton.h"
 #include "controls/orvanepopupbutton.h"
 #include "platform/platform.h"
-#include "platform/strings.h"
 #include "settings/pagedelegate.h"
 #include "store/ovmodels.h"
 #include "store/ovpublicdefine.h"
@@ -140,7 +139,7 @@ const BoardViewCtrl::Row &BoardViewCtrl::rowOf(bool wheel) const
 
 void BoardViewCtrl::viewDidLoad(QWidget *view)
 {
-    const auto t = [this](const QString &key) { return platform().strings.text(key); };
+    const auto t = [this](const QString &key) { return text(key); };
     const auto makeRow = [&](bool wheel, QWidget *parent, QGridLayout *grid) {
         auto &popups = wheel ? m_ib.ibRPopUpBtn : m_ib.ibKPopUpBtn;
         auto &labels = wheel ? m_ib.lbRTip : m_ib.lbKTip;
@@ -315,7 +314,7 @@ void BoardViewCtrl::showCustomTitle(bool wheel, int n, const std::optional<QVari
     controls::OrvanePopUpButton *popup = (wheel ? m_ib.ibRPopUpBtn : m_ib.ibKPopUpBtn)[std::size_t(n - 1)];
     std::optional<QString> title;
     if (custom) {
-        title = platform().strings.text(row.customFormat);
+        title = text(row.customFormat);
         title->replace(QLatin1String("%@"), stringValue(custom->value(row.aliasKey)).value_or(QString()));
     }
     setCustomItem(popup, kBoardCustom, title);
@@ -327,7 +326,7 @@ void BoardViewCtrl::popUpInit(bool wheel, int n)
     controls::OrvanePopUpButton *popup = (wheel ? m_ib.ibRPopUpBtn : m_ib.ibKPopUpBtn)[std::size_t(n - 1)];
     popup->removeAllItems();
     for (const QLatin1String title : row.titles)
-        popup->addItem(platform().strings.text(title));
+        popup->addItem(text(title));
     const quint64 action = storedAction(wheel, n);
     popup->setCurrentIndex(int(action));
     actionOf(wheel, n) = action;

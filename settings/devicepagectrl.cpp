@@ -12,6 +12,7 @@
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
 #include "platform/runloop.h"
+#include "platform/strings.h"
 #include "settings/modalruns.h"
 #include "settings/pagedelegate.h"
 #include "store/ovpublicdefine.h"
@@ -34,6 +35,11 @@ DevicePageCtrl::~DevicePageCtrl()
     m_platform->runLoop.cancelAll(this);
     m_platform->local.removeObserver(this);
     m_platform->distributed.removeObserver(this);
+}
+
+QString DevicePageCtrl::text(const QString &key) const
+{
+    return m_platform->strings.text(key);
 }
 
 bool DevicePageCtrl::isDeviceShown() const

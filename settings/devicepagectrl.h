@@ -74,6 +74,8 @@ public:
 protected:
     platform::Desktop &platform() const { return *m_platform; }
     PageDelegate &delegate() const { return *m_delegate; }
+    // The text of that key in the application's string tables.
+    QString text(const QString &key) const;
 
     // The raw value of the page's own device; invalid = nil.
     QVariant queryCFG(const QString &category, const QString &key) const;

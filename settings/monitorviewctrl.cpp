@@ -13,7 +13,6 @@
 #include "platform/displays.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
-#include "platform/strings.h"
 #include "settings/areageometry.h"
 #include "settings/monitorscreens.h"
 #include "settings/ovmonitorview.h"
@@ -65,11 +64,6 @@ MonitorViewCtrl::MonitorViewCtrl(const QString &nibName, const PageContext &cont
 { }
 
 MonitorViewCtrl::~MonitorViewCtrl() = default;
-
-QString MonitorViewCtrl::text(const QString &key) const
-{
-    return platform().strings.text(key);
-}
 
 void MonitorViewCtrl::viewDidLoad(QWidget *view)
 {

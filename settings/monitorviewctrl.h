@@ -90,7 +90,6 @@ protected:
 private:
     void buildLayout(QWidget *view);
     void connectControls();
-    QString text(const QString &key) const;
 
     void rebuildPopup();
     void selectPopupItem(int index);

@@ -15,6 +15,7 @@
 #include "platform/platform.h"
 #include "settings/monitorviewctrl.h"
 #include "settings/ovmonitorview.h"
+#include "settings/pagelayout.h"
 
 namespace settings {
 
@@ -39,8 +40,7 @@ void MonitorViewCtrl::buildLayout(QWidget *view)
 {
     const auto t = [this](QLatin1String key) { return text(key); };
 
-    auto *box = new controls::OrvaneBox;
-    box->setTitle(t(OVS_M_Title));
+    controls::OrvaneBox *box = pagelayout::box(t(OVS_M_Title));
     auto *content = new QVBoxLayout(box);
     content->setContentsMargins(12, 12, 12, 12);
     content->setSpacing(14);
@@ -63,9 +63,7 @@ void MonitorViewCtrl::buildLayout(QWidget *view)
     auto *fields = new QHBoxLayout;
     fields->setSpacing(8);
     const auto addField = [&](controls::OrvaneTextField *&outlet, QLatin1String label, const char *name) {
-        outlet = new controls::OrvaneTextField;
-        outlet->setObjectName(QLatin1String(name));
-        outlet->setFixedWidth(kFieldWidth);
+        outlet = pagelayout::numberField(name, kFieldWidth);
         outlet->setAlignment(Qt::AlignRight);
         fields->addWidget(labelFor(outlet, t(label)));
         fields->addWidget(outlet);

@@ -6,7 +6,6 @@
 #include <QPen>
 
 #include "controls/kitimages.h"
-#include "store/ovrecttext.h"
 
 namespace settings {
 
@@ -43,18 +42,16 @@ void strokeOutline(QPainter &painter, const QRectF &rect, double width, bool das
 } // namespace
 
 OVMonitorView::OVMonitorView(QWidget *parent)
-    : QWidget(parent)
+    : AreaEditView(QSizeF(kMinWidth, kMinHeight), parent)
 {
-    // The cursor follows the handles under the pointer.
-    setMouseTracking(true);
+    setHandleSizes(kEdge, kDlen);
 }
 
 void OVMonitorView::updateMap(qint64 mode, const QList<store::OVScreen> &screens, const QRectF &totalFrame)
 {
     m_monitorMap = mode;
     m_screens = screens;
-    m_totalFrame = totalFrame;
-    updateTransform();
+    setTotalFrame(totalFrame);
 }
 
 void OVMonitorView::updateMapFull(const QList<store::OVScreen> &screens, const QRectF &totalFrame)
@@ -81,7 +78,7 @@ void OVMonitorView::updateMapSingle(const QList<store::OVScreen> &screens, const
 
 void OVMonitorView::updatePortion(const QRectF &selectFrame)
 {
-    m_selectFrame = selectFrame;
+    setSelectFrame(selectFrame);
     updateResizeControlFrame();
     describe();
     update();
@@ -96,24 +93,13 @@ QRectF OVMonitorView::frameByNumber(quint32 number) const
     return QRectF();
 }
 
-void OVMonitorView::updateTransform()
-{
-    m_transform = area::areaTransform(m_totalFrame, QSizeF(size()));
-    m_invertTransform = m_transform.inverted();
-}
-
-void OVMonitorView::updateResizeControlFrame()
-{
-    m_handles = area::handlesFor(m_selectFrame, kEdge, kDlen);
-}
-
 void OVMonitorView::describe()
 {
     // What the picture shows, for assistive technologies; the page's four
     // fields are the way to change the portion from the keyboard.
-    QRectF r = m_totalFrame;
+    QRectF r = totalFrame();
     if (m_monitorMap == 1)
-        r = m_selectFrame;
+        r = selectFrame();
     else if (m_monitorMap == 2)
         r = frameByNumber(m_number);
     setAccessibleDescription(QStringLiteral("%1 x %2 at %3, %4")
@@ -129,7 +115,7 @@ void OVMonitorView::drawScreen(QPainter &painter, const store::OVScreen &screen)
     // through the flip, the drawing itself is not.
     const QRectF frame = screen.frame();
     painter.setTransform(QTransform());
-    painter.drawPixmap(m_transform.mapRect(frame), controls::imageNamed(QStringLiteral("Monitor"),
+    painter.drawPixmap(transform().mapRect(frame), controls::imageNamed(QStringLiteral("Monitor"),
                                                        devicePixelRatioF() * kPictureScale),
         QRectF());
 
@@ -137,8 +123,8 @@ void OVMonitorView::drawScreen(QPainter &painter, const store::OVScreen &screen)
     font.setPixelSize(int(kNameSize));
     const QFontMetricsF metrics(font);
     // The text's top-left corner, desktop points: left + 30, top - 10.
-    const QPointF anchor = m_transform.map(QPointF(frame.x() + kNameLeft, frame.y() + frame.height() - kNameTop));
-    const double scale = area::areaScale(m_totalFrame, QSizeF(size()));
+    const QPointF anchor = transform().map(QPointF(frame.x() + kNameLeft, frame.y() + frame.height() - kNameTop));
+    const double scale = area::areaScale(totalFrame(), QSizeF(size()));
     painter.setTransform(QTransform::fromTranslate(anchor.x(), anchor.y()).scale(scale, scale));
     painter.setFont(font);
     painter.setPen(Qt::white);
@@ -159,42 +145,27 @@ void OVMonitorView::paintEvent(QPaintEvent *)
     for (const store::OVScreen &screen : m_screens)
         drawScreen(painter, screen);
 
-    painter.setTransform(m_transform);
+    painter.setTransform(transform());
     switch (m_monitorMap) {
     case 0:
-        strokeOutline(painter, m_totalFrame, kAreaLineWidth, false);
+        strokeOutline(painter, totalFrame(), kAreaLineWidth, false);
         break;
     case 2:
         strokeOutline(painter, frameByNumber(m_number), kAreaLineWidth, false);
         break;
-    case 1: {
-        strokeOutline(painter, m_selectFrame, kPortionLineWidth, true);
-        const QRectF &r = m_selectFrame;
-        for (const QPointF corner : { r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight() })
-            painter.fillRect(area::squareAt(corner, kSlen), Qt::red);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(255, 128, 0));
-        for (const QRectF &handle : { m_handles.left, m_handles.right, m_handles.up, m_handles.down })
-            painter.drawEllipse(handle);
+    case 1:
+        strokeOutline(painter, selectFrame(), kPortionLineWidth, true);
+        fillCorners(painter, Qt::red, kSlen);
+        fillHandles(painter);
         break;
-    }
     default:
         break;
     }
 }
 
-void OVMonitorView::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    // The page gives the view a fixed size, but a layout may size it once
-    // more after the first map.
-    updateTransform();
-}
-
 void OVMonitorView::updateCursor(QPointF viewPoint)
 {
-    setCursor(area::cursorShapeFor(
-        m_monitorMap == 1 ? area::hitHandle(m_handles, m_invertTransform.map(viewPoint)) : area::Handle::None));
+    setCursor(area::cursorShapeFor(m_monitorMap == 1 ? handleAt(viewPoint) : area::Handle::None));
 }
 
 void OVMonitorView::mousePressEvent(QMouseEvent *event)
@@ -204,28 +175,17 @@ void OVMonitorView::mousePressEvent(QMouseEvent *event)
         return;
     }
     m_isMouseDown = true;
-    m_grabbed = area::hitHandle(m_handles, m_invertTransform.map(event->position()));
-    m_mouseDownLocation = event->position();
+    grabAt(event->position());
 }
 
 void OVMonitorView::mouseMoveEvent(QMouseEvent *event)
 {
-    const QPointF point = event->position();
-    if (!(event->buttons() & Qt::LeftButton)) {
-        updateCursor(point);
-        return;
-    }
-    if (m_monitorMap != 1)
-        return;
-    const std::optional<QRectF> moved = area::dragBetween(m_grabbed, m_selectFrame, m_totalFrame,
-        QSizeF(kMinWidth, kMinHeight), m_invertTransform, QRectF(rect()), m_mouseDownLocation, point);
-    if (!moved)
-        return;
-    m_selectFrame = *moved;
-    updateResizeControlFrame();
-    describe();
-    update();
-    m_mouseDownLocation = point;
+    // Without the left button the cursor follows the handles; with it the
+    // portion follows the pointer while the view is in portion mode.
+    if (!(event->buttons() & Qt::LeftButton))
+        updateCursor(event->position());
+    else if (m_monitorMap == 1)
+        dragTo(event->position());
 }
 
 void OVMonitorView::mouseReleaseEvent(QMouseEvent *event)
@@ -235,13 +195,10 @@ void OVMonitorView::mouseReleaseEvent(QMouseEvent *event)
         return;
     }
     m_isMouseDown = false;
-    if (m_monitorMap != 1)
-        return;
     // Reported after every press, also one that moved nothing: the page
     // compares it with what it holds.
-    m_grabbed = area::Handle::None;
-    m_mouseDownLocation = QPointF();
-    emit portionFrameDidChanged(store::stringFromRect(m_selectFrame));
+    if (m_monitorMap == 1)
+        emit portionFrameDidChanged(letGo());
 }
 
 void OVMonitorView::leaveEvent(QEvent *event)

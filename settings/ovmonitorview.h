@@ -2,10 +2,8 @@
 
 #include <QList>
 #include <QRectF>
-#include <QTransform>
-#include <QWidget>
 
-#include "settings/areageometry.h"
+#include "settings/areaeditview.h"
 #include "store/ovscreen.h"
 
 namespace settings {
@@ -17,7 +15,7 @@ namespace settings {
 // the main display, y up); the view flips them onto its own pixels. A
 // finished drag of the portion (any release in portion mode) is reported with
 // portionFrameDidChanged().
-class OVMonitorView : public QWidget
+class OVMonitorView : public AreaEditView
 {
     Q_OBJECT
 public:
@@ -49,15 +47,7 @@ public:
 
     qint64 monitorMap() const { return m_monitorMap; }
     const QList<store::OVScreen> &screens() const { return m_screens; }
-    QRectF totalFrame() const { return m_totalFrame; }
-    QRectF selectFrame() const { return m_selectFrame; }
     quint32 number() const { return m_number; }
-    const area::Handles &handles() const { return m_handles; }
-    // Desktop points to view pixels, and back.
-    const QTransform &transform() const { return m_transform; }
-    const QTransform &invertTransform() const { return m_invertTransform; }
-    // The handle the current press holds; None between presses.
-    area::Handle grabbed() const { return m_grabbed; }
 
 signals:
     // The portion as stored text, "{{x, y}, {w, h}}".
@@ -65,7 +55,6 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -73,22 +62,13 @@ protected:
 
 private:
     void updateMap(qint64 mode, const QList<store::OVScreen> &screens, const QRectF &totalFrame);
-    void updateTransform();
-    void updateResizeControlFrame();
     void updateCursor(QPointF viewPoint);
-    void describe();
+    void describe() override;
     void drawScreen(QPainter &painter, const store::OVScreen &screen) const;
 
     qint64 m_monitorMap = 0;
     QList<store::OVScreen> m_screens;
-    QRectF m_totalFrame;
-    QRectF m_selectFrame;
     quint32 m_number = 0;
-    QTransform m_transform;
-    QTransform m_invertTransform;
-    area::Handles m_handles;
-    area::Handle m_grabbed = area::Handle::None;
-    QPointF m_mouseDownLocation; // view pixels
     bool m_isMouseDown = false;
 };
 

@@ -40,7 +40,7 @@ void OVTabletView::drawArea(QPainter &painter, const QRect &dirty)
     if (tabletMap() != 1)
         return;
     strokeOutline(painter, selectFrame(), metrics().ratioLine, true);
-    fillCorners(painter, Qt::red);
+    fillCorners(painter, Qt::red, metrics().slen);
     fillHandles(painter);
 }
 

@@ -19,7 +19,7 @@ void OVTabletView2::drawArea(QPainter &painter, const QRect &)
     if (tabletMap() != 1)
         return;
     painter.fillRect(selectFrame(), fillColor());
-    fillCorners(painter, fillColor());
+    fillCorners(painter, fillColor(), metrics().slen);
     fillHandles(painter);
 }
 

@@ -18,7 +18,6 @@
 #include "controls/orvaneslider.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
-#include "platform/strings.h"
 #include "settings/ovcontentview.h"
 #include "settings/ovquadraticbezierview.h"
 #include "settings/pagedelegate.h"
@@ -78,11 +77,6 @@ PenViewCtrl::PenViewCtrl(const QString &nibName, const PageContext &context, QOb
 { }
 
 PenViewCtrl::~PenViewCtrl() = default;
-
-QString PenViewCtrl::text(const QString &key) const
-{
-    return platform().strings.text(key);
-}
 
 void PenViewCtrl::viewDidLoad(QWidget *view)
 {

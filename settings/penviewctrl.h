@@ -128,7 +128,6 @@ private:
     // One builder per layout (penviewctrl_layout.cpp).
     void buildLayout(QWidget *view);
     void connectControls();
-    QString text(const QString &key) const;
 
     void penPointKeyInit();
     void penKeyInit();

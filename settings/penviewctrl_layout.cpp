@@ -9,7 +9,6 @@
 #include <QVBoxLayout>
 
 #include "controls/kitimages.h"
-#include "controls/kitstyle.h"
 #include "controls/orvanebox.h"
 #include "controls/orvanebutton.h"
 #include "controls/orvanecheckboxbutton.h"
@@ -19,6 +18,7 @@
 #include "controls/orvaneslider.h"
 #include "platform/platform.h"
 #include "settings/ovquadraticbezierview.h"
+#include "settings/pagelayout.h"
 #include "settings/penviewctrl.h"
 
 namespace settings {
@@ -70,30 +70,11 @@ constexpr QLatin1String OVS_P_Fast("OVS_P_Fast");
 constexpr int kCurveWidth = 200;
 constexpr int kCurveHeight = 150;
 
-controls::OrvaneBox *box(const QString &title)
-{
-    auto *b = new controls::OrvaneBox;
-    b->setTitle(title);
-    return b;
-}
-
-QLabel *smallLabel(const QString &text)
-{
-    auto *label = new QLabel(text);
-    label->setFont(controls::kitFont(12));
-    return label;
-}
-
-controls::OrvaneRadioButton *radio(const QString &title)
-{
-    auto *button = new controls::OrvaneRadioButton(title);
-    // The page keeps the choice itself: the initialisers may turn every
-    // button of a group off.
-    button->setAutoExclusive(false);
-    return button;
-}
-
 } // namespace
+
+using pagelayout::box;
+using pagelayout::radio;
+using pagelayout::smallLabel;
 
 void PenViewCtrl::buildLayout(QWidget *view)
 {
@@ -179,26 +160,16 @@ void PenViewCtrl::buildLayout(QWidget *view)
     pressure->setRowStretch(6, 1);
 
     // Orientation.
-    controls::OrvaneBox *degreeBox = box(t(variant.display ? OVS_P_DisplayOrientation : OVS_P_Orientation));
-    auto *degrees = new QHBoxLayout(degreeBox);
-    degrees->setContentsMargins(12, 8, 12, 12);
-    controls::OrvaneRadioButton **degreeOutlets[]
-        = { &m_ib.ibZDBtn, &m_ib.ibNDBtn, &m_ib.ibOEDBtn, &m_ib.ibTSDBtn };
-    const char *degreeNames[] = { "ibZDBtn", "ibNDBtn", "ibOEDBtn", "ibTSDBtn" };
-    for (int i = 0; i < 4; ++i) {
-        *degreeOutlets[i] = radio(QStringLiteral("%1°").arg(i * 90));
-        (*degreeOutlets[i])->setObjectName(QLatin1String(degreeNames[i]));
-        degrees->addWidget(*degreeOutlets[i]);
-    }
+    controls::OrvaneBox *degreeBox
+        = pagelayout::orientationBox(t(variant.display ? OVS_P_DisplayOrientation : OVS_P_Orientation),
+            { &m_ib.ibZDBtn, &m_ib.ibNDBtn, &m_ib.ibOEDBtn, &m_ib.ibTSDBtn });
 
     // Coordinate mode and tracking speed.
     controls::OrvaneBox *modeBox = box(t(OVS_P_Mode));
     auto *mode = new QGridLayout(modeBox);
     mode->setContentsMargins(12, 8, 12, 12);
-    m_ib.ibAbsoluteBtn = radio(t(OVS_P_Absolute));
-    m_ib.ibAbsoluteBtn->setObjectName(QStringLiteral("ibAbsoluteBtn"));
-    m_ib.ibRelativeBtn = radio(t(OVS_P_Relative));
-    m_ib.ibRelativeBtn->setObjectName(QStringLiteral("ibRelativeBtn"));
+    m_ib.ibAbsoluteBtn = radio(t(OVS_P_Absolute), "ibAbsoluteBtn");
+    m_ib.ibRelativeBtn = radio(t(OVS_P_Relative), "ibRelativeBtn");
     m_ib.ibTSSlider = new controls::OrvaneSlider;
     m_ib.ibTSSlider->setObjectName(QStringLiteral("ibTSSlider"));
     m_ib.ibTSSlider->setRange(kTrackingMin, kTrackingMax);

@@ -3,10 +3,8 @@
 #include <functional>
 
 #include <QRectF>
-#include <QTransform>
-#include <QWidget>
 
-#include "settings/areageometry.h"
+#include "settings/areaeditview.h"
 
 namespace settings {
 
@@ -28,7 +26,7 @@ struct TabletViewMetrics
 // with the mouse, in inches with the origin at the area's bottom-left
 // corner. A finished drag (any release in rectangle mode) is reported with
 // ratioFrameDidChanged(). The subclasses differ only in their drawing.
-class TabletAreaView : public QWidget
+class TabletAreaView : public AreaEditView
 {
     Q_OBJECT
 public:
@@ -50,15 +48,7 @@ public:
     void updateRatio(const QRectF &selectFrame);
 
     qint64 tabletMap() const { return m_tabletMap; }
-    QRectF totalFrame() const { return m_totalFrame; }
-    QRectF selectFrame() const { return m_selectFrame; }
     const TabletViewMetrics &metrics() const { return m_metrics; }
-    const area::Handles &handles() const { return m_handles; }
-    // Inches to widget pixels, and back.
-    const QTransform &transform() const { return m_transform; }
-    const QTransform &invertTransform() const { return m_invertTransform; }
-    // The handle the current press holds; None between presses.
-    area::Handle grabbed() const { return m_grabbed; }
 
 signals:
     // The rectangle as stored text, "{{x, y}, {w, h}}".
@@ -68,34 +58,18 @@ protected:
     // Draws the view's look; the painter is untransformed, `dirty` the part
     // being redrawn.
     virtual void drawArea(QPainter &painter, const QRect &dirty) = 0;
-    // In inches, after painter.setTransform(transform()): squares of side
-    // slen on the rectangle's corners, and the four edge handles as orange
-    // ovals.
-    void fillCorners(QPainter &painter, const QColor &color) const;
-    void fillHandles(QPainter &painter) const;
-
     void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    void updateTransform();
-    void updateResizeControlFrame();
     void updateCursor(QPointF widgetPoint);
-    void describe();
+    void describe() override;
 
     std::function<TabletViewMetrics()> m_metricsSource;
     qint64 m_tabletMap = 0;
-    QRectF m_totalFrame;
-    QRectF m_selectFrame;
     TabletViewMetrics m_metrics;
-    area::Handles m_handles;
-    QTransform m_transform;
-    QTransform m_invertTransform;
-    area::Handle m_grabbed = area::Handle::None;
-    QPointF m_mouseDownLocation; // widget pixels
     bool m_pressed = false;
 };
 

@@ -14,7 +14,6 @@
 #include "platform/displays.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
-#include "platform/strings.h"
 #include "settings/areageometry.h"
 #include "settings/ovtabletview.h"
 #include "settings/ovtabletview2.h"
@@ -74,11 +73,6 @@ TabletViewCtrl::~TabletViewCtrl()
 {
     if (m_cwCtr)
         m_cwCtr->cancelRun();
-}
-
-QString TabletViewCtrl::text(const QString &key) const
-{
-    return platform().strings.text(key);
 }
 
 TabletAreaView *TabletViewCtrl::areaView() const

@@ -104,7 +104,6 @@ private:
     // tabletviewctrl_layout.cpp
     void buildLayout(QWidget *view);
     void connectControls();
-    QString text(const QString &key) const;
 
     void ovCFG();
     // The rectangle stored, or the ratio rectangle when none can be read.

@@ -9,7 +9,6 @@
 #include <QVBoxLayout>
 
 #include "controls/kitimages.h"
-#include "controls/kitstyle.h"
 #include "controls/orvanebox.h"
 #include "controls/orvanebutton.h"
 #include "controls/orvaneradiobutton.h"
@@ -17,6 +16,7 @@
 #include "settings/ovtabletview.h"
 #include "settings/ovtabletview2.h"
 #include "settings/pagedelegate.h"
+#include "settings/pagelayout.h"
 #include "settings/tabletviewctrl.h"
 
 namespace settings {
@@ -59,23 +59,11 @@ constexpr QLatin1String OVS_T_CalibHint("OVS_T_CalibHint");
 constexpr QLatin1String OVS_P_Orientation("OVS_P_Orientation");
 constexpr QLatin1String OVS_P_DisplayOrientation("OVS_P_DisplayOrientation");
 
-controls::OrvaneBox *box(const QString &title)
-{
-    auto *b = new controls::OrvaneBox;
-    b->setTitle(title);
-    return b;
-}
-
-controls::OrvaneRadioButton *radio(const QString &title, const char *name)
-{
-    auto *button = new controls::OrvaneRadioButton(title);
-    button->setObjectName(QLatin1String(name));
-    // The page keeps the choice itself.
-    button->setAutoExclusive(false);
-    return button;
-}
-
 } // namespace
+
+using pagelayout::box;
+using pagelayout::radio;
+using pagelayout::smallLabel;
 
 void TabletViewCtrl::buildLayout(QWidget *view)
 {
@@ -119,14 +107,10 @@ void TabletViewCtrl::buildLayout(QWidget *view)
     auto *fields = new QHBoxLayout;
     fields->addStretch(1);
     const auto addField = [&](controls::OrvaneTextField *&outlet, QLatin1String label, const char *name) {
-        outlet = new controls::OrvaneTextField;
-        outlet->setObjectName(QLatin1String(name));
-        outlet->setFixedWidth(72);
+        outlet = pagelayout::numberField(name, 72);
         fields->addWidget(labelFor(outlet, t(label)));
         fields->addWidget(outlet);
-        auto *unit = new QLabel(t(OVS_T_Inch));
-        unit->setFont(controls::kitFont(12));
-        fields->addWidget(unit);
+        fields->addWidget(smallLabel(t(OVS_T_Inch)));
         fields->addSpacing(10);
     };
     addField(m_ib.ibOXTF, OVS_T_X, "ibOXTF");
@@ -138,16 +122,8 @@ void TabletViewCtrl::buildLayout(QWidget *view)
 
     // Orientation.
     controls::OrvaneBox *degreeBox
-        = box(t(variant.penDisplay ? OVS_P_DisplayOrientation : OVS_P_Orientation));
-    auto *degrees = new QHBoxLayout(degreeBox);
-    degrees->setContentsMargins(12, 8, 12, 12);
-    controls::OrvaneRadioButton **degreeOutlets[]
-        = { &m_ib.ibZDBtn, &m_ib.ibNDBtn, &m_ib.ibOEDBtn, &m_ib.ibTSDBtn };
-    const char *degreeNames[] = { "ibZDBtn", "ibNDBtn", "ibOEDBtn", "ibTSDBtn" };
-    for (int i = 0; i < 4; ++i) {
-        *degreeOutlets[i] = radio(QStringLiteral("%1°").arg(i * 90), degreeNames[i]);
-        degrees->addWidget(*degreeOutlets[i]);
-    }
+        = pagelayout::orientationBox(t(variant.penDisplay ? OVS_P_DisplayOrientation : OVS_P_Orientation),
+            { &m_ib.ibZDBtn, &m_ib.ibNDBtn, &m_ib.ibOEDBtn, &m_ib.ibTSDBtn });
 
     auto *page = new QVBoxLayout(view);
     page->setContentsMargins(16, 16, 16, 16);
@@ -160,8 +136,7 @@ void TabletViewCtrl::buildLayout(QWidget *view)
         controls::OrvaneBox *calibBox = box(t(OVS_T_Calib));
         auto *calib = new QHBoxLayout(calibBox);
         calib->setContentsMargins(12, 8, 12, 12);
-        auto *hint = new QLabel(t(OVS_T_CalibHint));
-        hint->setFont(controls::kitFont(12));
+        QLabel *hint = smallLabel(t(OVS_T_CalibHint));
         hint->setWordWrap(true);
         calib->addWidget(hint, 1);
         m_ib.ibCalibBtn = new controls::OrvaneButton(t(OVS_T_CalibBtn));

@@ -2,6 +2,7 @@
 
 #include "driver/screencheck.h"
 #include "platform/sim/simdesktop.h"
+#include "platform/support_displays.h"
 #include "store/ovpublicdefine.h"
 
 using namespace driver;
@@ -13,17 +14,11 @@ namespace {
 
 const QString kPenDisplayNames = QStringLiteral("Sorvi22 GT-220 OVD22");
 
+// The displays of these tests come from one vendor unless they say another.
 DisplayInfo display(quint32 id, const QRectF &bounds, const QString &name, bool main = false,
                     bool builtin = false, quint32 vendor = 0x4C2D)
 {
-    DisplayInfo d;
-    d.id = id;
-    d.bounds = bounds;
-    d.productName = name;
-    d.main = main;
-    d.builtin = builtin;
-    d.vendor = vendor;
-    return d;
+    return displayInfo(id, bounds, name, main, builtin, vendor);
 }
 
 QVariantMap monitorConfig(const QVariant &name, const QVariant &number)

@@ -11,7 +11,8 @@ the controls shown, then acts on it.
 
 After the action, "keys" types the named keys (Down, Up, End, Home,
 Return, Escape, space, or one character typed without Shift) on the
-keyboard, as the user would in a menu or a panel the action opened.
+keyboard, as the user would in a menu or a panel the action opened, once
+the keyboard focus has gone to it.
 
 ROLE is an AT-SPI role name ("check box", "slider", ...). Prints one line:
 "ok ..." with the control's state or value after the action (for extents its
@@ -68,6 +69,39 @@ def find(app_name, role, name):
     return None
 
 
+class FocusWatch:
+    """Notes the first control other than `node` that takes the keyboard
+    focus (the list of a menu that opened, the field of a panel): the keys
+    are typed only once it is there, however slowly it comes up."""
+
+    def __init__(self, node):
+        self.role = node.getRoleName()
+        self.name = node.name
+        self.moved = False
+        pyatspi.Registry.registerEventListener(self.on_focus, "object:state-changed:focused")
+
+    def on_focus(self, event):
+        try:
+            if event.detail1 != 1 or (event.source.getRoleName() == self.role and event.source.name == self.name):
+                return
+        except Exception:
+            return
+        self.moved = True
+        pyatspi.Registry.stop()
+
+    def wait(self):
+        from gi.repository import GLib
+
+        def give_up():
+            pyatspi.Registry.stop()
+            return False
+        if not self.moved:
+            GLib.timeout_add(int(DEADLINE_S * 1000), give_up)
+            pyatspi.Registry.start()
+        pyatspi.Registry.deregisterEventListener(self.on_focus, "object:state-changed:focused")
+        return self.moved
+
+
 def describe(node):
     words = []
     state = node.getState()
@@ -97,6 +131,8 @@ def main(argv):
         print("cannot find the %s named %r in %s" % (role, name, app_name))
         return 1
 
+    typing = len(argv) > 5 and argv[5] == "keys"
+    watch = FocusWatch(node) if typing else None
     if what == "press":
         action = node.queryAction()
         names = [action.getName(i).lower() for i in range(action.nActions)]
@@ -116,8 +152,11 @@ def main(argv):
     elif what != "state":
         print("cannot operate: unknown action %r" % what)
         return 1
-    if len(argv) > 5 and argv[5] == "keys":
-        time.sleep(0.5)
+    if typing:
+        if not watch.wait():
+            print("cannot type: the keyboard focus never left the %s named %r" % (role, name))
+            return 1
+        time.sleep(0.3)
         for key in argv[6:]:
             # A single character is its own key (Latin-1 keysyms are the
             # character codes); only those typed without Shift.

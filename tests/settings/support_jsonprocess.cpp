@@ -63,6 +63,22 @@ bool JsonProcess::finished(int *exitCode)
     return true;
 }
 
+std::optional<int> JsonProcess::stop()
+{
+    terminate();
+    int exitCode = -1;
+    if (!finished(&exitCode))
+        return std::nullopt;
+    return exitCode;
+}
+
+QDebug operator<<(QDebug debug, const std::optional<int> &exitCode)
+{
+    if (exitCode)
+        return debug << *exitCode;
+    return debug << "not ended";
+}
+
 bool JsonProcess::running() const
 {
     return m_process.state() == QProcess::Running;

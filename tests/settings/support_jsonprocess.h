@@ -1,7 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
+#include <QDebug>
 #include <QJsonObject>
 #include <QList>
 #include <QProcess>
@@ -26,6 +28,9 @@ public:
     void write(const QByteArray &bytes);
     void terminate();
     bool finished(int *exitCode);
+    // terminate(), then finished(): the exit code (-1 after a crash), or
+    // nullopt when the program did not end by the deadline.
+    std::optional<int> stop();
     bool running() const;
     QByteArray errors();
 
@@ -37,6 +42,9 @@ private:
     QProcess m_process;
     QByteArray m_buffer;
 };
+
+// An answer of stop() in a failed comparison: the exit code, or "not ended".
+QDebug operator<<(QDebug debug, const std::optional<int> &exitCode);
 
 // Starts a daemon that prints one line when it is ready (dbus-daemon its
 // address, Xvfb its display number) and answers that line, trimmed; empty

@@ -46,16 +46,3 @@ void hoverMouse(QWidget *widget, QPointF local)
 {
     send(widget, QEvent::MouseMove, local, Qt::NoButton, Qt::NoButton);
 }
-
-platform::DisplayInfo displayInfo(
-    quint32 id, const QRectF &bounds, const QString &name, bool main, bool builtin, quint32 vendor)
-{
-    platform::DisplayInfo d;
-    d.id = id;
-    d.bounds = bounds;
-    d.productName = name;
-    d.main = main;
-    d.builtin = builtin;
-    d.vendor = vendor;
-    return d;
-}

@@ -7,7 +7,7 @@
 #include <QRectF>
 #include <QString>
 
-#include "platform/displays.h"
+#include "platform/support_displays.h"
 
 class QWidget;
 
@@ -26,8 +26,3 @@ QString layoutFault(QWidget *window, const QList<QWidget *> &controls);
 void sendMouse(QWidget *widget, QEvent::Type type, QPointF local);
 // A move with no button held.
 void hoverMouse(QWidget *widget, QPointF local);
-
-// A display as the platform lists it (bounds: origin top-left of the main
-// display, y down).
-platform::DisplayInfo displayInfo(quint32 id, const QRectF &bounds, const QString &name, bool main = false,
-    bool builtin = false, quint32 vendor = 0);

@@ -166,12 +166,8 @@ void TestBoardEndToEnd::customHotKeyMadeInTheEditor()
     QVERIFY(keyDown(driver, next + 1, 9, kCommand) > next);
     QVERIFY(keyDown(driver, next + 1, 8, kCommand) > next);
 
-    app.terminate();
-    int exitCode = -1;
-    QVERIFY(app.finished(&exitCode));
-    QCOMPARE(exitCode, 0);
-    driver.terminate();
-    QVERIFY(driver.finished(&exitCode));
+    QCOMPARE(app.stop(), std::optional(0));
+    QVERIFY(driver.stop());
 }
 
 QTEST_GUILESS_MAIN(TestBoardEndToEnd)

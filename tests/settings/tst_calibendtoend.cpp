@@ -184,16 +184,12 @@ void TestCalibEndToEnd::calibrationRun()
                 .operate(QStringLiteral("push button"), strings.text(QStringLiteral("OVS_CW_OK")),
                     { QStringLiteral("press") })
                 .startsWith(QLatin1String("ok")));
-    app.terminate();
-    int exitCode = -1;
-    QVERIFY(app.finished(&exitCode));
-    QCOMPARE(exitCode, 0);
+    QCOMPARE(app.stop(), std::optional(0));
     requests = 0;
     for (const QJsonObject &line : app.lines)
         requests += isPost(line, QLatin1String(OVMCRequestDNotification));
     QCOMPARE(requests, 11);
-    driver.terminate();
-    QVERIFY(driver.finished(&exitCode));
+    QVERIFY(driver.stop());
 }
 
 void TestCalibEndToEnd::quitDuringRun()
@@ -216,16 +212,12 @@ void TestCalibEndToEnd::quitDuringRun()
     }) >= 0);
 
     // Quitting posts one more request, the cancel, on its way out.
-    app->terminate();
-    int exitCode = -1;
-    QVERIFY(app->finished(&exitCode));
-    QCOMPARE(exitCode, 0);
+    QCOMPARE(app->stop(), std::optional(0));
     requests = 0;
     for (const QJsonObject &line : app->lines)
         requests += isPost(line, QLatin1String(OVMCRequestDNotification));
     QCOMPARE(requests, 3);
-    driver->terminate();
-    QVERIFY(driver->finished(&exitCode));
+    QVERIFY(driver->stop());
 }
 
 QTEST_GUILESS_MAIN(TestCalibEndToEnd)

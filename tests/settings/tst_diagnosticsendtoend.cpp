@@ -93,12 +93,8 @@ void TestDiagnosticsEndToEnd::aboutOpensDriverWindow()
     QVERIFY2(driver.waitFor(diagnosticsWindow(false), opened) >= 0, driver.errors());
     QVERIFY(driver.running());
 
-    app.terminate();
-    int exitCode = -1;
-    QVERIFY(app.finished(&exitCode));
-    driver.terminate();
-    QVERIFY(driver.finished(&exitCode));
-    QCOMPARE(exitCode, 0);
+    QVERIFY(app.stop());
+    QCOMPARE(driver.stop(), std::optional(0));
 }
 
 QTEST_GUILESS_MAIN(TestDiagnosticsEndToEnd)

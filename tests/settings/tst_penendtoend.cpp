@@ -173,12 +173,8 @@ void TestPenEndToEnd::pressureSwitchAndFirmness()
         qPrintable(QStringLiteral("%1, not %2").arg(*pressure).arg(expected)));
     QVERIFY(expected > 0.8);
 
-    app.terminate();
-    int exitCode = -1;
-    QVERIFY(app.finished(&exitCode));
-    QCOMPARE(exitCode, 0);
-    driver.terminate();
-    QVERIFY(driver.finished(&exitCode));
+    QCOMPARE(app.stop(), std::optional(0));
+    QVERIFY(driver.stop());
 }
 
 QTEST_GUILESS_MAIN(TestPenEndToEnd)

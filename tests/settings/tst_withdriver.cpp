@@ -217,9 +217,7 @@ void TestWithDriver::settingsFollowsDriver()
     QCOMPARE(state(app.lines[one]).value(QStringLiteral("selected")).toString(), titles.last());
 
     // The driver quits: every device goes, the settings application stays.
-    driver.terminate();
-    int driverExit = -1;
-    QVERIFY(driver.finished(&driverExit));
+    QVERIFY(driver.stop());
     const int none = app.waitFor(
         [](const QJsonObject &l) {
             return state(l).value(QStringLiteral("content")) == QLatin1String("none")
@@ -230,10 +228,7 @@ void TestWithDriver::settingsFollowsDriver()
     QCOMPARE(state(app.lines[none]).value(QStringLiteral("tab")).toInt(), 4);
     QVERIFY(app.running());
 
-    app.terminate();
-    int appExit = -1;
-    QVERIFY(app.finished(&appExit));
-    QCOMPARE(appExit, 0);
+    QCOMPARE(app.stop(), std::optional(0));
 }
 
 QTEST_GUILESS_MAIN(TestWithDriver)
