@@ -387,9 +387,10 @@ def still_check(lst, g, name, node, x0, y0, tilt, tries=5):
     has never left proximity after 50 ms without one) and libinput keeps it
     in proximity. Each proximity-out that libinput forces is laid against
     the tablet's own reports: where the gadget's writer in the emulated guest
-    itself fell silent for 50 ms the tablet did go quiet, and the 2-s window
-    is tried again; a driver that lets its frames stop while the tablet
-    reports fails."""
+    itself fell silent for 30 ms or more of the 60 ms before it, the tablet
+    did go quiet (with the driver's 10 ms keep-alive on top), and the 2-s
+    window is tried again; a driver that lets its frames stop while the
+    tablet reports fails."""
     fam = g.family
     frame_gaps, windows, faults, silences = [], [], [], []
     for attempt in range(tries):
