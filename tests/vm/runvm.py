@@ -250,8 +250,11 @@ def main():
     shutil.rmtree(results, ignore_errors=True)
     os.makedirs(results)
     os.chmod(results, 0o777)
-    env = {k: v for k, v in os.environ.items() if k in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "QT_LOGGING_RULES")}
-    if cache_value(build, "OV_SANITIZE") == "ON":
+    # The sanitizers' options go along only to a build that has them.
+    sanitized = cache_value(build, "OV_SANITIZE") == "ON"
+    env = {k: v for k, v in os.environ.items()
+           if k == "QT_LOGGING_RULES" or (sanitized and k in ("ASAN_OPTIONS", "UBSAN_OPTIONS"))}
+    if sanitized:
         env.setdefault("ASAN_OPTIONS", "detect_leaks=0")
     config = {"build": build, "listener": os.path.abspath(args.listener), "env": env}
     with open(os.path.join(results, "config.json"), "w") as f:
@@ -278,7 +281,7 @@ def main():
     for how, accel in accels:
         print("vm: kernel %s, %s, %d processors, build %s%s" % (
             release, how, args.cpus, cache_value(build, "CMAKE_BUILD_TYPE"),
-            " with sanitizers" if env.get("ASAN_OPTIONS") else ""), flush=True)
+            " with sanitizers" if sanitized else ""), flush=True)
         finished, failure = boot(base + accel, os.path.join(work, "console.log"), started + args.timeout)
         if failure and how == "KVM" and len(accels) > 1:
             # A nested or partial KVM that cannot run this kernel: the same
@@ -312,7 +315,7 @@ def main():
     if lat:
         print("\nlatency, report written by the gadget to event read by libinput, %d reports at %.0f Hz "
               "(%s, %s build%s):" % (lat["reports"], lat["rate_hz"], how, cache_value(build, "CMAKE_BUILD_TYPE"),
-                                     " with sanitizers" if env.get("ASAN_OPTIONS") else ""))
+                                     " with sanitizers" if sanitized else ""))
         print("  median %.3f ms, 99th percentile %.3f ms (max %.3f ms); to the driver's uinput write: median %.3f ms"
               % (lat["median_ms"], lat["p99_ms"], lat["max_ms"], lat["to_uinput_median_ms"]))
         print("  driver CPU time per report: %.1f us (all its threads, from the scheduler)" % lat["cpu_us_per_report"])
