@@ -34,3 +34,6 @@ QString writeScript(const QTemporaryDir &dir, const QString &text);
 // Runs the driver with --simulate on the script; fails the calling test
 // when it does not end cleanly or prints anything but simulator lines.
 void runSimulator(const QString &script, Run *run, const QStringList &extra = {}, bool viaStdin = false);
+// Runs it twice; fails the calling test unless both runs print the same
+// bytes (every clock follows the virtual time).
+void runSimulatorTwice(const QString &script, Run *run);

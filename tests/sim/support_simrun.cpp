@@ -101,3 +101,13 @@ void runSimulator(const QString &script, Run *run, const QStringList &extra, boo
     QCOMPARE(run->of(QStringLiteral("exit")).size(), 1);
 }
 
+void runSimulatorTwice(const QString &script, Run *run)
+{
+    runSimulator(script, run);
+    Run second;
+    runSimulator(script, &second);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(run->out, second.out);
+}
+
