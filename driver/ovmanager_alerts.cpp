@@ -1,6 +1,7 @@
 // The two fatal alerts of the driver's start-up.
 #include "ovmanager.h"
 
+#include "driver/driverlog.h"
 #include "platform/alerts.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
@@ -37,9 +38,19 @@ void OVManager::alertWithTitle(const QString &title, const QString &message, boo
     // Only one fatal alert: the driver is on its way out after the first.
     if (m_cleanedUp)
         return;
-    m_platform.alerts.run(title, message, { QStringLiteral("OK") });
-    if (tutorial) {
-        m_platform.workspace.open(platform::setupGuidePath(m_platform.defaults.preferredLanguages()));
+    const QString guide = platform::setupGuidePath(m_platform.defaults.preferredLanguages());
+    if (m_platform.alerts.answerable()) {
+        m_platform.alerts.run(title, message, { QStringLiteral("OK") });
+        if (tutorial)
+            m_platform.workspace.open(guide);
+    } else {
+        // Started outside a graphical session nobody could press OK, and the
+        // driver would wait for ever: it says why where it was started and
+        // ends as after the alert. The guide cannot be shown either: its path.
+        qCWarning(lcDriver, "%s: %s", qPrintable(title), qPrintable(message));
+        const QString where = tutorial ? QStringLiteral("; the setup guide is ") + guide : QString();
+        qCWarning(
+            lcDriver, "no graphical session can show this alert: the driver quits%s", qPrintable(where));
     }
     m_platform.distributed.post(store::OVCFGQuitDNotification);
     if (m_terminate)

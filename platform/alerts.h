@@ -13,6 +13,10 @@ class Alerts
 public:
     virtual ~Alerts() = default;
     virtual int run(const QString &title, const QString &message, const QStringList &buttons) = 0;
+    // False where no person can see an alert, so that run() would wait for
+    // an answer that never comes: a program started outside a graphical
+    // session draws its windows nowhere.
+    virtual bool answerable() const { return true; }
 };
 
 struct FilePanelOptions

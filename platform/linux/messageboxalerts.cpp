@@ -1,5 +1,6 @@
 #include "messageboxalerts.h"
 
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -23,6 +24,12 @@ int QtAlerts::run(const QString &title, const QString &message, const QStringLis
     box.exec();
     const qsizetype index = added.indexOf(box.clickedButton());
     return index < 0 ? 0 : int(index);
+}
+
+bool QtAlerts::answerable() const
+{
+    const QString name = QGuiApplication::platformName();
+    return name != QLatin1String("offscreen") && name != QLatin1String("minimal");
 }
 
 } // namespace platform::native

@@ -13,6 +13,9 @@ class QtAlerts : public Alerts
 {
 public:
     int run(const QString &title, const QString &message, const QStringList &buttons) override;
+    // Not on a windowing platform that draws into memory only (offscreen,
+    // minimal): the driver picks offscreen when no display server answers.
+    bool answerable() const override;
 };
 
 } // namespace platform::native
