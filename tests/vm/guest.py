@@ -657,13 +657,45 @@ def latency_run(lst, g, driver, count=1000, rate=266.0):
 
 # --- the run ---------------------------------------------------------------------
 
+def host_folders():
+    """The host's folders the guest reads from after its own mounts: the
+    build it installs, the checkout that build was made from, the listener's
+    folder and this script's own checkout; each once, none inside another."""
+    here = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    wanted = {os.path.realpath(p) for p in (CONFIG["build"], CONFIG.get("source") or here, here,
+                                            os.path.dirname(CONFIG["listener"]))}
+    return sorted(p for p in wanted if not any(q != p and p.startswith(q.rstrip("/") + "/") for q in wanted))
+
+
+def mount_scratch(args, keep):
+    """Mounts a fresh file system of the guest's own over a folder of the
+    host's root, then binds the kept host folders that lie inside it back
+    over it: a checkout cloned into /tmp, say, stays where the build's paths
+    say it is."""
+    target = args[-1]
+    inside = [p for p in keep if p == target or p.startswith(target + "/")]
+    held = "/.ovvm-host" + target.replace("/", "-")
+    if inside:
+        os.makedirs(held, exist_ok=True)
+        subprocess.run(["mount", "--bind", target, held], check=False)
+    subprocess.run(["mount"] + args, check=False)
+    for p in inside:
+        os.makedirs(p, exist_ok=True)
+        r = subprocess.run(["mount", "--bind", held + p[len(target):], p], check=False)
+        if r.returncode != 0:
+            note("cannot keep the host's %s visible under the guest's %s" % (p, target))
+    if inside:
+        subprocess.run(["umount", "-l", held], check=False)
+
+
 def mount_basics():
+    keep = host_folders()
     for args in (["-t", "proc", "proc", "/proc"], ["-t", "sysfs", "sys", "/sys"],
                  ["-t", "tmpfs", "-o", "mode=0755", "run", "/run"], ["-t", "tmpfs", "tmp", "/tmp"],
                  ["-t", "devpts", "devpts", "/dev/pts"], ["-t", "tmpfs", "shm", "/dev/shm"],
                  ["-t", "debugfs", "debugfs", "/sys/kernel/debug"]):
         os.makedirs(args[-1], exist_ok=True)
-        subprocess.run(["mount"] + args, check=False)
+        mount_scratch(args, keep)
     os.chmod("/tmp", 0o1777)
 
 

@@ -256,7 +256,8 @@ def main():
            if k == "QT_LOGGING_RULES" or (sanitized and k in ("ASAN_OPTIONS", "UBSAN_OPTIONS"))}
     if sanitized:
         env.setdefault("ASAN_OPTIONS", "detect_leaks=0")
-    config = {"build": build, "listener": os.path.abspath(args.listener), "env": env}
+    config = {"build": build, "source": cache_value(build, "CMAKE_HOME_DIRECTORY"),
+              "listener": os.path.abspath(args.listener), "env": env}
     with open(os.path.join(results, "config.json"), "w") as f:
         json.dump(config, f)
 
