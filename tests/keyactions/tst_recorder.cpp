@@ -5,6 +5,8 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QBuffer>
+#include <QDataStream>
 #include <QDir>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -14,6 +16,7 @@
 #include "keyactions/ovkeycodetransformer.h"
 #include "keyactions/ovshortcutcell.h"
 #include "keyactions/ovshortcuteditor.h"
+#include "keyactions/valuetransformer.h"
 #include "platform/sim/simdesktop.h"
 #include "platform/sim/simrecorders.h"
 #include "platform/sim/simrunloop.h"
@@ -137,6 +140,33 @@ struct Pane
     QAction *quit = nullptr;
 };
 
+// What a recorder's value is bound to.
+class Holder : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QVariant hotKey MEMBER hotKey)
+public:
+    QVariant hotKey = QStringLiteral("untouched");
+};
+
+// Hands the key code alone on, as a binding to a number would.
+class KeyCodeOnly : public ValueTransformer
+{
+public:
+    bool allowsReverseTransformation() const override { return true; }
+    QVariant transformedValue(const QVariant &value) const override { return value; }
+    QVariant reverseTransformedValue(const QVariant &value) const override
+    {
+        return value.toMap().value(QStringLiteral("keyCode"));
+    }
+};
+
+class OneWay : public ValueTransformer
+{
+public:
+    QVariant transformedValue(const QVariant &value) const override { return value; }
+};
+
 } // namespace
 
 class TestRecorder : public QObject
@@ -158,6 +188,13 @@ private slots:
     void transitions();
     void slideFrames();
     void style0();
+    void coding_data();
+    void coding();
+    void codingRefusals();
+    void copyIsIndependent();
+    void valueBinding_data();
+    void valueBinding();
+    void alertThatEndsTheRecorder();
 };
 
 void TestRecorder::recordings_data()
@@ -691,6 +728,260 @@ void TestRecorder::style0()
     QVERIFY(
         over.pixelColor((rim * 2).toPoint()).blue() < recoloured.pixelColor((rim * 2).toPoint()).blue() - 20);
     setDesktopPalette(desktop);
+}
+
+// A recorder coded and decoded into another, keyed and unkeyed. Unkeyed
+// carries the autosave name, the combination and the two masks alone.
+void TestRecorder::coding_data()
+{
+    QTest::addColumn<bool>("keyed");
+    QTest::newRow("keyed") << true;
+    QTest::newRow("unkeyed") << false;
+}
+
+void TestRecorder::coding()
+{
+    QFETCH(bool, keyed);
+    Pane pane;
+    OVShortcutEditor &recorder = *pane.recorder;
+    recorder.setAnimates(true);
+    recorder.setAllowsKeyOnly(true, true);
+    recorder.setAllowedFlags(0x1E0000); // no Function
+    recorder.setRequiredFlags(kShift);
+    recorder.setAutosaveName(QStringLiteral("pen"));
+    pane.start();
+    pane.runLoop.advance(1); // the slide
+    QVERIFY(recorder.isEditing());
+    QTest::keyClick(&recorder, Qt::Key_K, Qt::ControlModifier);
+    pane.runLoop.advance(1);
+    QCOMPARE(recorder.keyCombo(), (KeyCombo { kCommand | kShift, 40 }));
+
+    // Decoded with nothing saved under the name, the coded combination holds.
+    pane.defaults.remove(QStringLiteral("ShortcutEditor pen"));
+    OVShortcutEditor decoded(pane.transformer, pane.runLoop, pane.defaults, pane.alerts);
+    if (keyed) {
+        QVariantMap coder;
+        recorder.encodeWithCoder(coder);
+        QCOMPARE(coder,
+            (QVariantMap { { "autosaveName", "pen" }, { "keyComboCode", qint64(40) },
+                { "keyComboFlags", quint64(kCommand | kShift) }, { "allowedFlags", quint64(0x1E0000) },
+                { "requiredFlags", quint64(kShift) }, { "keyChars", "k" },
+                { "keyCharsIgnoringModifiers", "k" }, { "allowsKeyOnly", true }, { "escapeKeys", true },
+                { "isAnimating", true }, { "style", qint64(1) } }));
+        decoded.initWithCoder(coder);
+    } else {
+        QByteArray bytes;
+        {
+            QDataStream out(&bytes, QIODevice::WriteOnly);
+            recorder.encodeWithCoder(out);
+        }
+        QDataStream in(bytes);
+        QVERIFY(decoded.initWithCoder(in));
+        QVERIFY(in.atEnd());
+    }
+    QCOMPARE(decoded.autosaveName(), QStringLiteral("pen"));
+    QCOMPARE(decoded.keyCombo(), recorder.keyCombo());
+    QCOMPARE(decoded.allowedFlags(), quint64(0x9E0000)); // Function always comes back
+    QCOMPARE(decoded.requiredFlags(), kShift);
+    QCOMPARE(decoded.style(), keyed ? 1 : 0);
+    QCOMPARE(decoded.animates(), keyed);
+    QCOMPARE(decoded.allowsKeyOnly(), keyed);
+    QCOMPARE(decoded.escapeKeys(), keyed);
+    // The characters typed travel keyed only; else the layout's.
+    QCOMPARE(decoded.keyCharsIgnoringModifiers(), keyed ? QStringLiteral("k") : QStringLiteral("K"));
+
+    // The combination saved under the name wins over the coded one.
+    pane.defaults.setValue(
+        QStringLiteral("ShortcutEditor pen"), QVariantMap { { "keyCode", 6 }, { "modifierFlags", kOption } });
+    OVShortcutEditor again(pane.transformer, pane.runLoop, pane.defaults, pane.alerts);
+    QVariantMap coder;
+    recorder.encodeWithCoder(coder);
+    again.initWithCoder(coder);
+    QCOMPARE(again.keyCombo(), (KeyCombo { kOption | kShift, 6 }));
+}
+
+void TestRecorder::codingRefusals()
+{
+    Pane pane;
+    OVShortcutEditor &recorder = *pane.recorder;
+    // Keyed, a value of the wrong type reads as absent.
+    recorder.initWithCoder(QVariantMap { { "keyComboCode", "40" }, { "keyComboFlags", -1 },
+        { "allowsKeyOnly", 1 }, { "style", "1" }, { "allowedFlags", 0x20000 } });
+    QCOMPARE(recorder.keyCombo(), (KeyCombo { 0, -1 }));
+    QVERIFY(!recorder.allowsKeyOnly());
+    QCOMPARE(recorder.style(), 0);
+    QCOMPARE(recorder.allowedFlags(), quint64(0x820000));
+
+    // Unkeyed, a stream cut short changes nothing.
+    recorder.setAllowedFlags(0x9E0000);
+    recorder.setObjectValue(kOldValue);
+    QByteArray bytes;
+    {
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out << QStringLiteral("pen") << qint16(40) << quint64(kCommand) << quint64(0x9E0000);
+    }
+    QDataStream in(bytes);
+    QVERIFY(!recorder.initWithCoder(in));
+    QCOMPARE(recorder.keyCombo(), (KeyCombo { kCommand, 1 }));
+    QCOMPARE(recorder.autosaveName(), QString());
+}
+
+// A copied cell has the same state, options, delegate, autosave name and
+// gradient; changing one leaves the other as it was. A slide under way goes
+// on in the copy.
+void TestRecorder::copyIsIndependent()
+{
+    Pane pane;
+    OVShortcutEditor &recorder = *pane.recorder;
+    OVShortcutCell &cell = recorder.cell();
+    recorder.setAnimates(true);
+    recorder.setAutosaveName(QStringLiteral("wheel"));
+    recorder.setAllowedFlags(0x1E0000);
+    recorder.setRequiredFlags(kControl);
+    pane.start();
+    pane.runLoop.advance(1);
+    QVERIFY(recorder.isEditing());
+    QTest::keyClick(&recorder, Qt::Key_K, Qt::ControlModifier);
+    pane.runLoop.advance(1);
+
+    QSignalSpy changes(&recorder, &OVShortcutEditor::shortcutEditorKeyComboDidChange);
+    const std::unique_ptr<OVShortcutCell> copy = cell.copy();
+    QCOMPARE(copy->keyCombo(), (KeyCombo { kCommand | kControl, 40 }));
+    QCOMPARE(copy->keyChars(), QStringLiteral("k"));
+    QCOMPARE(copy->autosaveName(), QStringLiteral("wheel"));
+    QCOMPARE(copy->allowedFlags(), quint64(0x1E0000));
+    QCOMPARE(copy->requiredFlags(), kControl);
+    QCOMPARE(copy->style(), 1);
+    QVERIFY(copy->animates());
+    QVERIFY(copy->allowsKeyOnly());
+    QCOMPARE(copy->editingGradient(), cell.editingGradient());
+    QCOMPARE(changes.count(), 0);
+
+    // The copy's change reaches the delegate, and only the copy holds it.
+    copy->setAutosaveName(QString());
+    copy->setKeyCombo(KeyCombo { kOption, 12 });
+    copy->setAllowedFlags(kOption);
+    copy->setStyle(0);
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(changes.first().at(1).value<KeyCombo>(), (KeyCombo { kOption | kControl, 12 }));
+    QCOMPARE(recorder.keyCombo(), (KeyCombo { kCommand | kControl, 40 }));
+    QCOMPARE(recorder.allowedFlags(), quint64(0x1E0000));
+    QCOMPARE(recorder.style(), 1);
+    QCOMPARE(recorder.autosaveName(), QStringLiteral("wheel"));
+
+    recorder.setKeyCombo(KeyCombo { kShift, 7 });
+    QCOMPARE(copy->keyCombo(), (KeyCombo { kOption | kControl, 12 }));
+
+    // Copied half way through the slide toward editing: both arrive.
+    recorder.startRecording();
+    pane.runLoop.runNext();
+    pane.runLoop.runNext();
+    const std::unique_ptr<OVShortcutCell> sliding = cell.copy();
+    QVERIFY(sliding->isAnimatingNow());
+    QCOMPARE(sliding->transitionProgress(), cell.transitionProgress());
+    pane.runLoop.advance(1);
+    QVERIFY(recorder.isEditing());
+    QVERIFY(sliding->isEditing());
+    QVERIFY(!sliding->isAnimatingNow());
+}
+
+// After every change the value goes to the bound property, through the
+// binding's transformer; what cannot be pushed is logged with the
+// system's own lines.
+void TestRecorder::valueBinding_data()
+{
+    QTest::addColumn<int>("transformer"); // 0 none, 1 given, 2 by name, 3 one-way, 4 unknown name
+    QTest::addColumn<bool>("observedGone");
+    QTest::addColumn<QString>("keyPath");
+    QTest::addColumn<QVariant>("pushed"); // invalid: the whole value
+    QTest::addColumn<QString>("message");
+
+    const QString hotKey = QStringLiteral("hotKey");
+    const QVariant whole;
+    QTest::newRow("no transformer") << 0 << false << hotKey << whole << QString();
+    QTest::newRow("transformer given") << 1 << false << hotKey << QVariant(qint64(12)) << QString();
+    QTest::newRow("transformer by name") << 2 << false << hotKey << QVariant(qint64(12)) << QString();
+    QTest::newRow("one-way transformer")
+        << 3 << false << hotKey << whole
+        << QStringLiteral("WARNING: value has value transformer, but it doesn't allow reverse "
+                          "transformations in -[OVShortcutEditor shortcutCell:keyComboDidChange:]");
+    QTest::newRow("unknown transformer name") << 4 << false << hotKey << whole << QString();
+    QTest::newRow("bound object gone")
+        << 0 << true << hotKey << QVariant(QStringLiteral("untouched"))
+        << QStringLiteral("ERROR: NSObservedObjectKey was nil for value binding in -[OVShortcutEditor "
+                          "shortcutCell:keyComboDidChange:]");
+    QTest::newRow("no key path") << 0 << false << QString() << QVariant(QStringLiteral("untouched"))
+                                 << QStringLiteral("ERROR: NSObservedKeyPathKey was nil for value binding in "
+                                                   "-[OVShortcutEditor shortcutCell:keyComboDidChange:]");
+}
+
+void TestRecorder::valueBinding()
+{
+    QFETCH(int, transformer);
+    QFETCH(bool, observedGone);
+    QFETCH(QString, keyPath);
+    QFETCH(QVariant, pushed);
+    QFETCH(QString, message);
+    Pane pane;
+    OVShortcutEditor &recorder = *pane.recorder;
+    QCOMPARE(
+        OVShortcutEditor::valueClassForBinding(QStringLiteral("value")), QMetaType::fromType<QVariantMap>());
+
+    const KeyCodeOnly keyCodeOnly;
+    const OneWay oneWay;
+    ValueTransformer::setValueTransformer(&keyCodeOnly, QStringLiteral("KeyCodeOnly"));
+    BindingOptions options;
+    if (transformer == 1)
+        options.valueTransformer = &keyCodeOnly;
+    else if (transformer == 2)
+        options.valueTransformerName = QStringLiteral("KeyCodeOnly");
+    else if (transformer == 3)
+        options.valueTransformer = &oneWay;
+    else if (transformer == 4)
+        options.valueTransformerName = QStringLiteral("Missing");
+    auto holder = std::make_unique<Holder>();
+    Holder *kept = holder.get();
+    recorder.bind(QStringLiteral("value"), holder.get(), keyPath, options);
+    if (observedGone)
+        holder.reset();
+
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+    if (!message.isEmpty())
+        QTest::ignoreMessage(QtWarningMsg, qPrintable(message));
+    recorder.setObjectValue(QVariantMap { { "keyCode", 12 }, { "modifierFlags", kOption } });
+    ValueTransformer::setValueTransformer(nullptr, QStringLiteral("KeyCodeOnly"));
+    if (observedGone)
+        return;
+    const QVariantMap value { { "characters", "Q" }, { "keyCode", qint64(12) },
+        { "modifierFlags", kOption } };
+    QCOMPARE(kept->hotKey, pushed.isValid() ? pushed : QVariant(value));
+
+    // Cleared, the value pushed is none; unbound, nothing more is pushed.
+    if (transformer == 0 && !keyPath.isEmpty()) {
+        recorder.removeShortcut();
+        QVERIFY(!kept->hotKey.isValid());
+        recorder.unbind(QStringLiteral("value"));
+        recorder.setObjectValue(kOldValue);
+        QVERIFY(!kept->hotKey.isValid());
+    }
+}
+
+// The refusal's alert runs a loop of its own, in which the recorder may be
+// ended (its editor closed); the key press that led there then touches it
+// no more.
+void TestRecorder::alertThatEndsTheRecorder()
+{
+    Pane pane;
+    QObject::connect(pane.recorder, &OVShortcutEditor::shortcutEditorIsKeyCodeAndFlagsTaken,
+        [](OVShortcutEditor *, qint64, quint64, bool *taken, QString *) { *taken = true; });
+    pane.alerts.setHook([&pane](const platform::sim::ScriptedAlerts::Shown &) {
+        delete pane.recorder;
+        pane.recorder = nullptr;
+    });
+    QVERIFY(pane.start());
+    sendKey(pane.recorder, QEvent::KeyPress, Qt::Key_K, Qt::ControlModifier);
+    QCOMPARE(pane.alerts.shown().size(), size_t(1));
+    QVERIFY(!pane.recorder);
 }
 
 QTEST_MAIN(TestRecorder)
