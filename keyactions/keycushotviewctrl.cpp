@@ -37,9 +37,10 @@ void KeyCusHotViewCtrl::viewDidLoad(QWidget *view)
     m_ibTextField->setReadOnly(true);
     m_ibTextField->setAccessibleName(text(OVS_KC_HS));
     // The recorder takes the field's place.
-    m_shortcutEditor = new OVShortcutEditor(*context().transformer, p.defaults, p.alerts, view);
+    m_shortcutEditor = new OVShortcutEditor(*context().transformer, p.runLoop, p.defaults, p.alerts, view);
     m_shortcutEditor->setObjectName(QStringLiteral("shortcutEditor"));
     m_shortcutEditor->setAccessibleName(text(OVS_KC_HR));
+    m_shortcutEditor->setStyle(1);
     m_shortcutEditor->setCanCaptureGlobalHotKeys(false);
     m_shortcutEditor->setAllowsKeyOnly(true, false);
 

@@ -1,10 +1,13 @@
 #include "ovshortcutcell.h"
 
+#include <QDataStream>
+
 #include "keyactions/ovkeycodetransformer.h"
 #include "keyactions/ovshortcuteditor.h"
 #include "keyactions/shortcutstrings.h"
 #include "keyactions/shortcuttexts.h"
 #include "platform/keycodes.h"
+#include "platform/runloop.h"
 #include "platform/userdefaults.h"
 #include "store/ovpublicdefine.h"
 #include "store/plistvalue.h"
@@ -14,6 +17,13 @@ namespace keyactions {
 namespace {
 
 constexpr double kButtonSize = 14; // points, as the button images
+
+// The slide between the layers: a tick every 1/30 s that adds 2/21 to the
+// progress, ending at 0.998, so 11 ticks (about 0.37 s). Single precision,
+// as the values were measured: 10 ticks reach only 0.952381.
+constexpr float kTickSeconds = 1.0f / 30;
+constexpr float kProgressPerTick = 2.0f / 21;
+constexpr float kTransitionDone = 0.998f;
 
 // Escape, Delete and Forward Delete end recording instead of being recorded.
 bool isCancelKey(qint64 keyCode)
@@ -29,12 +39,26 @@ const QString kSavedModifiers = QStringLiteral("modifiers");
 const QString kSavedKeyChars = QStringLiteral("keyChars");
 const QString kSavedKeyCharsIgnoringModifiers = QStringLiteral("keyCharsIgnoringModifiers");
 
+// Keys of the keyed coding.
+const QString kCodedAutosaveName = QStringLiteral("autosaveName");
+const QString kCodedKeyComboCode = QStringLiteral("keyComboCode");
+const QString kCodedKeyComboFlags = QStringLiteral("keyComboFlags");
+const QString kCodedAllowedFlags = QStringLiteral("allowedFlags");
+const QString kCodedRequiredFlags = QStringLiteral("requiredFlags");
+const QString kCodedKeyChars = QStringLiteral("keyChars");
+const QString kCodedKeyCharsIgnoringModifiers = QStringLiteral("keyCharsIgnoringModifiers");
+const QString kCodedAllowsKeyOnly = QStringLiteral("allowsKeyOnly");
+const QString kCodedEscapeKeys = QStringLiteral("escapeKeys");
+const QString kCodedIsAnimating = QStringLiteral("isAnimating");
+const QString kCodedStyle = QStringLiteral("style");
+
 } // namespace
 
 OVShortcutCell::OVShortcutCell(OVShortcutEditor &delegate, const OVKeyCodeTransformer &transformer,
-    platform::UserDefaults &defaults, platform::Alerts &alerts)
+    platform::RunLoop &runLoop, platform::UserDefaults &defaults, platform::Alerts &alerts)
     : m_delegate(delegate)
     , m_transformer(transformer)
+    , m_runLoop(runLoop)
     , m_defaults(defaults)
     , m_alerts(alerts)
     , m_validator(transformer)
@@ -42,6 +66,124 @@ OVShortcutCell::OVShortcutCell(OVShortcutEditor &delegate, const OVKeyCodeTransf
     m_validator.setDelegate([this](qint64 keyCode, quint64 flags, QString *reason) {
         return m_delegate.isKeyCodeAndFlagsTaken(keyCode, flags, reason);
     });
+    privateInit();
+}
+
+OVShortcutCell::~OVShortcutCell()
+{
+    m_runLoop.cancel(m_tick);
+    popHotKeys();
+}
+
+// The set-up of a new cell and of one about to be decoded: the members'
+// own defaults, the gradient, and the autosaved combination (nothing while
+// there is no autosave name).
+void OVShortcutCell::privateInit()
+{
+    createGradient();
+    loadKeyCombo();
+}
+
+void OVShortcutCell::setStyle(int style)
+{
+    m_style = style == 1 ? 1 : 0;
+    m_delegate.redraw();
+}
+
+std::unique_ptr<OVShortcutCell> OVShortcutCell::copy() const
+{
+    auto cell = std::make_unique<OVShortcutCell>(m_delegate, m_transformer, m_runLoop, m_defaults, m_alerts);
+    cell->m_style = m_style;
+    cell->m_editingGradient = m_editingGradient;
+    cell->m_autosaveName = m_autosaveName;
+    cell->m_isEditing = m_isEditing;
+    cell->m_mouseInsideTrackingArea = m_mouseInsideTrackingArea;
+    cell->m_mouseDown = m_mouseDown;
+    cell->m_tracking = m_tracking;
+    cell->m_isAnimating = m_isAnimating;
+    cell->m_transitionProgress = m_transitionProgress;
+    cell->m_isAnimatingNow = m_isAnimatingNow;
+    cell->m_isAnimatingTowardsEditing = m_isAnimatingTowardsEditing;
+    cell->m_comboJustChanged = m_comboJustChanged;
+    cell->m_keyCombo = m_keyCombo;
+    cell->m_hasKeyChars = m_hasKeyChars;
+    cell->m_keyChars = m_keyChars;
+    cell->m_keyCharsIgnoringModifiers = m_keyCharsIgnoringModifiers;
+    cell->m_allowedFlags = m_allowedFlags;
+    cell->m_requiredFlags = m_requiredFlags;
+    cell->m_editingFlags = m_editingFlags;
+    cell->m_allowsKeyOnly = m_allowsKeyOnly;
+    cell->m_escapeKeys = m_escapeKeys;
+    cell->m_globalHotKeys = m_globalHotKeys;
+    // A slide stopped half way would leave the copy between its layers for
+    // good.
+    if (m_isAnimatingNow)
+        cell->scheduleTick();
+    return cell;
+}
+
+void OVShortcutCell::encodeWithCoder(QVariantMap &coder) const
+{
+    if (!m_autosaveName.isNull())
+        coder.insert(kCodedAutosaveName, m_autosaveName);
+    coder.insert(kCodedKeyComboCode, qint64(qint16(m_keyCombo.code)));
+    coder.insert(kCodedKeyComboFlags, m_keyCombo.flags);
+    coder.insert(kCodedAllowedFlags, m_allowedFlags);
+    coder.insert(kCodedRequiredFlags, m_requiredFlags);
+    if (m_hasKeyChars) {
+        coder.insert(kCodedKeyChars, m_keyChars);
+        coder.insert(kCodedKeyCharsIgnoringModifiers, m_keyCharsIgnoringModifiers);
+    }
+    coder.insert(kCodedAllowsKeyOnly, m_allowsKeyOnly);
+    coder.insert(kCodedEscapeKeys, m_escapeKeys);
+    coder.insert(kCodedIsAnimating, m_isAnimating);
+    coder.insert(kCodedStyle, qint64(qint16(m_style)));
+}
+
+void OVShortcutCell::encodeWithCoder(QDataStream &coder) const
+{
+    coder << m_autosaveName << qint16(m_keyCombo.code) << m_keyCombo.flags << m_allowedFlags
+          << m_requiredFlags;
+}
+
+void OVShortcutCell::initWithCoder(const QVariantMap &coder)
+{
+    m_autosaveName = store::stringValue(coder.value(kCodedAutosaveName)).value_or(QString());
+    const std::optional<qint64> code = store::integerValue(coder.value(kCodedKeyComboCode));
+    const quint64 flags = store::unsignedValue(coder.value(kCodedKeyComboFlags)).value_or(0);
+    m_allowedFlags = store::unsignedValue(coder.value(kCodedAllowedFlags)).value_or(m_allowedFlags);
+    m_requiredFlags = store::unsignedValue(coder.value(kCodedRequiredFlags)).value_or(m_requiredFlags);
+    const std::optional<QString> keyChars = store::stringValue(coder.value(kCodedKeyChars));
+    m_hasKeyChars = keyChars.has_value();
+    m_keyChars = keyChars.value_or(QString());
+    m_keyCharsIgnoringModifiers
+        = store::stringValue(coder.value(kCodedKeyCharsIgnoringModifiers)).value_or(QString());
+    m_allowsKeyOnly = store::booleanValue(coder.value(kCodedAllowsKeyOnly)).value_or(m_allowsKeyOnly);
+    m_escapeKeys = store::booleanValue(coder.value(kCodedEscapeKeys)).value_or(m_escapeKeys);
+    m_isAnimating = store::booleanValue(coder.value(kCodedIsAnimating)).value_or(m_isAnimating);
+    m_style = store::integerValue(coder.value(kCodedStyle)).value_or(0) == 1 ? 1 : 0;
+    m_allowedFlags |= kFunctionFlag;
+    m_keyCombo = KeyCombo { filteredCocoaFlags(flags), code ? qint64(qint16(*code)) : -1 };
+    loadKeyCombo();
+}
+
+bool OVShortcutCell::initWithCoder(QDataStream &coder)
+{
+    QString autosaveName;
+    qint16 code = -1;
+    quint64 flags = 0;
+    quint64 allowed = 0;
+    quint64 required = 0;
+    coder >> autosaveName >> code >> flags >> allowed >> required;
+    if (coder.status() != QDataStream::Ok)
+        return false;
+    m_autosaveName = autosaveName;
+    m_allowedFlags = allowed | kFunctionFlag;
+    m_requiredFlags = required;
+    m_keyCombo = KeyCombo { filteredCocoaFlags(flags), code };
+    m_hasKeyChars = false;
+    loadKeyCombo();
+    return true;
 }
 
 quint64 OVShortcutCell::filteredCocoaFlags(quint64 flags) const
@@ -157,7 +299,15 @@ bool OVShortcutCell::performKeyEquivalent(const CapturedKey &key, bool isFirstRe
                         shortcutText(m_transformer.strings(),
                             QStringLiteral("This key cannot be part of a shortcut.")));
                 }
+                // The alert needs the keyboard the recording holds; its
+                // nested event loop may end the recorder.
+                const std::weak_ptr<int> alive = m_alive;
+                popHotKeys();
                 alertWithNonRecoverableError(m_alerts, *error);
+                if (alive.expired())
+                    return true;
+                if (m_isEditing && m_globalHotKeys)
+                    pushHotKeys();
                 m_editingFlags = filteredCocoaFlags(m_delegate.currentModifierFlags());
                 m_delegate.redraw();
                 return true;
@@ -288,15 +438,58 @@ void OVShortcutCell::mouseReleased(QPointF point, QRectF frame, bool isEnabled)
     m_delegate.redraw();
 }
 
+bool OVShortcutCell::effectiveIsAnimating() const
+{
+    return m_isAnimating && styleSupportsAnimation(m_style);
+}
+
+void OVShortcutCell::scheduleTick()
+{
+    m_runLoop.cancel(m_tick);
+    m_tick = m_runLoop.after(kTickSeconds, this, [this] {
+        m_tick = 0;
+        transitionTick();
+    });
+}
+
 void OVShortcutCell::startEditingTransition()
 {
-    // The editors do not animate the slide: the field changes layers at once.
-    startEditing();
+    if (!effectiveIsAnimating()) {
+        startEditing();
+        return;
+    }
+    m_isAnimatingTowardsEditing = true;
+    m_isAnimatingNow = true;
+    m_transitionProgress = 0;
+    scheduleTick();
 }
 
 void OVShortcutCell::endEditingTransition()
 {
-    endEditing();
+    if (!effectiveIsAnimating()) {
+        endEditing();
+        return;
+    }
+    m_isAnimatingTowardsEditing = false;
+    m_isAnimatingNow = true;
+    m_transitionProgress = 0;
+    scheduleTick();
+}
+
+void OVShortcutCell::transitionTick()
+{
+    m_transitionProgress += kProgressPerTick;
+    if (m_transitionProgress >= kTransitionDone) {
+        m_isAnimatingNow = false;
+        m_transitionProgress = 0;
+        if (m_isAnimatingTowardsEditing)
+            startEditing();
+        else
+            endEditing();
+        return;
+    }
+    m_delegate.redraw();
+    scheduleTick();
 }
 
 void OVShortcutCell::startEditing()
@@ -305,6 +498,8 @@ void OVShortcutCell::startEditing()
     m_editingFlags = filteredCocoaFlags(0);
     m_delegate.resetTrackingRects();
     m_delegate.redraw();
+    if (m_globalHotKeys)
+        pushHotKeys();
     m_delegate.editingDidChange();
 }
 
@@ -314,7 +509,22 @@ void OVShortcutCell::endEditing()
     m_comboJustChanged = false;
     m_delegate.resetTrackingRects();
     m_delegate.redraw();
+    // Also when the option went off while recording: no grab outlives it.
+    popHotKeys();
     m_delegate.editingDidChange();
+}
+
+void OVShortcutCell::pushHotKeys()
+{
+    if (m_hotKeyModeToken == 0)
+        m_hotKeyModeToken = m_delegate.pushSymbolicHotKeyMode();
+}
+
+void OVShortcutCell::popHotKeys()
+{
+    if (m_hotKeyModeToken != 0)
+        m_delegate.popSymbolicHotKeyMode(m_hotKeyModeToken);
+    m_hotKeyModeToken = 0;
 }
 
 QString OVShortcutCell::defaultsKeyForAutosaveName(const QString &name) const

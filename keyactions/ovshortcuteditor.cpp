@@ -4,7 +4,9 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QCursor>
+#include <QDataStream>
 #include <QFocusEvent>
+#include <QLoggingCategory>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -15,13 +17,20 @@
 #include "keyactions/ovshortcutcell.h"
 #include "keyactions/recordvalues.h"
 #include "keyactions/shortcuttexts.h"
+#include "keyactions/valuetransformer.h"
 #include "platform/qtkeycodes.h"
 #include "store/ovpublicdefine.h"
 #include "store/plistvalue.h"
 
+Q_LOGGING_CATEGORY(lcRecorder, "ov.keyactions.recorder")
+
 namespace keyactions {
 
 namespace {
+
+const QString kValueBinding = QStringLiteral("value");
+// Where the binding's failures are logged, as the lines have always read.
+constexpr char kPushedFrom[] = "-[OVShortcutEditor shortcutCell:keyComboDidChange:]";
 
 constexpr int kHeight = 22; // pixels: the field is always this high
 constexpr int kMinimumWidth = 50;
@@ -120,10 +129,13 @@ QAccessibleInterface *accessibleFactory(const QString &className, QObject *objec
 
 } // namespace
 
-OVShortcutEditor::OVShortcutEditor(const OVKeyCodeTransformer &transformer, platform::UserDefaults &defaults,
-    platform::Alerts &alerts, QWidget *parent)
+OVShortcutEditor::OVShortcutEditor(const OVKeyCodeTransformer &transformer, platform::RunLoop &runLoop,
+    platform::UserDefaults &defaults, platform::Alerts &alerts, QWidget *parent)
     : QWidget(parent)
     , m_transformer(transformer)
+    , m_runLoop(runLoop)
+    , m_defaults(defaults)
+    , m_alerts(alerts)
 {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(accessibleFactory);
@@ -131,7 +143,7 @@ OVShortcutEditor::OVShortcutEditor(const OVKeyCodeTransformer &transformer, plat
     }();
     Q_UNUSED(factoryInstalled);
 
-    m_cell = std::make_unique<OVShortcutCell>(*this, transformer, defaults, alerts);
+    m_cell = std::make_unique<OVShortcutCell>(*this, transformer, runLoop, defaults, alerts);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setAttribute(Qt::WA_InputMethodEnabled, false);
@@ -140,7 +152,80 @@ OVShortcutEditor::OVShortcutEditor(const OVKeyCodeTransformer &transformer, plat
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
-OVShortcutEditor::~OVShortcutEditor() = default;
+OVShortcutEditor::~OVShortcutEditor()
+{
+    // The cell ends its ticks and gives the keyboard back.
+    m_cell.reset();
+}
+
+void OVShortcutEditor::encodeWithCoder(QVariantMap &coder) const
+{
+    m_cell->encodeWithCoder(coder);
+}
+
+void OVShortcutEditor::encodeWithCoder(QDataStream &coder) const
+{
+    m_cell->encodeWithCoder(coder);
+}
+
+void OVShortcutEditor::initWithCoder(const QVariantMap &coder)
+{
+    m_cell.reset();
+    m_cell = std::make_unique<OVShortcutCell>(*this, m_transformer, m_runLoop, m_defaults, m_alerts);
+    m_cell->initWithCoder(coder);
+    resetTrackingRects();
+    update();
+}
+
+bool OVShortcutEditor::initWithCoder(QDataStream &coder)
+{
+    auto cell = std::make_unique<OVShortcutCell>(*this, m_transformer, m_runLoop, m_defaults, m_alerts);
+    if (!cell->initWithCoder(coder))
+        return false;
+    m_cell.reset();
+    m_cell = std::move(cell);
+    resetTrackingRects();
+    update();
+    return true;
+}
+
+void OVShortcutEditor::bind(
+    const QString &binding, QObject *observable, const QString &keyPath, const BindingOptions &options)
+{
+    if (binding == kValueBinding)
+        m_valueBinding = ValueBinding { observable, keyPath, options };
+}
+
+void OVShortcutEditor::unbind(const QString &binding)
+{
+    if (binding == kValueBinding)
+        m_valueBinding.reset();
+}
+
+QMetaType OVShortcutEditor::valueClassForBinding(const QString &binding)
+{
+    return binding == kValueBinding ? QMetaType::fromType<QVariantMap>() : QMetaType();
+}
+
+int OVShortcutEditor::style() const
+{
+    return m_cell->style();
+}
+
+void OVShortcutEditor::setStyle(int style)
+{
+    m_cell->setStyle(style);
+}
+
+bool OVShortcutEditor::animates() const
+{
+    return m_cell->animates();
+}
+
+void OVShortcutEditor::setAnimates(bool animates)
+{
+    m_cell->setAnimates(animates);
+}
 
 QSize OVShortcutEditor::sizeHint() const
 {
@@ -317,6 +402,11 @@ void OVShortcutEditor::resetTrackingRects()
 bool OVShortcutEditor::event(QEvent *event)
 {
     switch (event->type()) {
+    case QEvent::ApplicationPaletteChange:
+        // The desktop's colours changed: style 0's gradient follows them.
+        m_cell->createGradient();
+        update();
+        break;
     case QEvent::ShortcutOverride:
         // While recording every key is ours: the application's shortcuts
         // must not fire on the combination being recorded.
@@ -435,6 +525,7 @@ void OVShortcutEditor::changeEvent(QEvent *event)
         resetTrackingRects();
         update();
     }
+
     QWidget::changeEvent(event);
 }
 
@@ -465,10 +556,41 @@ bool OVShortcutEditor::isKeyCodeAndFlagsTaken(qint64 keyCode, quint64 flags, QSt
 void OVShortcutEditor::keyComboDidChange(KeyCombo combo)
 {
     emit shortcutEditorKeyComboDidChange(this, combo);
+    pushBoundValue();
     if (QAccessible::isActive()) {
         QAccessibleValueChangeEvent change(this, keyComboString().value_or(QString()));
         QAccessible::updateAccessibility(&change);
     }
+}
+
+void OVShortcutEditor::pushBoundValue()
+{
+    if (!m_valueBinding)
+        return;
+    const std::optional<QVariantMap> objectValue = this->objectValue();
+    QVariant value = objectValue ? QVariant(*objectValue) : QVariant();
+    const BindingOptions &options = m_valueBinding->options;
+    const ValueTransformer *transformer = options.valueTransformer;
+    if (!transformer && !options.valueTransformerName.isEmpty())
+        transformer = ValueTransformer::valueTransformerForName(options.valueTransformerName);
+    if (transformer) {
+        if (transformer->allowsReverseTransformation())
+            value = transformer->reverseTransformedValue(value);
+        else
+            qCWarning(lcRecorder,
+                "WARNING: value has value transformer, but it doesn't allow reverse transformations in %s",
+                kPushedFrom);
+    }
+    QObject *observed = m_valueBinding->observed.data();
+    if (!observed) {
+        qCWarning(lcRecorder, "ERROR: NSObservedObjectKey was nil for value binding in %s", kPushedFrom);
+        return;
+    }
+    if (m_valueBinding->keyPath.isEmpty()) {
+        qCWarning(lcRecorder, "ERROR: NSObservedKeyPathKey was nil for value binding in %s", kPushedFrom);
+        return;
+    }
+    observed->setProperty(m_valueBinding->keyPath.toUtf8().constData(), value);
 }
 
 void OVShortcutEditor::redraw()
@@ -490,6 +612,22 @@ void OVShortcutEditor::editingDidChange()
         QAccessibleStateChangeEvent change(this, pressed);
         QAccessible::updateAccessibility(&change);
     }
+}
+
+quint64 OVShortcutEditor::pushSymbolicHotKeyMode()
+{
+    // An active keyboard grab of the recorder's window (on X11 through the
+    // platform window): the server then hands every key to it, and the
+    // passive key grabs of other programs, the desktop's shortcuts, do not
+    // fire.
+    grabKeyboard();
+    return ++m_hotKeyModeToken;
+}
+
+void OVShortcutEditor::popSymbolicHotKeyMode(quint64 token)
+{
+    if (token == m_hotKeyModeToken && keyboardGrabber() == this)
+        releaseKeyboard();
 }
 
 quint64 OVShortcutEditor::currentModifierFlags() const

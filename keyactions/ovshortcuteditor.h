@@ -3,13 +3,18 @@
 #include <memory>
 #include <optional>
 
+#include <QMetaType>
+#include <QPointer>
 #include <QVariantMap>
 #include <QWidget>
 
 #include "keyactions/keycombo.h"
 
+class QDataStream;
+
 namespace platform {
 class Alerts;
+class RunLoop;
 class UserDefaults;
 } // namespace platform
 
@@ -17,14 +22,24 @@ namespace keyactions {
 
 class OVKeyCodeTransformer;
 class OVShortcutCell;
+class ValueTransformer;
+
+// How a binding of the recorder's value hands the value on: through the
+// transformer given, else the one registered under the name given.
+struct BindingOptions
+{
+    const ValueTransformer *valueTransformer = nullptr;
+    QString valueTransformerName;
+};
 
 // The shortcut recorder: a one-line field in which the user records one key
 // combination (a mac key code with the modifiers held with it). The hot-key
 // pane shows one, the wheel-function editor two.
 //
-// Use (the editors' setting: a key alone may be recorded, the cancel keys
-// cancel):
-//   auto *recorder = new OVShortcutEditor(transformer, platform.defaults, platform.alerts, pane);
+// Use (the editors' setting: style 1, a key alone may be recorded, the
+// cancel keys cancel):
+//   auto *recorder = new OVShortcutEditor(transformer, p.runLoop, p.defaults, p.alerts, pane);
+//   recorder->setStyle(1);
 //   recorder->setAllowsKeyOnly(true, false);
 //   recorder->setAccessibleName(tr("Custom hot key"));
 //   connect(recorder, &OVShortcutEditor::shortcutEditorIsKeyCodeAndFlagsTaken, pane,
@@ -57,19 +72,55 @@ class OVShortcutCell;
 // Keys are taken as the driver posts them: the Ctrl key is Command, the
 // Super key Control, Alt Option. Modifier keys alone are never recorded.
 //
-// The field has one look (a capsule) and changes layers at once, without an
-// animation; it is always 22 pixels high and at least 50 wide.
+// Style 1 is a capsule that changes layers at once, or, with animates, in a
+// slide of 11 run-loop ticks; style 0 (the default of a new recorder) shows
+// recording as a gradient of the desktop's selection colour. The field is
+// always 22 pixels high and at least 50 wide.
 //
-// The transformer gives the key strings (one per application), the defaults
-// hold an autosaved combination, the alerts show refusals. All must outlive
-// the recorder.
+// With canCaptureGlobalHotKeys the recorder holds the keyboard while
+// recording (an active grab on X11), so that a combination another program
+// of the desktop grabs reaches it (and is then refused as the desktop's)
+// instead of running there.
+//
+// With its "value" bound, every change of the combination is also set on
+// the bound object's property (see bind()).
+//
+// The transformer gives the key strings (one per application), the run loop
+// the slide's ticks, the defaults hold an autosaved combination, the alerts
+// show refusals. All must outlive the recorder.
 class OVShortcutEditor : public QWidget
 {
     Q_OBJECT
 public:
-    OVShortcutEditor(const OVKeyCodeTransformer &transformer, platform::UserDefaults &defaults,
-        platform::Alerts &alerts, QWidget *parent = nullptr);
+    OVShortcutEditor(const OVKeyCodeTransformer &transformer, platform::RunLoop &runLoop,
+        platform::UserDefaults &defaults, platform::Alerts &alerts, QWidget *parent = nullptr);
     ~OVShortcutEditor() override;
+
+    // The cell's coding (the control adds nothing of its own); decoding
+    // gives the recorder a new cell made from the coder, or, for a refused
+    // stream, keeps the one it has and answers false.
+    void encodeWithCoder(QVariantMap &coder) const;
+    void encodeWithCoder(QDataStream &coder) const;
+    void initWithCoder(const QVariantMap &coder);
+    bool initWithCoder(QDataStream &coder);
+
+    // Binds "value" (the only binding of the recorder) to a property of
+    // another object: after every change the value, reverse-transformed by
+    // the options' transformer when it allows that, is set there. A
+    // transformer that does not allow it, a missing object (also one that
+    // is gone since) or key path are logged at the change and the value goes
+    // unchanged or nowhere.
+    void bind(const QString &binding, QObject *observable, const QString &keyPath,
+        const BindingOptions &options = {});
+    void unbind(const QString &binding);
+    // The type of the "value" binding's values: the recorder dictionary.
+    static QMetaType valueClassForBinding(const QString &binding);
+
+    // Drawing options (see above); style takes 1, any other value is 0.
+    int style() const;
+    void setStyle(int style);
+    bool animates() const;
+    void setAnimates(bool animates);
 
     // The value: the recorder dictionary, none while the field is empty.
     std::optional<QVariantMap> objectValue() const;
@@ -106,8 +157,8 @@ public:
     void setAllowsKeyOnly(bool allows, bool escapeKeys);
     bool escapeKeys() const;
     void setEscapeKeys(bool escapeKeys);
-    // Kept for the editors' set-up; the desktop's own shortcuts stay on
-    // while recording either way.
+    // While recording, hold the keyboard (see above); default no, and the
+    // editors leave it off.
     bool canCaptureGlobalHotKeys() const;
     void setCanCaptureGlobalHotKeys(bool capture);
     // With a name, every change is saved to the user defaults under
@@ -172,9 +223,24 @@ private:
     void makeFirstResponder();
     void editingDidChange();
     quint64 currentModifierFlags() const;
+    // The desktop's shortcuts off while recording: a token for the pop.
+    quint64 pushSymbolicHotKeyMode();
+    void popSymbolicHotKeyMode(quint64 token);
+    void pushBoundValue();
 
     const OVKeyCodeTransformer &m_transformer;
+    platform::RunLoop &m_runLoop;
+    platform::UserDefaults &m_defaults;
+    platform::Alerts &m_alerts;
     std::unique_ptr<OVShortcutCell> m_cell;
+    quint64 m_hotKeyModeToken = 0;
+    struct ValueBinding
+    {
+        QPointer<QObject> observed;
+        QString keyPath;
+        BindingOptions options;
+    };
+    std::optional<ValueBinding> m_valueBinding;
 };
 
 } // namespace keyactions

@@ -71,8 +71,9 @@ RKeyCusWinCtrl::~RKeyCusWinCtrl() = default;
 OVShortcutEditor *RKeyCusWinCtrl::makeRecorder(const QString &name)
 {
     platform::Desktop &p = *m_context.platform;
-    auto *recorder = new OVShortcutEditor(*m_context.transformer, p.defaults, p.alerts, this);
+    auto *recorder = new OVShortcutEditor(*m_context.transformer, p.runLoop, p.defaults, p.alerts, this);
     recorder->setAccessibleName(name);
+    recorder->setStyle(1);
     recorder->setCanCaptureGlobalHotKeys(false);
     recorder->setAllowsKeyOnly(true, false);
     return recorder;

@@ -5,6 +5,8 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QBuffer>
+#include <QDataStream>
 #include <QDir>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -14,8 +16,10 @@
 #include "keyactions/ovkeycodetransformer.h"
 #include "keyactions/ovshortcutcell.h"
 #include "keyactions/ovshortcuteditor.h"
+#include "keyactions/valuetransformer.h"
 #include "platform/sim/simdesktop.h"
 #include "platform/sim/simrecorders.h"
+#include "platform/sim/simrunloop.h"
 #include "platform/stringtable.h"
 
 using namespace keyactions;
@@ -46,6 +50,34 @@ QString rendersFolder()
     return dir.filePath(QStringLiteral("renders"));
 }
 
+// The recorder at twice its size on the window's grey, saved as
+// recorder-<name>.png.
+QImage render(QWidget &recorder, const QString &name)
+{
+    QImage image(recorder.size() * 2, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(2);
+    image.fill(QColor(236, 236, 236));
+    recorder.render(&image);
+    image.save(rendersFolder() + QStringLiteral("/recorder-%1.png").arg(name));
+    return image;
+}
+
+// Pixels darker than `below` in an area given in points.
+int darkPixels(const QImage &image, QRect area, int below = 100)
+{
+    int count = 0;
+    for (int y = area.top() * 2; y <= area.bottom() * 2; ++y)
+        for (int x = area.left() * 2; x <= area.right() * 2; ++x)
+            count += qGray(image.pixel(x, y)) < below;
+    return count;
+}
+
+// The grey of a pixel at a point.
+int greyAt(const QImage &image, QPointF point)
+{
+    return qGray(image.pixel((point * 2).toPoint()));
+}
+
 // The recorder, counting its beeps.
 class Recorder : public OVShortcutEditor
 {
@@ -65,7 +97,8 @@ struct Pane
         : transformer(keyboard, strings)
     {
         auto *layout = new QVBoxLayout(&window);
-        recorder = new Recorder(transformer, defaults, alerts, &window);
+        recorder = new Recorder(transformer, runLoop, defaults, alerts, &window);
+        recorder->setStyle(1);
         recorder->setAllowsKeyOnly(true, false);
         recorder->setObjectValue(kOldValue);
         recorder->setAccessibleName(QStringLiteral("Custom hot key"));
@@ -96,6 +129,7 @@ struct Pane
     }
 
     platform::sim::SimKeyboard keyboard;
+    platform::sim::SimRunLoop runLoop;
     platform::StringTable strings { { QStringLiteral("en") } };
     platform::sim::MemoryUserDefaults defaults;
     platform::sim::ScriptedAlerts alerts;
@@ -104,6 +138,33 @@ struct Pane
     QLineEdit next;
     Recorder *recorder = nullptr;
     QAction *quit = nullptr;
+};
+
+// What a recorder's value is bound to.
+class Holder : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QVariant hotKey MEMBER hotKey)
+public:
+    QVariant hotKey = QStringLiteral("untouched");
+};
+
+// Hands the key code alone on, as a binding to a number would.
+class KeyCodeOnly : public ValueTransformer
+{
+public:
+    bool allowsReverseTransformation() const override { return true; }
+    QVariant transformedValue(const QVariant &value) const override { return value; }
+    QVariant reverseTransformedValue(const QVariant &value) const override
+    {
+        return value.toMap().value(QStringLiteral("keyCode"));
+    }
+};
+
+class OneWay : public ValueTransformer
+{
+public:
+    QVariant transformedValue(const QVariant &value) const override { return value; }
 };
 
 } // namespace
@@ -123,6 +184,17 @@ private slots:
     void valueAndSize();
     void accessibility();
     void renders();
+    void transitions_data();
+    void transitions();
+    void slideFrames();
+    void style0();
+    void coding_data();
+    void coding();
+    void codingRefusals();
+    void copyIsIndependent();
+    void valueBinding_data();
+    void valueBinding();
+    void alertThatEndsTheRecorder();
 };
 
 void TestRecorder::recordings_data()
@@ -356,7 +428,7 @@ void TestRecorder::autosave()
         (QVariantMap { { "keyCode", qint64(11) }, { "modifierFlags", quint64(kCommand | kOption) },
             { "modifiers", quint64(0x900) }, { "keyChars", "b" }, { "keyCharsIgnoringModifiers", "b" } }));
 
-    OVShortcutEditor other(pane.transformer, pane.defaults, pane.alerts);
+    OVShortcutEditor other(pane.transformer, pane.runLoop, pane.defaults, pane.alerts);
     QSignalSpy changes(&other, &OVShortcutEditor::shortcutEditorKeyComboDidChange);
     other.setAutosaveName(QStringLiteral("wheel"));
     QCOMPARE(other.keyCombo(), (KeyCombo { kCommand | kOption, 11 }));
@@ -439,21 +511,7 @@ void TestRecorder::renders()
     pane.window.resize(240, 80);
     OVShortcutEditor &recorder = *pane.recorder;
     recorder.setFixedWidth(200);
-    auto render = [&recorder](const QString &name) {
-        QImage image(recorder.size() * 2, QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(2);
-        image.fill(QColor(236, 236, 236));
-        recorder.render(&image);
-        image.save(rendersFolder() + QStringLiteral("/recorder-%1.png").arg(name));
-        return image;
-    };
-    auto darkPixels = [](const QImage &image, QRect area, int below = 100) {
-        int count = 0;
-        for (int y = area.top() * 2; y <= area.bottom() * 2; ++y)
-            for (int x = area.left() * 2; x <= area.right() * 2; ++x)
-                count += qGray(image.pixel(x, y)) < below;
-        return count;
-    };
+    auto render = [&recorder](const QString &name) { return ::render(recorder, name); };
     const QRect textArea(40, 3, 120, 16);
     // Inside the remove button, clear of the field's outline.
     const QRect buttonArea(recorder.width() - 17, 5, 12, 12);
@@ -496,6 +554,434 @@ void TestRecorder::renders()
     recorder.setEnabled(false);
     const QImage disabled = render(QStringLiteral("disabled"));
     QCOMPARE(darkPixels(disabled, buttonArea, 220), 0);
+}
+
+// The slide between the layers runs only with animates and style 1: 11
+// ticks of 1/30 s, each adding 2/21 to its progress; editing begins (and
+// ends) at the last one, so keys during the slide toward editing are idle
+// keys.
+void TestRecorder::transitions_data()
+{
+    QTest::addColumn<int>("style");
+    QTest::addColumn<bool>("animates");
+    QTest::addColumn<int>("ticks");
+    QTest::newRow("style 1, animated") << 1 << true << 11;
+    QTest::newRow("style 1") << 1 << false << 0;
+    QTest::newRow("style 0 does not slide") << 0 << true << 0;
+    QTest::newRow("style 2 is style 0") << 2 << true << 0;
+}
+
+void TestRecorder::transitions()
+{
+    QFETCH(int, style);
+    QFETCH(bool, animates);
+    QFETCH(int, ticks);
+    Pane pane;
+    OVShortcutEditor &recorder = *pane.recorder;
+    recorder.setStyle(style);
+    recorder.setAnimates(animates);
+    QCOMPARE(recorder.style(), style == 1 ? 1 : 0);
+    const OVShortcutCell &cell = recorder.cell();
+
+    auto slide = [&](bool towardsEditing) {
+        for (int tick = 1; tick <= ticks; ++tick) {
+            QVERIFY(cell.isAnimatingNow());
+            QCOMPARE(cell.isAnimatingTowardsEditing(), towardsEditing);
+            QCOMPARE(recorder.isEditing(), !towardsEditing);
+            QCOMPARE(float(pane.runLoop.nextDueTime() - pane.runLoop.now()), 0.0333333f);
+            QVERIFY(pane.runLoop.runNext());
+            if (tick < ticks)
+                QCOMPARE(float(cell.transitionProgress()), float(tick * 0.0952381));
+        }
+        QVERIFY(!cell.isAnimatingNow());
+        QCOMPARE(cell.transitionProgress(), 0.0);
+        QVERIFY(!pane.runLoop.hasPending());
+    };
+
+    QTest::keyClick(&recorder, Qt::Key_Space);
+    if (ticks) {
+        // A key during the slide toward editing is taken as idle: not
+        // recorded, and a second Space starts the slide again.
+        QVERIFY(pane.runLoop.runNext());
+        QTest::keyClick(&recorder, Qt::Key_X, Qt::ShiftModifier);
+        QCOMPARE(recorder.keyComboString(), std::optional<QString>(QStringLiteral("\u2318S")));
+        QTest::keyClick(&recorder, Qt::Key_Space);
+        QCOMPARE(cell.transitionProgress(), 0.0);
+    }
+    slide(true);
+    QVERIFY(recorder.isEditing());
+
+    // Recorded at once; the field slides back with the new combination.
+    QTest::keyClick(&recorder, Qt::Key_X, Qt::ShiftModifier);
+    QCOMPARE(recorder.keyComboString(), std::optional<QString>(QStringLiteral("\u21E7X")));
+    slide(false);
+    QVERIFY(!recorder.isEditing());
+}
+
+// Frames of the slide toward editing with the combination shown: the idle
+// layer's text rises and fades, the editing layer's snapback panel rises
+// from below and comes up to its full grey. The samples are in the panel's
+// column, below and above its top edge as the ease places it.
+void TestRecorder::slideFrames()
+{
+    Pane pane;
+    OVShortcutEditor &recorder = *pane.recorder;
+    recorder.setFixedWidth(200);
+    recorder.setAnimates(true);
+    recorder.clearFocus();
+    const QImage idle = render(recorder, QStringLiteral("slide-00"));
+    recorder.startRecording();
+    // The panel's column right of the remove button, inside the capsule.
+    const QPointF panelLow(recorder.width() - 4, 16);
+    const QPointF panelHigh(recorder.width() - 4, 6);
+    const QRect idleText(40, 3, 120, 16);
+    QList<QImage> frames { idle };
+    for (int tick = 1; tick <= 10; ++tick) {
+        QVERIFY(pane.runLoop.runNext());
+        frames.append(render(recorder, QStringLiteral("slide-%1").arg(tick, 2, 10, QLatin1Char('0'))));
+    }
+    QVERIFY(pane.runLoop.runNext());
+    QVERIFY(recorder.isEditing());
+    const QImage editing = render(recorder, QStringLiteral("slide-11"));
+
+    QCOMPARE(greyAt(idle, panelLow), 255);
+    QCOMPARE(greyAt(idle, panelHigh), 255);
+    // Eased: after 3 ticks the panel's top has risen by 0.19 of the field
+    // (a steady slide would have put it at 0.29, above this point).
+    QCOMPARE(greyAt(frames[3], panelLow - QPointF(0, 0.5)), 255);
+    // Half way it has risen by 0.46 and shows at 0.46 of its grey.
+    QVERIFY(greyAt(frames[5], panelLow) >= 222);
+    QVERIFY(greyAt(frames[5], panelLow) <= 238);
+    QCOMPARE(greyAt(frames[5], panelHigh), 255);
+    // After 7 it has passed the upper point (0.75; steadily only 0.67).
+    QVERIFY(greyAt(frames[7], panelHigh) < 230);
+    // Near the end it is at almost its full grey.
+    QVERIFY(qAbs(greyAt(frames[10], panelLow) - greyAt(editing, panelLow)) <= 3);
+    // The combination's black text fades: none of it is black half way.
+    QVERIFY(darkPixels(idle, idleText, 40) > 20);
+    QCOMPARE(darkPixels(frames[5], QRect(40, 0, 120, 20), 40), 0);
+    QVERIFY(darkPixels(frames[5], QRect(40, 0, 120, 20), 160) > 20);
+    QCOMPARE(darkPixels(editing, idleText, 40), 0);
+}
+
+// Style 0: idle a white rounded field with the combination and the remove
+// cross; editing a capsule of the selection colour's gradient around a
+// shorter white area, with the snapback button on the gradient. The
+// gradient is made again when the desktop's colours change.
+void TestRecorder::style0()
+{
+    Pane pane;
+    OVShortcutEditor &recorder = *pane.recorder;
+    recorder.setStyle(0);
+    recorder.setFixedWidth(200);
+    recorder.clearFocus();
+    const QRect textArea(40, 3, 120, 16);
+    const QRect buttonArea(recorder.width() - 17, 5, 12, 12);
+    // Right of the white area while editing, left of the arrow.
+    const QPointF onGradient(recorder.width() - 18, 3);
+    const QPointF rim(1.5, 11); // the 2-point rim left of the white area
+
+    const QImage value = render(recorder, QStringLiteral("style0-value"));
+    QVERIFY(darkPixels(value, textArea) > 40);
+    QVERIFY(darkPixels(value, buttonArea, 220) > 100);
+    QCOMPARE(greyAt(value, onGradient), 255);
+
+    recorder.setObjectValue(QVariant());
+    const QImage empty = render(recorder, QStringLiteral("style0-empty"));
+    QCOMPARE(darkPixels(empty, textArea), 0);
+    QCOMPARE(darkPixels(empty, buttonArea, 220), 0);
+
+    // The desktop's colours change as the running application hears it (a
+    // test's application, not running its loop, is not told).
+    auto setDesktopPalette = [&recorder](const QPalette &palette) {
+        QApplication::setPalette(palette);
+        QEvent change(QEvent::ApplicationPaletteChange);
+        QApplication::sendEvent(&recorder, &change);
+    };
+    const QPalette desktop = QApplication::palette();
+    QPalette red = desktop;
+    red.setColor(QPalette::Highlight, QColor(200, 0, 0));
+    setDesktopPalette(red);
+    recorder.startRecording();
+    QVERIFY(recorder.isEditing());
+    const QImage editing = render(recorder, QStringLiteral("style0-editing"));
+    const QColor reddish = editing.pixelColor((onGradient * 2).toPoint());
+    QVERIFY(reddish.red() > 150);
+    QVERIFY(reddish.green() < 80);
+    QVERIFY(editing.pixelColor((rim * 2).toPoint()).red() > 150);
+
+    QPalette blue = desktop;
+    blue.setColor(QPalette::Highlight, QColor(0, 0, 200));
+    setDesktopPalette(blue);
+    const QImage recoloured = render(recorder, QStringLiteral("style0-editing-blue"));
+    const QColor bluish = recoloured.pixelColor((onGradient * 2).toPoint());
+    QVERIFY(bluish.blue() > 150);
+    QVERIFY(bluish.red() < 80);
+    // The gradient runs from the darker colour at the top to the lighter.
+    QVERIFY(qGray(recoloured.pixel(QPointF(recorder.width() - 18, 2).toPoint() * 2))
+        < qGray(recoloured.pixel(QPointF(recorder.width() - 18, 20).toPoint() * 2)));
+
+    // The mouse over the snapback button darkens the whole capsule.
+    QTest::mouseMove(&recorder, pane.snapbackButton());
+    QVERIFY(recorder.cell().mouseInsideTrackingArea());
+    const QImage over = render(recorder, QStringLiteral("style0-snapback-rollover"));
+    QVERIFY(
+        over.pixelColor((rim * 2).toPoint()).blue() < recoloured.pixelColor((rim * 2).toPoint()).blue() - 20);
+    setDesktopPalette(desktop);
+}
+
+// A recorder coded and decoded into another, keyed and unkeyed. Unkeyed
+// carries the autosave name, the combination and the two masks alone.
+void TestRecorder::coding_data()
+{
+    QTest::addColumn<bool>("keyed");
+    QTest::newRow("keyed") << true;
+    QTest::newRow("unkeyed") << false;
+}
+
+void TestRecorder::coding()
+{
+    QFETCH(bool, keyed);
+    Pane pane;
+    OVShortcutEditor &recorder = *pane.recorder;
+    recorder.setAnimates(true);
+    recorder.setAllowsKeyOnly(true, true);
+    recorder.setAllowedFlags(0x1E0000); // no Function
+    recorder.setRequiredFlags(kShift);
+    recorder.setAutosaveName(QStringLiteral("pen"));
+    pane.start();
+    pane.runLoop.advance(1); // the slide
+    QVERIFY(recorder.isEditing());
+    QTest::keyClick(&recorder, Qt::Key_K, Qt::ControlModifier);
+    pane.runLoop.advance(1);
+    QCOMPARE(recorder.keyCombo(), (KeyCombo { kCommand | kShift, 40 }));
+
+    // Decoded with nothing saved under the name, the coded combination holds.
+    pane.defaults.remove(QStringLiteral("ShortcutEditor pen"));
+    OVShortcutEditor decoded(pane.transformer, pane.runLoop, pane.defaults, pane.alerts);
+    if (keyed) {
+        QVariantMap coder;
+        recorder.encodeWithCoder(coder);
+        QCOMPARE(coder,
+            (QVariantMap { { "autosaveName", "pen" }, { "keyComboCode", qint64(40) },
+                { "keyComboFlags", quint64(kCommand | kShift) }, { "allowedFlags", quint64(0x1E0000) },
+                { "requiredFlags", quint64(kShift) }, { "keyChars", "k" },
+                { "keyCharsIgnoringModifiers", "k" }, { "allowsKeyOnly", true }, { "escapeKeys", true },
+                { "isAnimating", true }, { "style", qint64(1) } }));
+        decoded.initWithCoder(coder);
+    } else {
+        QByteArray bytes;
+        {
+            QDataStream out(&bytes, QIODevice::WriteOnly);
+            recorder.encodeWithCoder(out);
+        }
+        QDataStream in(bytes);
+        QVERIFY(decoded.initWithCoder(in));
+        QVERIFY(in.atEnd());
+    }
+    QCOMPARE(decoded.autosaveName(), QStringLiteral("pen"));
+    QCOMPARE(decoded.keyCombo(), recorder.keyCombo());
+    QCOMPARE(decoded.allowedFlags(), quint64(0x9E0000)); // Function always comes back
+    QCOMPARE(decoded.requiredFlags(), kShift);
+    QCOMPARE(decoded.style(), keyed ? 1 : 0);
+    QCOMPARE(decoded.animates(), keyed);
+    QCOMPARE(decoded.allowsKeyOnly(), keyed);
+    QCOMPARE(decoded.escapeKeys(), keyed);
+    // The characters typed travel keyed only; else the layout's.
+    QCOMPARE(decoded.keyCharsIgnoringModifiers(), keyed ? QStringLiteral("k") : QStringLiteral("K"));
+
+    // The combination saved under the name wins over the coded one.
+    pane.defaults.setValue(
+        QStringLiteral("ShortcutEditor pen"), QVariantMap { { "keyCode", 6 }, { "modifierFlags", kOption } });
+    OVShortcutEditor again(pane.transformer, pane.runLoop, pane.defaults, pane.alerts);
+    QVariantMap coder;
+    recorder.encodeWithCoder(coder);
+    again.initWithCoder(coder);
+    QCOMPARE(again.keyCombo(), (KeyCombo { kOption | kShift, 6 }));
+}
+
+void TestRecorder::codingRefusals()
+{
+    Pane pane;
+    OVShortcutEditor &recorder = *pane.recorder;
+    // Keyed, a value of the wrong type reads as absent.
+    recorder.initWithCoder(QVariantMap { { "keyComboCode", "40" }, { "keyComboFlags", -1 },
+        { "allowsKeyOnly", 1 }, { "style", "1" }, { "allowedFlags", 0x20000 } });
+    QCOMPARE(recorder.keyCombo(), (KeyCombo { 0, -1 }));
+    QVERIFY(!recorder.allowsKeyOnly());
+    QCOMPARE(recorder.style(), 0);
+    QCOMPARE(recorder.allowedFlags(), quint64(0x820000));
+
+    // Unkeyed, a stream cut short changes nothing.
+    recorder.setAllowedFlags(0x9E0000);
+    recorder.setObjectValue(kOldValue);
+    QByteArray bytes;
+    {
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out << QStringLiteral("pen") << qint16(40) << quint64(kCommand) << quint64(0x9E0000);
+    }
+    QDataStream in(bytes);
+    QVERIFY(!recorder.initWithCoder(in));
+    QCOMPARE(recorder.keyCombo(), (KeyCombo { kCommand, 1 }));
+    QCOMPARE(recorder.autosaveName(), QString());
+}
+
+// A copied cell has the same state, options, delegate, autosave name and
+// gradient; changing one leaves the other as it was. A slide under way goes
+// on in the copy.
+void TestRecorder::copyIsIndependent()
+{
+    Pane pane;
+    OVShortcutEditor &recorder = *pane.recorder;
+    OVShortcutCell &cell = recorder.cell();
+    recorder.setAnimates(true);
+    recorder.setAutosaveName(QStringLiteral("wheel"));
+    recorder.setAllowedFlags(0x1E0000);
+    recorder.setRequiredFlags(kControl);
+    pane.start();
+    pane.runLoop.advance(1);
+    QVERIFY(recorder.isEditing());
+    QTest::keyClick(&recorder, Qt::Key_K, Qt::ControlModifier);
+    pane.runLoop.advance(1);
+
+    QSignalSpy changes(&recorder, &OVShortcutEditor::shortcutEditorKeyComboDidChange);
+    const std::unique_ptr<OVShortcutCell> copy = cell.copy();
+    QCOMPARE(copy->keyCombo(), (KeyCombo { kCommand | kControl, 40 }));
+    QCOMPARE(copy->keyChars(), QStringLiteral("k"));
+    QCOMPARE(copy->autosaveName(), QStringLiteral("wheel"));
+    QCOMPARE(copy->allowedFlags(), quint64(0x1E0000));
+    QCOMPARE(copy->requiredFlags(), kControl);
+    QCOMPARE(copy->style(), 1);
+    QVERIFY(copy->animates());
+    QVERIFY(copy->allowsKeyOnly());
+    QCOMPARE(copy->editingGradient(), cell.editingGradient());
+    QCOMPARE(changes.count(), 0);
+
+    // The copy's change reaches the delegate, and only the copy holds it.
+    copy->setAutosaveName(QString());
+    copy->setKeyCombo(KeyCombo { kOption, 12 });
+    copy->setAllowedFlags(kOption);
+    copy->setStyle(0);
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(changes.first().at(1).value<KeyCombo>(), (KeyCombo { kOption | kControl, 12 }));
+    QCOMPARE(recorder.keyCombo(), (KeyCombo { kCommand | kControl, 40 }));
+    QCOMPARE(recorder.allowedFlags(), quint64(0x1E0000));
+    QCOMPARE(recorder.style(), 1);
+    QCOMPARE(recorder.autosaveName(), QStringLiteral("wheel"));
+
+    recorder.setKeyCombo(KeyCombo { kShift, 7 });
+    QCOMPARE(copy->keyCombo(), (KeyCombo { kOption | kControl, 12 }));
+
+    // Copied half way through the slide toward editing: both arrive.
+    recorder.startRecording();
+    pane.runLoop.runNext();
+    pane.runLoop.runNext();
+    const std::unique_ptr<OVShortcutCell> sliding = cell.copy();
+    QVERIFY(sliding->isAnimatingNow());
+    QCOMPARE(sliding->transitionProgress(), cell.transitionProgress());
+    pane.runLoop.advance(1);
+    QVERIFY(recorder.isEditing());
+    QVERIFY(sliding->isEditing());
+    QVERIFY(!sliding->isAnimatingNow());
+}
+
+// After every change the value goes to the bound property, through the
+// binding's transformer; what cannot be pushed is logged with the
+// system's own lines.
+void TestRecorder::valueBinding_data()
+{
+    QTest::addColumn<int>("transformer"); // 0 none, 1 given, 2 by name, 3 one-way, 4 unknown name
+    QTest::addColumn<bool>("observedGone");
+    QTest::addColumn<QString>("keyPath");
+    QTest::addColumn<QVariant>("pushed"); // invalid: the whole value
+    QTest::addColumn<QString>("message");
+
+    const QString hotKey = QStringLiteral("hotKey");
+    const QVariant whole;
+    QTest::newRow("no transformer") << 0 << false << hotKey << whole << QString();
+    QTest::newRow("transformer given") << 1 << false << hotKey << QVariant(qint64(12)) << QString();
+    QTest::newRow("transformer by name") << 2 << false << hotKey << QVariant(qint64(12)) << QString();
+    QTest::newRow("one-way transformer")
+        << 3 << false << hotKey << whole
+        << QStringLiteral("WARNING: value has value transformer, but it doesn't allow reverse "
+                          "transformations in -[OVShortcutEditor shortcutCell:keyComboDidChange:]");
+    QTest::newRow("unknown transformer name") << 4 << false << hotKey << whole << QString();
+    QTest::newRow("bound object gone")
+        << 0 << true << hotKey << QVariant(QStringLiteral("untouched"))
+        << QStringLiteral("ERROR: NSObservedObjectKey was nil for value binding in -[OVShortcutEditor "
+                          "shortcutCell:keyComboDidChange:]");
+    QTest::newRow("no key path") << 0 << false << QString() << QVariant(QStringLiteral("untouched"))
+                                 << QStringLiteral("ERROR: NSObservedKeyPathKey was nil for value binding in "
+                                                   "-[OVShortcutEditor shortcutCell:keyComboDidChange:]");
+}
+
+void TestRecorder::valueBinding()
+{
+    QFETCH(int, transformer);
+    QFETCH(bool, observedGone);
+    QFETCH(QString, keyPath);
+    QFETCH(QVariant, pushed);
+    QFETCH(QString, message);
+    Pane pane;
+    OVShortcutEditor &recorder = *pane.recorder;
+    QCOMPARE(
+        OVShortcutEditor::valueClassForBinding(QStringLiteral("value")), QMetaType::fromType<QVariantMap>());
+
+    const KeyCodeOnly keyCodeOnly;
+    const OneWay oneWay;
+    ValueTransformer::setValueTransformer(&keyCodeOnly, QStringLiteral("KeyCodeOnly"));
+    BindingOptions options;
+    if (transformer == 1)
+        options.valueTransformer = &keyCodeOnly;
+    else if (transformer == 2)
+        options.valueTransformerName = QStringLiteral("KeyCodeOnly");
+    else if (transformer == 3)
+        options.valueTransformer = &oneWay;
+    else if (transformer == 4)
+        options.valueTransformerName = QStringLiteral("Missing");
+    auto holder = std::make_unique<Holder>();
+    Holder *kept = holder.get();
+    recorder.bind(QStringLiteral("value"), holder.get(), keyPath, options);
+    if (observedGone)
+        holder.reset();
+
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+    if (!message.isEmpty())
+        QTest::ignoreMessage(QtWarningMsg, qPrintable(message));
+    recorder.setObjectValue(QVariantMap { { "keyCode", 12 }, { "modifierFlags", kOption } });
+    ValueTransformer::setValueTransformer(nullptr, QStringLiteral("KeyCodeOnly"));
+    if (observedGone)
+        return;
+    const QVariantMap value { { "characters", "Q" }, { "keyCode", qint64(12) },
+        { "modifierFlags", kOption } };
+    QCOMPARE(kept->hotKey, pushed.isValid() ? pushed : QVariant(value));
+
+    // Cleared, the value pushed is none; unbound, nothing more is pushed.
+    if (transformer == 0 && !keyPath.isEmpty()) {
+        recorder.removeShortcut();
+        QVERIFY(!kept->hotKey.isValid());
+        recorder.unbind(QStringLiteral("value"));
+        recorder.setObjectValue(kOldValue);
+        QVERIFY(!kept->hotKey.isValid());
+    }
+}
+
+// The refusal's alert runs a loop of its own, in which the recorder may be
+// ended (its editor closed); the key press that led there then touches it
+// no more.
+void TestRecorder::alertThatEndsTheRecorder()
+{
+    Pane pane;
+    QObject::connect(pane.recorder, &OVShortcutEditor::shortcutEditorIsKeyCodeAndFlagsTaken,
+        [](OVShortcutEditor *, qint64, quint64, bool *taken, QString *) { *taken = true; });
+    pane.alerts.setHook([&pane](const platform::sim::ScriptedAlerts::Shown &) {
+        delete pane.recorder;
+        pane.recorder = nullptr;
+    });
+    QVERIFY(pane.start());
+    sendKey(pane.recorder, QEvent::KeyPress, Qt::Key_K, Qt::ControlModifier);
+    QCOMPARE(pane.alerts.shown().size(), size_t(1));
+    QVERIFY(!pane.recorder);
 }
 
 QTEST_MAIN(TestRecorder)
