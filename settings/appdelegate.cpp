@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QPalette>
@@ -277,7 +278,18 @@ void AppDelegate::contentInit()
     const QSize textSize = QFontMetrics(font).size(Qt::TextSingleLine, text->text());
     text->setFixedSize(textSize + QSize(10, 6));
     auto *layout = new QGridLayout(ctt);
+    layout->setContentsMargins(20, 16, 20, 16);
     layout->addWidget(text, 0, 0, Qt::AlignCenter);
+    // The window's commands stay at its foot, where the device view has them:
+    // the first start without a tablet is when the setup guide is needed most.
+    // The same cell as the text, so the text stays in the middle of the view.
+    auto *commands = new QWidget(ctt);
+    commands->setObjectName(QStringLiteral("noDeviceCommands"));
+    auto *row = new QHBoxLayout(commands);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addStretch(1);
+    m_main->addWindowCommands(row);
+    layout->addWidget(commands, 0, 0, Qt::AlignBottom);
     m_cttView = ctt;
 
     // The window keeps the device content as its child, hidden, for the

@@ -1,7 +1,9 @@
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPointer>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -9,7 +11,9 @@
 #include "controls/orvanetabview.h"
 #include "platform/plist.h"
 #include "platform/sim/simplatform.h"
+#include "platform/workspace.h"
 #include "settings/appdelegate.h"
+#include "settings/mainwindowctrl.h"
 #include "settings/modalruns.h"
 #include "settings/ovwindow.h"
 #include "settings/pageviewctrl.h"
@@ -130,6 +134,8 @@ private slots:
     void showFromDriver_data();
     void showFromDriver();
     void renderNoDeviceView();
+    void commandsWithoutDevice_data();
+    void commandsWithoutDevice();
 };
 
 void TestAppDelegate::startUp_data()
@@ -603,6 +609,64 @@ void TestAppDelegate::renderNoDeviceView()
     const QString folder = qEnvironmentVariable("OV_BUILD_DIR", QDir::tempPath()) + QLatin1String("/renders");
     QVERIFY(QDir().mkpath(folder));
     QVERIFY(image.save(folder + QLatin1String("/settings-no-device.png")));
+}
+
+void TestAppDelegate::commandsWithoutDevice_data()
+{
+    QTest::addColumn<QString>("text"); // the button's text key
+    QTest::addColumn<QStringList>("opened");
+    QTest::addColumn<QStringList>("terminated");
+    QTest::addColumn<bool>("quits");
+
+    const QString guide
+        = QLatin1String(platform::kSettingInstallPath) + QLatin1String("/Contents/Resources/MacOS_Setup_En.pdf");
+    QTest::newRow("setup guide") << "OVS_MW_SG" << QStringList { guide } << QStringList() << false;
+    QTest::newRow("quit driver") << "OVS_MW_QD" << QStringList() << QStringList { kDriverId } << true;
+    QTest::newRow("quit") << "OVS_MW_QT" << QStringList() << QStringList() << true;
+}
+
+// The first start without a tablet, or after the driver went: the window's
+// commands are still there, with a name for assistive technologies, and work
+// from the keyboard.
+void TestAppDelegate::commandsWithoutDevice()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, opened);
+    QFETCH(QStringList, terminated);
+    QFETCH(bool, quits);
+
+    Settings app;
+    app.start();
+    app.posted.clear();
+    QVERIFY(app.noDeviceShown());
+    QWidget *window = app.delegate->window();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QPushButton *button = nullptr;
+    for (QPushButton *candidate : app.delegate->cttView()->findChildren<QPushButton *>()) {
+        if (candidate->text() == app.sim.strings.text(text))
+            button = candidate;
+    }
+    QVERIFY(button);
+    QVERIFY(!button->text().isEmpty());
+    QVERIFY(button->isVisibleTo(window));
+    QVERIFY(button->isEnabled());
+    QVERIFY(button->focusPolicy() & Qt::TabFocus);
+    QAccessibleInterface *node = QAccessible::queryAccessibleInterface(button);
+    QVERIFY(node);
+    QCOMPARE(node->role(), QAccessible::Button);
+    QCOMPARE(node->text(QAccessible::Name), button->text());
+    QVERIFY(node->actionInterface()
+        && node->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    // The forwarders still have no device to answer for.
+    QVERIFY(!app.delegate->mainWindow().queryConfiguration(OVCFGPenKey, OVCFGDegree).isValid());
+
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key_Space);
+    app.sim.runLoop.drain();
+    QCOMPARE(app.sim.workspace.opened(), opened);
+    QCOMPARE(app.sim.workspace.terminated(), terminated);
+    QCOMPARE(app.sim.runLoop.quitRequested(), quits);
+    QVERIFY(app.posted.isEmpty());
 }
 
 QTEST_MAIN(TestAppDelegate)
