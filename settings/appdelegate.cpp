@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFont>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -19,6 +20,7 @@
 #include "keyactions/ovkeycodetransformer.h"
 #include "keyactions/rkeycuswinctrl.h"
 #include "platform/alerts.h"
+#include "platform/files.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
 #include "platform/runloop.h"
@@ -547,12 +549,25 @@ void AppDelegate::clickExport()
     platform::FilePanelOptions options;
     options.directory = documentsFolder();
     options.canCreateDirectories = true;
-    const std::optional<QString> chosen = m_platform.filePanels.saveFile(options);
-    if (!chosen)
-        return;
-    // The extension is appended whatever the typed name ends in, as the
-    // files of earlier versions were named.
-    const QString path = *chosen + QLatin1Char('.') + kExportSuffix;
+    options.allowedSuffixes = QStringList { kExportSuffix };
+    const QString suffix = QLatin1Char('.') + kExportSuffix;
+    QString path;
+    for (;;) {
+        const std::optional<QString> chosen = m_platform.filePanels.saveFile(options);
+        if (!chosen)
+            return;
+        // The panel has asked about the name it answers; one without the
+        // extension gets it here, as earlier versions named their files, and
+        // may then stand for a file the panel never asked about. That one is
+        // offered in the panel again, which asks before it is replaced.
+        if (chosen->endsWith(suffix) || !m_platform.files.exists(*chosen + suffix)) {
+            path = chosen->endsWith(suffix) ? *chosen : *chosen + suffix;
+            break;
+        }
+        const QFileInfo named(*chosen + suffix);
+        options.directory = named.absolutePath();
+        options.fileName = named.fileName();
+    }
     store::OVPublicObject *store = storeForKey(cursorKey());
     if (!store) {
         qCInfo(lcSettingsApp).noquote()

@@ -129,6 +129,8 @@ private slots:
     void driverDisappears();
     void exportSettings_data();
     void exportSettings();
+    void exportReplacesOnlyWhatThePanelAsked_data();
+    void exportReplacesOnlyWhatThePanelAsked();
     void importSettings();
     void quitAndStop();
     void showFromDriver_data();
@@ -476,7 +478,8 @@ void TestAppDelegate::exportSettings_data()
     QTest::addColumn<bool>("alert");
 
     QTest::newRow("plain name") << "mine" << true << false << "mine.ovcfg" << false;
-    QTest::newRow("name with the extension") << "mine.ovcfg" << true << false << "mine.ovcfg.ovcfg" << false;
+    // The panel appended the extension (or the user typed it): kept as it is.
+    QTest::newRow("name with the extension") << "mine.ovcfg" << true << false << "mine.ovcfg" << false;
     QTest::newRow("write fails") << "mine" << true << true << "" << true;
     QTest::newRow("cancelled") << "" << true << false << "" << false;
     QTest::newRow("no device") << "mine" << false << false << "" << false;
@@ -506,6 +509,66 @@ void TestAppDelegate::exportSettings()
     QCOMPARE(catcher.seen.size(), alert ? 1 : 0);
     if (alert)
         QCOMPARE(catcher.seen.first().text, app.sim.strings.text(QStringLiteral("OVS_AT_EX")));
+}
+
+void TestAppDelegate::exportReplacesOnlyWhatThePanelAsked_data()
+{
+    QTest::addColumn<QStringList>("answers"); // of the panels in turn; empty: cancelled
+    QTest::addColumn<QString>("existing"); // a file there before
+    QTest::addColumn<QString>("exported"); // the file that gets the export; empty: none
+    QTest::addColumn<QString>("suggested"); // the second panel's name; empty: no second panel
+
+    // The panel's own question was about the name it answered.
+    QTest::newRow("replace the name the panel answered")
+        << QStringList { "mine.ovcfg" } << "mine.ovcfg" << "mine.ovcfg" << "";
+    QTest::newRow("another suffix, nothing of the full name")
+        << QStringList { "mine.v2" } << "" << "mine.v2.ovcfg" << "";
+    // The panel asked about "mine.v2" at most; the full name is offered again.
+    QTest::newRow("another suffix over an export, confirmed")
+        << QStringList { "mine.v2", "mine.v2.ovcfg" } << "mine.v2.ovcfg" << "mine.v2.ovcfg" << "mine.v2.ovcfg";
+    QTest::newRow("another suffix over an export, cancelled")
+        << QStringList { "mine.v2", "" } << "mine.v2.ovcfg" << "" << "mine.v2.ovcfg";
+    QTest::newRow("another suffix over an export, another name")
+        << QStringList { "mine.v2", "yours.ovcfg" } << "mine.v2.ovcfg" << "yours.ovcfg" << "mine.v2.ovcfg";
+}
+
+void TestAppDelegate::exportReplacesOnlyWhatThePanelAsked()
+{
+    QFETCH(QStringList, answers);
+    QFETCH(QString, existing);
+    QFETCH(QString, exported);
+    QFETCH(QString, suggested);
+
+    QTemporaryDir folder;
+    const QByteArray old("not replaced");
+    if (!existing.isEmpty()) {
+        QFile file(folder.filePath(existing));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(old);
+    }
+    Settings app;
+    app.startWith({ keyOf(Model::TevraM) });
+    for (const QString &answer : answers)
+        app.sim.filePanels.queueAnswer(answer.isEmpty() ? std::nullopt : std::optional(folder.filePath(answer)));
+    app.delegate->mainWindow().clickExport();
+
+    const QList<platform::FilePanelOptions> &shown = app.sim.filePanels.shown();
+    QCOMPARE(shown.size(), suggested.isEmpty() ? 1 : 2);
+    QCOMPARE(shown.first().allowedSuffixes, QStringList { QStringLiteral("ovcfg") });
+    if (!suggested.isEmpty()) {
+        QCOMPARE(shown.last().fileName, suggested);
+        QCOMPARE(QDir(shown.last().directory), QDir(folder.path()));
+    }
+    QStringList files { existing, exported };
+    files.removeAll(QString());
+    files.removeDuplicates();
+    files.sort();
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), files);
+    for (const QString &name : files) {
+        QFile file(folder.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll() == old, name != exported);
+    }
 }
 
 void TestAppDelegate::importSettings()
