@@ -16,7 +16,12 @@ namespace key {
 constexpr quint16 S = 1, F = 3, G = 5, Z = 6, X = 7, C = 8, V = 9, B = 11, Q = 12, W = 13, E = 14;
 constexpr quint16 RightBracket = 30, O = 31, U = 32, LeftBracket = 33, I = 34, P = 35, N = 45, M = 46;
 constexpr quint16 Space = 49, Escape = 53, CommandKey = 55, ShiftKey = 56, OptionKey = 58, ControlKey = 59;
-constexpr quint16 KeypadPlus = 69, KeypadEnter = 76, KeypadMinus = 78, F11 = 103, F12 = 111;
+constexpr quint16 KeypadPlus = 69, KeypadEnter = 76, KeypadMinus = 78;
+// The sound-volume keys of an Apple keyboard. The system's own table posts F11
+// and F12 here, which its desktop turns into the volume; on a Linux desktop F11
+// toggles full screen and F12 does nothing, so the volume keys themselves go
+// out (KEY_VOLUMEUP and KEY_VOLUMEDOWN on the virtual keyboard).
+constexpr quint16 VolumeUp = 72, VolumeDown = 73;
 constexpr quint16 PageUpKey = 116, PageDownKey = 121, LeftArrow = 123, RightArrow = 124, DownArrow = 125,
                   UpArrow = 126;
 } // namespace key
@@ -73,8 +78,8 @@ constexpr Row kRows[] = {
     { HotKey::EyedropperTool_I, { "OVHK_EyedropperTool", key::I, kNone } },
     { HotKey::MarqueeTool, { "OVHK_MarqueeTool", key::M, kNone } },
     { HotKey::RectangleTool, { "OVHK_RectangleTool", key::U, kNone } },
-    { HotKey::iTunesVolumeMinus, { "OVHK_iTunesVolumeMinus", key::F11, kNone } },
-    { HotKey::iTunesVolumePlus, { "OVHK_iTunesVolumePlus", key::F12, kNone } },
+    { HotKey::iTunesVolumeMinus, { "OVHK_iTunesVolumeMinus", key::VolumeDown, kNone } },
+    { HotKey::iTunesVolumePlus, { "OVHK_iTunesVolumePlus", key::VolumeUp, kNone } },
     { HotKey::LayerDown, { "OVHK_LayerDown", key::LeftBracket, Command } },
     { HotKey::LayerUp, { "OVHK_LayerUp", key::RightBracket, Command } },
     { HotKey::PageUp2, { "OVHK_PageUp", 0, kNone } },

@@ -176,24 +176,9 @@ bool OVService::fitCalibration()
     // all four accepted keeps its edge record: zero edges would leave the
     // pen display without an extent, mapping nothing.
     const bool edgesComplete = std::all_of(m_edgeAccepted.begin(), m_edgeAccepted.end(), [](bool a) { return a; });
-    if (m_settings.ovDegree == 0 && edgesComplete) {
-        m_calibration.cbDelta.minX = {truncatedCoordinate(m_psminx2.x()), truncatedCoordinate(m_psminx2.y())};
-        m_calibration.cbDelta.minY = {truncatedCoordinate(m_psminy2.x()), truncatedCoordinate(m_psminy2.y())};
-        m_calibration.cbDelta.maxX = {truncatedCoordinate(m_psmaxx2.x()), truncatedCoordinate(m_psmaxx2.y())};
-        m_calibration.cbDelta.maxY = {truncatedCoordinate(m_psmaxy2.x()), truncatedCoordinate(m_psmaxy2.y())};
-        m_configMan->updateConfiguration(store::OVCFGMonitor, store::OVCFGMonitorCalibMINXCus,
-                                         store::stringFromPoint(m_psminx2));
-        m_configMan->updateConfiguration(store::OVCFGMonitor, store::OVCFGMonitorCalibMINYCus,
-                                         store::stringFromPoint(m_psminy2));
-        m_configMan->updateConfiguration(store::OVCFGMonitor, store::OVCFGMonitorCalibMAXXCus,
-                                         store::stringFromPoint(m_psmaxx2));
-        m_configMan->updateConfiguration(store::OVCFGMonitor, store::OVCFGMonitorCalibMAXYCus,
-                                         store::stringFromPoint(m_psmaxy2));
-    }
+    const bool storesEdges = m_settings.ovDegree == 0 && edgesComplete;
 
     const CalibMatrix matrix = matrixFromSamples(m_calibrater);
-    m_calibration.abcdef = matrix;
-    m_calibration.calibrated = true;
     const std::array<double, 6> values = coefficientsOf(matrix);
     QVariantMap entry;
     for (size_t i = 0; i < values.size(); ++i)
@@ -203,19 +188,39 @@ bool OVService::fitCalibration()
     QVariantMap calib = stored.typeId() == QMetaType::QVariantMap ? stored.toMap() : QVariantMap();
     const QString name = store::cusKey(orientationKey(m_settings.ovDegree));
     calib.insert(name, entry);
-    m_configMan->updateConfiguration(store::OVCFGMonitor, store::OVCFGMonitorCalib, calib);
 
-    // The answer promises a stored result: read it back.
-    const QVariantMap back = m_configMan->queryConfiguration(store::OVCFGMonitor, store::OVCFGMonitorCalib)
-                                 .toMap()
-                                 .value(name)
-                                 .toMap();
-    for (size_t i = 0; i < values.size(); ++i) {
-        if (back.value(kMatrixKeys[i]).toDouble() != values[i]) {
-            qCWarning(lcDriver, "%s: cannot store calibration: not kept", qUtf8Printable(m_devKey));
-            return false;
-        }
+    // Everything this run writes, the matrix first; each must read back, or
+    // the answer would promise a result the next load does not find.
+    QList<std::pair<QLatin1String, QVariant>> writes { { store::OVCFGMonitorCalib, calib } };
+    if (storesEdges) {
+        writes.append({ store::OVCFGMonitorCalibMINXCus, store::stringFromPoint(m_psminx2) });
+        writes.append({ store::OVCFGMonitorCalibMINYCus, store::stringFromPoint(m_psminy2) });
+        writes.append({ store::OVCFGMonitorCalibMAXXCus, store::stringFromPoint(m_psmaxx2) });
+        writes.append({ store::OVCFGMonitorCalibMAXYCus, store::stringFromPoint(m_psmaxy2) });
     }
+    QList<std::pair<QLatin1String, QVariant>> previous;
+    for (const auto &[key, value] : writes) {
+        previous.append({ key, m_configMan->queryConfiguration(store::OVCFGMonitor, key) });
+        m_configMan->updateConfiguration(store::OVCFGMonitor, key, value);
+        if (m_configMan->queryConfiguration(store::OVCFGMonitor, key) == value)
+            continue;
+        // Nothing of a failed run stays: the earlier values go back, in
+        // reverse, and the correction they hold is in force again.
+        qCWarning(lcDriver, "%s: cannot store calibration: not kept", qUtf8Printable(m_devKey));
+        for (auto it = previous.crbegin(); it != previous.crend(); ++it)
+            m_configMan->updateConfiguration(store::OVCFGMonitor, it->first, it->second);
+        updateCalib(m_settings.ovDegree, false);
+        return false;
+    }
+
+    if (storesEdges) {
+        m_calibration.cbDelta.minX = {truncatedCoordinate(m_psminx2.x()), truncatedCoordinate(m_psminx2.y())};
+        m_calibration.cbDelta.minY = {truncatedCoordinate(m_psminy2.x()), truncatedCoordinate(m_psminy2.y())};
+        m_calibration.cbDelta.maxX = {truncatedCoordinate(m_psmaxx2.x()), truncatedCoordinate(m_psmaxx2.y())};
+        m_calibration.cbDelta.maxY = {truncatedCoordinate(m_psmaxy2.x()), truncatedCoordinate(m_psmaxy2.y())};
+    }
+    m_calibration.abcdef = matrix;
+    m_calibration.calibrated = true;
     return true;
 }
 

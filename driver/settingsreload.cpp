@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "store/ovdefaults.h"
 #include "store/ovmodels.h"
 #include "store/ovpublicdefine.h"
 #include "store/plistvalue.h"
@@ -10,18 +11,6 @@
 namespace driver {
 
 namespace {
-
-// A float setting, widened to double. A value that is not finite as a float
-// (a huge double included) is refused.
-std::optional<double> floatValue(const QVariant &value)
-{
-    if (!store::isNumber(value))
-        return std::nullopt;
-    const float single = value.toFloat();
-    if (!std::isfinite(single))
-        return std::nullopt;
-    return double(single);
-}
 
 QPointF pointValue(const QVariant &value)
 {
@@ -112,7 +101,7 @@ ReloadOutcome reloadSettings(const store::ModelRow &row, const QStringList &name
     if (named(OVCFGCoordinateMode))
         settings.ovCM = store::truncatedUnsignedValue(pen(OVCFGCoordinateMode)).value_or(0);
     if (named(OVCFGTrackingSpeed))
-        settings.ovTS = floatValue(pen(OVCFGTrackingSpeed)).value_or(0.0);
+        settings.ovTS = store::trackingSpeedValue(pen(OVCFGTrackingSpeed));
     if (named(OVCFGMonitorMap))
         settings.ovMMap = store::truncatedUnsignedValue(monitor(OVCFGMonitorMap)).value_or(0);
     if (named(OVCFGMonitorFrame))

@@ -27,8 +27,12 @@ struct FilePanelOptions
     bool canCreateDirectories = false;
     // Folders offered beside the starting one (a file dialog's side bar).
     QStringList places;
+    // A save panel's name to start with, in the starting folder; empty: none.
+    QString fileName;
 };
 
+// A save panel with allowed suffixes appends the first one to a typed name
+// that has no suffix; it asks before it answers the name of an existing file.
 class FilePanels
 {
 public:

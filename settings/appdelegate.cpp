@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFont>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QPalette>
@@ -18,6 +20,7 @@
 #include "keyactions/ovkeycodetransformer.h"
 #include "keyactions/rkeycuswinctrl.h"
 #include "platform/alerts.h"
+#include "platform/files.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
 #include "platform/runloop.h"
@@ -277,7 +280,18 @@ void AppDelegate::contentInit()
     const QSize textSize = QFontMetrics(font).size(Qt::TextSingleLine, text->text());
     text->setFixedSize(textSize + QSize(10, 6));
     auto *layout = new QGridLayout(ctt);
+    layout->setContentsMargins(20, 16, 20, 16);
     layout->addWidget(text, 0, 0, Qt::AlignCenter);
+    // The window's commands stay at its foot, where the device view has them:
+    // the first start without a tablet is when the setup guide is needed most.
+    // The same cell as the text, so the text stays in the middle of the view.
+    auto *commands = new QWidget(ctt);
+    commands->setObjectName(QStringLiteral("noDeviceCommands"));
+    auto *row = new QHBoxLayout(commands);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addStretch(1);
+    m_main->addWindowCommands(row);
+    layout->addWidget(commands, 0, 0, Qt::AlignBottom);
     m_cttView = ctt;
 
     // The window keeps the device content as its child, hidden, for the
@@ -535,12 +549,25 @@ void AppDelegate::clickExport()
     platform::FilePanelOptions options;
     options.directory = documentsFolder();
     options.canCreateDirectories = true;
-    const std::optional<QString> chosen = m_platform.filePanels.saveFile(options);
-    if (!chosen)
-        return;
-    // The extension is appended whatever the typed name ends in, as the
-    // files of earlier versions were named.
-    const QString path = *chosen + QLatin1Char('.') + kExportSuffix;
+    options.allowedSuffixes = QStringList { kExportSuffix };
+    const QString suffix = QLatin1Char('.') + kExportSuffix;
+    QString path;
+    for (;;) {
+        const std::optional<QString> chosen = m_platform.filePanels.saveFile(options);
+        if (!chosen)
+            return;
+        // The panel has asked about the name it answers; one without the
+        // extension gets it here, as earlier versions named their files, and
+        // may then stand for a file the panel never asked about. That one is
+        // offered in the panel again, which asks before it is replaced.
+        if (chosen->endsWith(suffix) || !m_platform.files.exists(*chosen + suffix)) {
+            path = chosen->endsWith(suffix) ? *chosen : *chosen + suffix;
+            break;
+        }
+        const QFileInfo named(*chosen + suffix);
+        options.directory = named.absolutePath();
+        options.fileName = named.fileName();
+    }
     store::OVPublicObject *store = storeForKey(cursorKey());
     if (!store) {
         qCInfo(lcSettingsApp).noquote()

@@ -43,6 +43,15 @@ constexpr QLatin1String OVS_MW_SG("OVS_MW_SG"); // setup guide
 constexpr QLatin1String OVS_MW_QD("OVS_MW_QD"); // quit driver
 constexpr QLatin1String OVS_MW_QT("OVS_MW_QT"); // quit
 
+// One push button of the window's command row.
+template <typename Slot>
+void addCommandButton(QBoxLayout *row, const QString &text, QObject *context, Slot slot)
+{
+    auto *button = new controls::OrvaneButton(text);
+    QObject::connect(button, &QPushButton::clicked, context, slot);
+    row->addWidget(button);
+}
+
 // The monitor and tablet area views follow the pointer.
 bool tabFollowsPointer(int tab)
 {
@@ -119,17 +128,10 @@ void MainWindowCtrl::buildWindow()
     layout->addWidget(m_tabView, 1);
 
     auto *commands = new QHBoxLayout;
-    const auto addCommand = [&](QLatin1String key, auto slot) {
-        auto *button = new controls::OrvaneButton(strings.text(key));
-        connect(button, &QPushButton::clicked, this, slot);
-        commands->addWidget(button);
-    };
-    addCommand(OVS_MW_EX, [this] { emit clickExport(); });
-    addCommand(OVS_MW_IM, [this] { emit clickImport(); });
+    addCommandButton(commands, strings.text(OVS_MW_EX), this, [this] { emit clickExport(); });
+    addCommandButton(commands, strings.text(OVS_MW_IM), this, [this] { emit clickImport(); });
     commands->addStretch(1);
-    addCommand(OVS_MW_SG, [this] { clickNavigation(); });
-    addCommand(OVS_MW_QD, [this] { quitDriver(); });
-    addCommand(OVS_MW_QT, [this] { clickExit(); });
+    addWindowCommands(commands);
     layout->addLayout(commands);
 
     m_window->setContentView(m_contentView);
@@ -139,6 +141,14 @@ void MainWindowCtrl::buildWindow()
         m_tabView, &controls::OrvaneTabView::didSelect, this, &MainWindowCtrl::tabViewDidSelectTabViewItem);
     connect(m_popup, &controls::OrvanePopUpButton::popupSelectDidChanged, this,
         &MainWindowCtrl::popupSelectDidChanged);
+}
+
+void MainWindowCtrl::addWindowCommands(QBoxLayout *row)
+{
+    const platform::Strings &strings = m_platform.strings;
+    addCommandButton(row, strings.text(OVS_MW_SG), this, [this] { clickNavigation(); });
+    addCommandButton(row, strings.text(OVS_MW_QD), this, [this] { quitDriver(); });
+    addCommandButton(row, strings.text(OVS_MW_QT), this, [this] { clickExit(); });
 }
 
 QString MainWindowCtrl::cursorKey() const

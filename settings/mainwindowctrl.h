@@ -11,6 +11,8 @@
 
 #include "settings/pagedelegate.h"
 
+class QBoxLayout;
+
 namespace platform {
 struct Desktop;
 }
@@ -97,6 +99,10 @@ public:
     void tabViewDidSelectTabViewItem(int index);
 
     // Commands.
+    // Adds the setup-guide, quit-driver and quit buttons to a row: the
+    // window's own and the no-device view's, so that a first start without
+    // a tablet still offers the guide and a way out.
+    void addWindowCommands(QBoxLayout *row);
     void clickNavigation();
     void clickExit();
     void quitDriver();

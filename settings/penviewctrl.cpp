@@ -47,8 +47,6 @@ constexpr QLatin1String Pen_PointKey_LeftMouse("Pen_PointKey_LeftMouse");
 constexpr quint64 kUpFactory = kPenRightMouse;
 constexpr quint64 kDownFactory = kPenEraser;
 
-constexpr double kTrackingDefault = 1.0;
-
 // A point text that reads back as two finite numbers.
 std::optional<QPointF> curvePoint(const QVariant &value)
 {
@@ -448,8 +446,8 @@ void PenViewCtrl::cmtsInit()
     setCheckedQuietly(m_ib.ibAbsoluteBtn, mode == 0);
     setCheckedQuietly(m_ib.ibRelativeBtn, mode != 0);
     m_ib.ibTSSlider->setEnabled(mode != 0);
-    m_ib.ibTSSlider->setFloatValue(float(
-        realCFG(OVCFGPenKey, OVCFGTrackingSpeed, kTrackingMin, kTrackingMax).value_or(kTrackingDefault)));
+    // The speed the driver moves the pointer by, also for a file without one.
+    m_ib.ibTSSlider->setFloatValue(float(store::trackingSpeedValue(queryCFG(OVCFGPenKey, OVCFGTrackingSpeed))));
 }
 
 void PenViewCtrl::clickCMBtn(QAbstractButton *sender)

@@ -4,6 +4,7 @@
 
 #include "settings/devicepagectrl.h"
 #include "settings/keycuseditor.h"
+#include "store/ovdefaults.h"
 
 class QAbstractButton;
 class QLabel;
@@ -117,8 +118,8 @@ public:
     static int maxPressure(const QString &devKey);
     // The tracking slider's range, a multiplier of the pen's movement in
     // relative mode; a stored speed outside it shows the default 1.0.
-    static constexpr double kTrackingMin = 0.2;
-    static constexpr double kTrackingMax = 4.0;
+    static constexpr double kTrackingMin = store::kTrackingSpeedMin;
+    static constexpr double kTrackingMax = store::kTrackingSpeedMax;
 
 protected:
     void viewDidLoad(QWidget *view) override;

@@ -3,6 +3,7 @@
 #include "store/ovmodels.h"
 #include "store/ovpublicdefine.h"
 #include "store/ovrecttext.h"
+#include "store/plistvalue.h"
 
 namespace store {
 
@@ -11,7 +12,6 @@ namespace {
 // Factory action of each barrel button: indexes of the pen-button list.
 constexpr qint64 kPenKeyUpDefault = 2;
 constexpr qint64 kPenKeyDownDefault = 3;
-constexpr float kTrackingSpeedDefault = 1.0f;
 // Default mapped portion of the screens, points (0, 0, 800, 600).
 const QRectF kMonitorFrameDefault(0, 0, 800, 600);
 
@@ -56,7 +56,7 @@ QVariantMap penCategory()
     pen.insert(OVCFGKeyFun, true);
     pen.insert(OVCFGBezier, bezier);
     pen.insert(OVCFGCoordinateMode, qint64(0));
-    pen.insert(OVCFGTrackingSpeed, double(kTrackingSpeedDefault));
+    pen.insert(OVCFGTrackingSpeed, double(float(kTrackingSpeedDefault)));
     return pen;
 }
 
@@ -101,6 +101,14 @@ QVariantMap monitorCategory(const ModelRow &row, bool withCalibration)
 }
 
 } // namespace
+
+double trackingSpeedValue(const QVariant &value)
+{
+    const std::optional<double> speed = realValue(value);
+    if (!speed || !(*speed >= kTrackingSpeedMin && *speed <= kTrackingSpeedMax))
+        return kTrackingSpeedDefault;
+    return double(float(*speed));
+}
 
 QRectF monitorFrameDefault()
 {

@@ -4,9 +4,24 @@
 
 #include <QRectF>
 #include <QString>
+#include <QVariant>
 #include <QVariantMap>
 
 namespace store {
+
+// Relative-mode tracking speed: a multiplier of the pen's movement, set by the
+// pen page's slider over [min, max]; the factory value is 1.0.
+inline constexpr double kTrackingSpeedMin = 0.2;
+inline constexpr double kTrackingSpeedMax = 4.0;
+inline constexpr double kTrackingSpeedDefault = 1.0;
+
+// "OVCFGTrackingSpeed" as both programs use it: a stored number within the
+// slider's range as a float widened to double (the page writes the slider's
+// float); absent, of another kind, not finite or out of range, the factory
+// value. Imported and hand-edited files lack the key or hold anything; a
+// speed of 0 would freeze the pointer, and the page must show the speed the
+// driver moves by.
+double trackingSpeedValue(const QVariant &value);
 
 // The model's whole default configuration: a dictionary of category
 // dictionaries. withCalibration is the driver's copy: on a pen display it also

@@ -221,6 +221,22 @@ bool OVPublicObject::importConfiguration(const QString &path)
         }
     }
 
+    // The settings application's copy holds no calibration: the driver's
+    // copy keeps the matrices and edge readings, which only the driver
+    // writes; an import there would otherwise carry stale ones into every
+    // later export.
+    if (m_variant == StoreVariant::Settings) {
+        auto monitor = dictionary.find(OVCFGMonitor);
+        if (monitor != dictionary.end()) {
+            QVariantMap category = monitor->toMap();
+            for (const QLatin1String key : { OVCFGMonitorCalib, OVCFGMonitorCalibMINX, OVCFGMonitorCalibMINY,
+                     OVCFGMonitorCalibMAXX, OVCFGMonitorCalibMAXY, OVCFGMonitorCalibMINXCus,
+                     OVCFGMonitorCalibMINYCus, OVCFGMonitorCalibMAXXCus, OVCFGMonitorCalibMAXYCus })
+                category.remove(key);
+            *monitor = category;
+        }
+    }
+
     // A binary file within the bound can still make an XML own file beyond
     // it (escaped text, data as base64).
     QString why;

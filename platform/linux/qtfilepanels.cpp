@@ -22,6 +22,8 @@ std::optional<QString> runPanel(const FilePanelOptions &options, QFileDialog::Ac
             dialog.setDefaultSuffix(options.allowedSuffixes.first());
     }
     dialog.setOption(QFileDialog::ReadOnly, !options.canCreateDirectories);
+    if (!options.fileName.isEmpty())
+        dialog.selectFile(options.fileName);
     if (!options.places.isEmpty()) {
         QList<QUrl> places = dialog.sidebarUrls();
         for (const QString &folder : options.places)

@@ -33,15 +33,15 @@ int ScriptedAlerts::run(const QString &title, const QString &message, const QStr
     return buttons.isEmpty() ? 0 : qBound(0, answer, int(buttons.size()) - 1);
 }
 
-std::optional<QString> ScriptedFilePanels::openFile(const FilePanelOptions &)
+std::optional<QString> ScriptedFilePanels::openFile(const FilePanelOptions &options)
 {
-    ++m_shownCount;
+    m_shown.append(options);
     return m_answers.isEmpty() ? std::nullopt : m_answers.takeFirst();
 }
 
-std::optional<QString> ScriptedFilePanels::saveFile(const FilePanelOptions &)
+std::optional<QString> ScriptedFilePanels::saveFile(const FilePanelOptions &options)
 {
-    ++m_shownCount;
+    m_shown.append(options);
     return m_answers.isEmpty() ? std::nullopt : m_answers.takeFirst();
 }
 

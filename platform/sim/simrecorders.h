@@ -72,11 +72,13 @@ public:
     void queueAnswer(std::optional<QString> answer) { m_answers.append(answer); }
     std::optional<QString> openFile(const FilePanelOptions &options) override;
     std::optional<QString> saveFile(const FilePanelOptions &options) override;
-    int shownCount() const { return m_shownCount; }
+    int shownCount() const { return int(m_shown.size()); }
+    // The options of every panel shown, in order.
+    const QList<FilePanelOptions> &shown() const { return m_shown; }
 
 private:
     QList<std::optional<QString>> m_answers;
-    int m_shownCount = 0;
+    QList<FilePanelOptions> m_shown;
 };
 
 // Real files, with every successful write reported.

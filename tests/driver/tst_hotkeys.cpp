@@ -62,8 +62,8 @@ void TstHotKeys::keyTable_data()
     QTest::newRow("close window: Command-W") << HotKey::CloseWin << "OVHK_CloseWindow" << 13 << kCommand;
     QTest::newRow("enter: keypad enter") << HotKey::Enter << "OVHK_Enter" << 76 << kNone;
     QTest::newRow("page down") << HotKey::PageDown << "OVHK_PageDown" << 121 << kNone;
-    QTest::newRow("volume minus: F11")
-        << HotKey::iTunesVolumeMinus << "OVHK_iTunesVolumeMinus" << 103 << kNone;
+    QTest::newRow("volume minus: the volume-down key")
+        << HotKey::iTunesVolumeMinus << "OVHK_iTunesVolumeMinus" << 73 << kNone;
     QTest::newRow("command key alone") << HotKey::Command << "OVHK_Command" << 55 << kNone;
     QTest::newRow("control key alone") << HotKey::Control << "OVHK_Control" << 59 << kNone;
     // The rest of the table, each key once.
@@ -88,7 +88,8 @@ void TstHotKeys::keyTable_data()
     QTest::newRow("brush size -: bare [") << HotKey::BrushSizeMinus << "OVHK_BrushSize-" << 33 << kNone;
     QTest::newRow("brush tool: bare B") << HotKey::BrushTool << "OVHK_BrushTool" << 11 << kNone;
     QTest::newRow("rectangle tool: bare U") << HotKey::RectangleTool << "OVHK_RectangleTool" << 32 << kNone;
-    QTest::newRow("volume plus: F12") << HotKey::iTunesVolumePlus << "OVHK_iTunesVolumePlus" << 111 << kNone;
+    QTest::newRow("volume plus: the volume-up key")
+        << HotKey::iTunesVolumePlus << "OVHK_iTunesVolumePlus" << 72 << kNone;
     QTest::newRow("layer down: Command-[") << HotKey::LayerDown << "OVHK_LayerDown" << 33 << kCommand;
 }
 

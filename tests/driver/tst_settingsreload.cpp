@@ -220,11 +220,20 @@ void TestSettingsReload::valueKinds_data()
     row("speed as a double from the settings page", penKey, OVCFGTrackingSpeed, 1.3,
         [](auto &s) { s.ovTS = double(1.3f); });
     row("speed as an integer", penKey, OVCFGTrackingSpeed, qint64(2), [](auto &s) { s.ovTS = 2; });
+    // Anything but an in-range number reads as the factory 1.0: a speed of 0
+    // would freeze the pointer in relative mode.
     row("speed as text", penKey, OVCFGTrackingSpeed, QStringLiteral("fast"),
-        [](auto &s) { s.ovTS = 0; });
-    row("speed beyond a float", penKey, OVCFGTrackingSpeed, 1e300, [](auto &s) { s.ovTS = 0; });
+        [](auto &s) { s.ovTS = 1; });
+    row("speed absent", penKey, OVCFGTrackingSpeed, QVariant(), [](auto &s) { s.ovTS = 1; });
+    row("speed beyond a float", penKey, OVCFGTrackingSpeed, 1e300, [](auto &s) { s.ovTS = 1; });
     row("speed not a number", penKey, OVCFGTrackingSpeed,
-        std::numeric_limits<double>::quiet_NaN(), [](auto &s) { s.ovTS = 0; });
+        std::numeric_limits<double>::quiet_NaN(), [](auto &s) { s.ovTS = 1; });
+    row("speed 0", penKey, OVCFGTrackingSpeed, 0.0, [](auto &s) { s.ovTS = 1; });
+    row("speed just below the slider", penKey, OVCFGTrackingSpeed, 0.19, [](auto &s) { s.ovTS = 1; });
+    row("speed just above the slider", penKey, OVCFGTrackingSpeed, 4.01, [](auto &s) { s.ovTS = 1; });
+    row("speed at the slider's low end", penKey, OVCFGTrackingSpeed, 0.2,
+        [](auto &s) { s.ovTS = double(0.2f); });
+    row("speed at the slider's high end", penKey, OVCFGTrackingSpeed, 4.0, [](auto &s) { s.ovTS = 4; });
     row("curve not a dictionary", penKey, OVCFGBezier, QStringLiteral("{0, 0}"), [](auto &s) {
         s.ovP1 = s.ovP2 = s.ovPC = QPointF();
     });

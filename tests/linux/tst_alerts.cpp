@@ -134,7 +134,7 @@ void TestAlerts::filePanels()
     QVERIFY(existing.open(QIODevice::WriteOnly));
     existing.close();
 
-    const FilePanelOptions options{QStringLiteral("Export"), dir.path(), {QStringLiteral("plist")}, false, {}};
+    const FilePanelOptions options{QStringLiteral("Export"), dir.path(), {QStringLiteral("plist")}, false, {}, {}};
     QString title, directory;
     QStringList filters;
     bool modal = false, readOnly = false;

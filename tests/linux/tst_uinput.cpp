@@ -9,10 +9,17 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include "driver/ovmanager.h"
+#include "driver/ovservice.h"
 #include "platform/eventposter.h"
 #include "platform/keycodes.h"
 #include "platform/linux/uinputeventposter.h"
 #include "platform/sim/simdesktop.h"
+#include "platform/sim/simplatform.h"
+#include "platform/workspace.h"
+#include "store/ovmodels.h"
+#include "store/ovpublicdefine.h"
+#include "store/ovpublicobject.h"
 
 using namespace platform;
 using namespace platform::native;
@@ -262,6 +269,8 @@ private slots:
     void keyCombinations_data();
     void keyCombinations();
     void unmappedKeyPostsNothingAndLogsOnce();
+    void wheelVolumeStepPostsTheVolumeKey_data();
+    void wheelVolumeStepPostsTheVolumeKey();
     void mouseButtons_data();
     void mouseButtons();
     void doubleClickCountsTheClickBefore_data();
@@ -415,6 +424,49 @@ void TestUinput::unmappedKeyPostsNothingAndLogsOnce()
     QTest::ignoreMessage(QtWarningMsg, "cannot post key code 200: no Linux key for it");
     poster.post(key(200, true, 0x100));
     QVERIFY(sink.written.empty());
+}
+
+void TestUinput::wheelVolumeStepPostsTheVolumeKey_data()
+{
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("counter-clockwise: volume down") << "OVCFGWheelKeyL" << KEY_VOLUMEDOWN;
+    QTest::newRow("clockwise: volume up") << "OVCFGWheelKeyR" << KEY_VOLUMEUP;
+}
+
+// The whole way from a wheel step in the sound-volume slot to what the
+// virtual keyboard writes: a desktop changes the volume only for its volume
+// keys, and only when the keyboard announced them.
+void TestUinput::wheelVolumeStepPostsTheVolumeKey()
+{
+    QFETCH(QString, step);
+    QFETCH(int, expected);
+
+    sim::SimBus bus;
+    sim::SimPlatform sim(bus, QLatin1String(kDriverBundleId));
+    auto owned = std::make_unique<RecordingSink>();
+    RecordingSink &sink = *owned;
+    UinputEventPoster poster(std::move(owned));
+    Platform platform{sim.platform(), sim.hid, sim.usb, poster, sim.modifierTap};
+    driver::OVManager &manager = driver::OVManager::shareManager(platform, [](const QString &) {});
+    sim.runLoop.drain();
+    {
+        driver::OVService service(platform, manager, store::devKeyFor(store::Model::KalverinM));
+        sim.runLoop.drain();
+        // Slot 5 holds function 5, sound volume, and is the current one.
+        service.configMan()->updateConfiguration(store::OVCFGWheelKey, store::OVCFGWheelKeyN(5), qint64(5));
+        service.configMan()->updateConfiguration(store::OVCFGWheelKey, store::OVCFGWheelKeyCur, qint64(5));
+        service.prepareBoardKey(step, true);
+        service.prepareBoardKey(step, false);
+        service.cleanup();
+    }
+    driver::OVManager::destroySharedManager();
+
+    QCOMPARE(sink.written, keyFrames({{expected, 1}, {expected, 0}}));
+    const auto keyboard = std::find_if(sink.created.cbegin(), sink.created.cend(),
+                                       [](const auto &made) { return made.first == VirtualDevice::Keyboard; });
+    QVERIFY(keyboard != sink.created.cend());
+    QVERIFY(keyboard->second.codes.contains(qMakePair(quint16(EV_KEY), quint16(expected))));
 }
 
 void TestUinput::mouseButtons_data()
@@ -763,5 +815,5 @@ void TestUinput::strokeReadBackFromTheKernel()
     QCOMPARE(xs, (QList<int>{1600, 1616, 1920}));
 }
 
-QTEST_GUILESS_MAIN(TestUinput)
+QTEST_MAIN(TestUinput) // the wheel step shows its notice
 #include "tst_uinput.moc"

@@ -1,7 +1,9 @@
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPointer>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -9,7 +11,9 @@
 #include "controls/orvanetabview.h"
 #include "platform/plist.h"
 #include "platform/sim/simplatform.h"
+#include "platform/workspace.h"
 #include "settings/appdelegate.h"
+#include "settings/mainwindowctrl.h"
 #include "settings/modalruns.h"
 #include "settings/ovwindow.h"
 #include "settings/pageviewctrl.h"
@@ -125,11 +129,15 @@ private slots:
     void driverDisappears();
     void exportSettings_data();
     void exportSettings();
+    void exportReplacesOnlyWhatThePanelAsked_data();
+    void exportReplacesOnlyWhatThePanelAsked();
     void importSettings();
     void quitAndStop();
     void showFromDriver_data();
     void showFromDriver();
     void renderNoDeviceView();
+    void commandsWithoutDevice_data();
+    void commandsWithoutDevice();
 };
 
 void TestAppDelegate::startUp_data()
@@ -470,7 +478,8 @@ void TestAppDelegate::exportSettings_data()
     QTest::addColumn<bool>("alert");
 
     QTest::newRow("plain name") << "mine" << true << false << "mine.ovcfg" << false;
-    QTest::newRow("name with the extension") << "mine.ovcfg" << true << false << "mine.ovcfg.ovcfg" << false;
+    // The panel appended the extension (or the user typed it): kept as it is.
+    QTest::newRow("name with the extension") << "mine.ovcfg" << true << false << "mine.ovcfg" << false;
     QTest::newRow("write fails") << "mine" << true << true << "" << true;
     QTest::newRow("cancelled") << "" << true << false << "" << false;
     QTest::newRow("no device") << "mine" << false << false << "" << false;
@@ -500,6 +509,66 @@ void TestAppDelegate::exportSettings()
     QCOMPARE(catcher.seen.size(), alert ? 1 : 0);
     if (alert)
         QCOMPARE(catcher.seen.first().text, app.sim.strings.text(QStringLiteral("OVS_AT_EX")));
+}
+
+void TestAppDelegate::exportReplacesOnlyWhatThePanelAsked_data()
+{
+    QTest::addColumn<QStringList>("answers"); // of the panels in turn; empty: cancelled
+    QTest::addColumn<QString>("existing"); // a file there before
+    QTest::addColumn<QString>("exported"); // the file that gets the export; empty: none
+    QTest::addColumn<QString>("suggested"); // the second panel's name; empty: no second panel
+
+    // The panel's own question was about the name it answered.
+    QTest::newRow("replace the name the panel answered")
+        << QStringList { "mine.ovcfg" } << "mine.ovcfg" << "mine.ovcfg" << "";
+    QTest::newRow("another suffix, nothing of the full name")
+        << QStringList { "mine.v2" } << "" << "mine.v2.ovcfg" << "";
+    // The panel asked about "mine.v2" at most; the full name is offered again.
+    QTest::newRow("another suffix over an export, confirmed")
+        << QStringList { "mine.v2", "mine.v2.ovcfg" } << "mine.v2.ovcfg" << "mine.v2.ovcfg" << "mine.v2.ovcfg";
+    QTest::newRow("another suffix over an export, cancelled")
+        << QStringList { "mine.v2", "" } << "mine.v2.ovcfg" << "" << "mine.v2.ovcfg";
+    QTest::newRow("another suffix over an export, another name")
+        << QStringList { "mine.v2", "yours.ovcfg" } << "mine.v2.ovcfg" << "yours.ovcfg" << "mine.v2.ovcfg";
+}
+
+void TestAppDelegate::exportReplacesOnlyWhatThePanelAsked()
+{
+    QFETCH(QStringList, answers);
+    QFETCH(QString, existing);
+    QFETCH(QString, exported);
+    QFETCH(QString, suggested);
+
+    QTemporaryDir folder;
+    const QByteArray old("not replaced");
+    if (!existing.isEmpty()) {
+        QFile file(folder.filePath(existing));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(old);
+    }
+    Settings app;
+    app.startWith({ keyOf(Model::TevraM) });
+    for (const QString &answer : answers)
+        app.sim.filePanels.queueAnswer(answer.isEmpty() ? std::nullopt : std::optional(folder.filePath(answer)));
+    app.delegate->mainWindow().clickExport();
+
+    const QList<platform::FilePanelOptions> &shown = app.sim.filePanels.shown();
+    QCOMPARE(shown.size(), suggested.isEmpty() ? 1 : 2);
+    QCOMPARE(shown.first().allowedSuffixes, QStringList { QStringLiteral("ovcfg") });
+    if (!suggested.isEmpty()) {
+        QCOMPARE(shown.last().fileName, suggested);
+        QCOMPARE(QDir(shown.last().directory), QDir(folder.path()));
+    }
+    QStringList files { existing, exported };
+    files.removeAll(QString());
+    files.removeDuplicates();
+    files.sort();
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), files);
+    for (const QString &name : files) {
+        QFile file(folder.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll() == old, name != exported);
+    }
 }
 
 void TestAppDelegate::importSettings()
@@ -603,6 +672,64 @@ void TestAppDelegate::renderNoDeviceView()
     const QString folder = qEnvironmentVariable("OV_BUILD_DIR", QDir::tempPath()) + QLatin1String("/renders");
     QVERIFY(QDir().mkpath(folder));
     QVERIFY(image.save(folder + QLatin1String("/settings-no-device.png")));
+}
+
+void TestAppDelegate::commandsWithoutDevice_data()
+{
+    QTest::addColumn<QString>("text"); // the button's text key
+    QTest::addColumn<QStringList>("opened");
+    QTest::addColumn<QStringList>("terminated");
+    QTest::addColumn<bool>("quits");
+
+    const QString guide
+        = QLatin1String(platform::kSettingInstallPath) + QLatin1String("/Contents/Resources/MacOS_Setup_En.pdf");
+    QTest::newRow("setup guide") << "OVS_MW_SG" << QStringList { guide } << QStringList() << false;
+    QTest::newRow("quit driver") << "OVS_MW_QD" << QStringList() << QStringList { kDriverId } << true;
+    QTest::newRow("quit") << "OVS_MW_QT" << QStringList() << QStringList() << true;
+}
+
+// The first start without a tablet, or after the driver went: the window's
+// commands are still there, with a name for assistive technologies, and work
+// from the keyboard.
+void TestAppDelegate::commandsWithoutDevice()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, opened);
+    QFETCH(QStringList, terminated);
+    QFETCH(bool, quits);
+
+    Settings app;
+    app.start();
+    app.posted.clear();
+    QVERIFY(app.noDeviceShown());
+    QWidget *window = app.delegate->window();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QPushButton *button = nullptr;
+    for (QPushButton *candidate : app.delegate->cttView()->findChildren<QPushButton *>()) {
+        if (candidate->text() == app.sim.strings.text(text))
+            button = candidate;
+    }
+    QVERIFY(button);
+    QVERIFY(!button->text().isEmpty());
+    QVERIFY(button->isVisibleTo(window));
+    QVERIFY(button->isEnabled());
+    QVERIFY(button->focusPolicy() & Qt::TabFocus);
+    QAccessibleInterface *node = QAccessible::queryAccessibleInterface(button);
+    QVERIFY(node);
+    QCOMPARE(node->role(), QAccessible::Button);
+    QCOMPARE(node->text(QAccessible::Name), button->text());
+    QVERIFY(node->actionInterface()
+        && node->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    // The forwarders still have no device to answer for.
+    QVERIFY(!app.delegate->mainWindow().queryConfiguration(OVCFGPenKey, OVCFGDegree).isValid());
+
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key_Space);
+    app.sim.runLoop.drain();
+    QCOMPARE(app.sim.workspace.opened(), opened);
+    QCOMPARE(app.sim.workspace.terminated(), terminated);
+    QCOMPARE(app.sim.runLoop.quitRequested(), quits);
+    QVERIFY(app.posted.isEmpty());
 }
 
 QTEST_MAIN(TestAppDelegate)

@@ -79,6 +79,7 @@ private slots:
     void forwardedRecords_data();
     void forwardedRecords();
     void importNoticesInOrder();
+    void importLeavesCalibrationToTheDriver();
     void failedImportShowsAlert_data();
     void failedImportShowsAlert();
 
@@ -172,6 +173,44 @@ void TestStoreVariant::importNoticesInOrder()
     // The driver imported the same file into its own copy.
     pair.driverSim.runLoop.drain();
     QCOMPARE(pair.driverStore.queryConfiguration(OVCFGPenKey, OVCFGPenKeyUp), QVariant(qint64(4)));
+}
+
+// A file exported by the driver's copy of a pen display (or by an earlier
+// version) carries its matrices and edge readings; the settings copy stores
+// the rest of it, the driver's copy all of it.
+void TestStoreVariant::importLeavesCalibrationToTheDriver()
+{
+    const QString key = devKeyFor(Model::Sorvi22);
+    Pair pair(key);
+    const QVariantMap own { { QStringLiteral("A"), 1.5 }, { QStringLiteral("B"), 0.0 },
+        { QStringLiteral("C"), 2.0 }, { QStringLiteral("D"), 0.0 }, { QStringLiteral("E"), 1.0 },
+        { QStringLiteral("F"), -3.0 } };
+    QVariantMap calib = pair.driverStore.queryConfiguration(OVCFGMonitor, OVCFGMonitorCalib).toMap();
+    QVERIFY(!calib.isEmpty());
+    calib.insert(OVCFGMonitorCalibZDCus, own);
+    pair.driverStore.updateConfiguration(OVCFGMonitor, OVCFGMonitorCalib, calib);
+    for (const QLatin1String edge : { OVCFGMonitorCalibMINXCus, OVCFGMonitorCalibMINYCus,
+             OVCFGMonitorCalibMAXXCus, OVCFGMonitorCalibMAXYCus })
+        pair.driverStore.updateConfiguration(OVCFGMonitor, edge, QStringLiteral("{3, 4}"));
+    pair.driverStore.updateConfiguration(OVCFGMonitor, OVCFGMonitorName, QStringLiteral("SV22"));
+    const QString path = m_files.filePath(QStringLiteral("pen display.ovcfg"));
+    QVERIFY(pair.driverStore.saveConfiguration(path, true));
+    pair.drain();
+
+    QVERIFY(pair.settingsStore.loadConfiguration(path, true));
+    pair.drain();
+    const QVariantMap monitor = pair.settingsStore.configurationList()->value(OVCFGMonitor).toMap();
+    QCOMPARE(monitor.value(OVCFGMonitorName), QVariant(QStringLiteral("SV22")));
+    for (const QLatin1String entry : { OVCFGMonitorCalib, OVCFGMonitorCalibMINX, OVCFGMonitorCalibMINY,
+             OVCFGMonitorCalibMAXX, OVCFGMonitorCalibMAXY, OVCFGMonitorCalibMINXCus, OVCFGMonitorCalibMINYCus,
+             OVCFGMonitorCalibMAXXCus, OVCFGMonitorCalibMAXYCus })
+        QVERIFY2(!monitor.contains(entry), entry.data());
+    // The driver's copy took the same file whole.
+    QCOMPARE(pair.driverStore.queryConfiguration(OVCFGMonitor, OVCFGMonitorCalib).toMap().value(
+                 OVCFGMonitorCalibZDCus),
+        QVariant(own));
+    QCOMPARE(pair.driverStore.queryConfiguration(OVCFGMonitor, OVCFGMonitorCalibMAXYCus),
+        QVariant(QStringLiteral("{3, 4}")));
 }
 
 void TestStoreVariant::failedImportShowsAlert_data()

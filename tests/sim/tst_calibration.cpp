@@ -10,9 +10,11 @@
 #include <QTest>
 
 #include "calibtouches.h"
+#include "platform/plist.h"
 #include "simrun.h"
 #include "store/ovdefaults.h"
 #include "store/ovmodels.h"
+#include "store/ovpublicobject.h"
 #include "store/ovrecttext.h"
 
 using namespace calibtouch;
@@ -97,6 +99,7 @@ private slots:
     void fullRun_data();
     void fullRun();
     void fiveIdenticalTouches();
+    void resultNotKeptChangesNothing();
     void everyPenDisplayTakesPart();
     void foreignPointStepsAreIgnored_data();
     void foreignPointStepsAreIgnored();
@@ -180,6 +183,67 @@ void TestCalibration::fiveIdenticalTouches()
     const QJsonObject monitor = monitorOf(run);
     QVERIFY(!monitor.value("OVCFGMonitorCalib").toObject().contains("OVCFGMonitorCalibZDCus"));
     QVERIFY(!monitor.contains("OVCFGMonitorCalibMINXCus"));
+}
+
+// The store refuses the run's last write when the configuration would grow
+// past what a load reads: the driver answers failure, and the file and the
+// pen keep the correction they had before the run, edges included.
+void TestCalibration::resultNotKeptChangesNothing()
+{
+    const QString touch = pointTouch(960, 540);
+    QString run = step("{\"OVMCBegin\": true}") + edgeSteps();
+    for (int i = 0; i < 5; ++i)
+        run += pointStep(i, kTargets[i].x(), kTargets[i].y()) + pointTouch(kTargets[i].x() + 10, kTargets[i].y());
+    // A setting of no meaning that fills the file; set just before the end,
+    // so that the run's writes come after it.
+    const auto body = [&](qsizetype padding) {
+        return touch + run
+            + change("OVCFGBoardKey", "OVCFGPadding", QLatin1Char('"') + QString(padding, QLatin1Char('x')) + '"')
+            + step("{\"OVMCEnd\": true}") + QStringLiteral("wait 4\n") + touch;
+    };
+    const QString ownFile = QStringLiteral(".OVCFGS_") + kKey;
+    const auto lastWrite = [&](const Run &r) {
+        qint64 size = -1;
+        for (const Line &line : r.of(QStringLiteral("write"))) {
+            if (line.value.toObject().value("name").toString() == ownFile)
+                size = line.value.toObject().value("size").toInteger();
+        }
+        return size;
+    };
+
+    // The size of the file with everything stored, measured with a short padding.
+    const qsizetype probe = 1000;
+    Run measured;
+    runSimulator(script(body(probe)), &measured);
+    QCOMPARE(answers(measured).last(), qMakePair(QStringLiteral("OVMCFinish"), true));
+    const qint64 full = lastWrite(measured);
+    QVERIFY(full > 0);
+
+    // One byte too many for the last write of the run.
+    Run run2;
+    runSimulator(script(body(probe + qsizetype(store::kMaxConfigurationBytes + 1 - full))), &run2);
+    QCOMPARE(answers(run2).last(), qMakePair(QStringLiteral("OVMCFinish"), false));
+    QVERIFY(run2.logged(QStringLiteral("%1: cannot store calibration: not kept").arg(kKey)));
+    const QJsonObject monitor = monitorOf(run2);
+    QVERIFY(!monitor.value("OVCFGMonitorCalib").toObject().contains("OVCFGMonitorCalibZDCus"));
+    for (const char *edge : { "MINX", "MINY", "MAXX", "MAXY" })
+        QVERIFY2(!monitor.contains(QStringLiteral("OVCFGMonitorCalib%1Cus").arg(edge)), edge);
+    // What was saved is the same: the padding, and no trace of the run.
+    QByteArray saved;
+    for (const Line &line : run2.of(QStringLiteral("write"))) {
+        if (line.value.toObject().value("name").toString() == ownFile)
+            saved = QByteArray::fromBase64(line.value.toObject().value("content").toString().toLatin1());
+    }
+    const std::optional<QVariant> file = platform::plist::parse(saved);
+    QVERIFY(file);
+    const QVariantMap savedMonitor = file->toMap().value("OVCFGMonitor").toMap();
+    QVERIFY(file->toMap().value("OVCFGBoardKey").toMap().contains("OVCFGPadding"));
+    QVERIFY(!savedMonitor.value("OVCFGMonitorCalib").toMap().contains("OVCFGMonitorCalibZDCus"));
+    QVERIFY(!savedMonitor.contains("OVCFGMonitorCalibMINXCus"));
+    // The touch after the run lands where the one before it did.
+    const QList<QPointF> downs = pointerDowns(run2);
+    QVERIFY(downs.size() >= 2);
+    QCOMPARE(downs.last(), downs.first());
 }
 
 void TestCalibration::everyPenDisplayTakesPart()

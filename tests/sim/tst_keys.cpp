@@ -218,6 +218,15 @@ void TestKeys::wheelDetent_data()
         << "02F0000000000000"
         << QStringList { "key 69 down 0x100000", "key 69 up 0x100000", "key 55 up 0x0", "key 69 up 0x100000",
                "key 55 up 0x0", "key 69 up 0x100000", "key 55 up 0x0" };
+    // Slot 5, sound volume: the volume keys, not the F11 and F12 that a Linux
+    // desktop takes for full screen.
+    QTest::newRow("slot 5 holds sound volume")
+        << Model::KalverinM
+        << change(Model::KalverinM, "OVCFGWheelKey", "OVCFGWheelKey5", "5")
+            + change(Model::KalverinM, "OVCFGWheelKey", "OVCFGWheelKeyCur", "5")
+        << "02F0080100000000"
+        << "02F0000000000000"
+        << QStringList { "key 72 down 0x0", "key 72 up 0x0", "key 72 up 0x0", "key 72 up 0x0" };
     QTest::newRow("slot 11 is no slot")
         << Model::KalverinM << change(Model::KalverinM, "OVCFGWheelKey", "OVCFGWheelKeyCur", "11")
         << "02F0080100000000"

@@ -61,6 +61,7 @@ private slots:
     void heldModifiers();
     void nothingPosted_data();
     void nothingPosted();
+    void relativeMode_data();
     void relativeMode();
     void penDisplayCalibrated_data();
     void penDisplayCalibrated();
@@ -180,14 +181,37 @@ void TestPenPosting::nothingPosted()
     QVERIFY2(run.of(QStringLiteral("post")).isEmpty(), run.out.constData());
 }
 
+void TestPenPosting::relativeMode_data()
+{
+    QTest::addColumn<QString>("file"); // the driver's file of the device before it connects
+    QTest::addColumn<QString>("settings"); // changes after it connected
+    QTest::addColumn<double>("speed"); // what the movement is multiplied by
+
+    const QString relative = change("OVCFGPenKey", "OVCFGCoordinateMode", "1");
+    QTest::newRow("speed 1.5 from the pen page")
+        << QString() << relative + change("OVCFGPenKey", "OVCFGTrackingSpeed", "1.5") << 1.5;
+    // Hand-edited or imported files: the pointer moves at the factory speed
+    // rather than standing still.
+    const auto file = [](const QString &pen) {
+        return QStringLiteral("config \"Tevra N4\" {\"OVCFGPenKey\": {\"OVCFGCoordinateMode\": 1%1}}\n").arg(pen);
+    };
+    QTest::newRow("file without a speed") << file(QString()) << QString() << 1.0;
+    QTest::newRow("file with speed 0") << file(QStringLiteral(", \"OVCFGTrackingSpeed\": 0.0")) << QString()
+                                       << 1.0;
+    QTest::newRow("file with a speed above the slider")
+        << file(QStringLiteral(", \"OVCFGTrackingSpeed\": 9.0")) << QString() << 1.0;
+}
+
 void TestPenPosting::relativeMode()
 {
+    QFETCH(QString, file);
+    QFETCH(QString, settings);
+    QFETCH(double, speed);
+
     // Two displays stacked, all screens targeted: M = (0, 0, 1920, 2160). The
     // pointer rests on the lower display; the pen takes over from there.
-    const QString settings = change("OVCFGPenKey", "OVCFGCoordinateMode", "1")
-        + change("OVCFGPenKey", "OVCFGTrackingSpeed", "1.5");
     Run run;
-    runSimulator(QStringLiteral("display 2 0 1080 1920 1080\npointer 500 1500\n")
+    runSimulator(QStringLiteral("display 2 0 1080 1920 1080\npointer 500 1500\n") + file
                      + script(settings,
                         kHover
                             // +512 counts in X, +256 in Y: the largest step followed.
@@ -205,11 +229,12 @@ void TestPenPosting::relativeMode()
         if (p.value("type").toInt() == 5 && !p.value("fields").toObject().contains("38"))
             moved << QPointF(p.value("x").toDouble(), p.value("y").toDouble());
     }
+    QVERIFY(!all.isEmpty());
     QCOMPARE(all.first().value("type").toInt(), 24);
     QCOMPARE(all.first().value("x").toDouble(), 500.0);
     QCOMPARE(all.first().value("y").toDouble(), 1500.0);
-    const double perCountX = 1920 / 84.5 / 256 * 1.5;
-    const double perCountY = 2160 / 63.2 / 256 * 1.5;
+    const double perCountX = 1920 / 84.5 / 256 * speed;
+    const double perCountY = 2160 / 63.2 / 256 * speed;
     QCOMPARE(moved.size(), 2);
     QVERIFY2(qAbs(moved[0].x() - (500 + 512 * perCountX)) < 1e-3, qPrintable(QString::number(moved[0].x())));
     QVERIFY2(qAbs(moved[0].y() - (1500 + 256 * perCountY)) < 1e-3, qPrintable(QString::number(moved[0].y())));
