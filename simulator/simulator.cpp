@@ -43,7 +43,7 @@ Simulator::Simulator(SimOutput &out, const QString &dataFolder, const RealTimeSe
         platform::Platform &sim = m_sim.platform();
         m_realPlatform.reset(new platform::Platform { { *m_services.runLoop, sim.local, *m_services.distributed,
                                                            sim.displays, sim.workspace, sim.defaults, sim.strings,
-                                                           sim.alerts, sim.filePanels, sim.keyboard, sim.files,
+                                                           sim.alerts, sim.filePanels, sim.keyboard, sim.files, sim.modalRuns,
                                                            sim.dataFolder, sim.bundleId },
             sim.hid, sim.usb, sim.poster, sim.modifierTap });
         m_platform = m_realPlatform.get();
