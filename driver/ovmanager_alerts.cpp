@@ -37,7 +37,10 @@ void OVManager::alertWithTitle(const QString &title, const QString &message, boo
     // Only one fatal alert: the driver is on its way out after the first.
     if (m_cleanedUp)
         return;
+    const std::weak_ptr<bool> alive = m_alive;
     m_platform.alerts.run(title, message, { QStringLiteral("OK") });
+    if (alive.expired())
+        return;
     if (tutorial) {
         m_platform.workspace.open(platform::setupGuidePath(m_platform.defaults.preferredLanguages()));
     }
