@@ -3,6 +3,7 @@
 #include "driver/driverlog.h"
 #include "driver/ovhudalert.h"
 #include "driver/ovmanager.h"
+#include "platform/modalruns.h"
 #include "platform/platform.h"
 #include "platform/runloop.h"
 #include "platform/workspace.h"
@@ -56,6 +57,21 @@ void AppDelegate::terminate(const QString &reason)
 {
     if (m_terminating)
         return;
+    platform::ModalRuns &runs = m_platform.modalRuns;
+    if (runs.depth() > 0) {
+        // An alert's caller is on the stack and would go on into a driver
+        // that is cleaned up: the alerts answer their default first.
+        runs.beginEnding();
+        if (!m_terminationHeld) {
+            m_terminationHeld = true;
+            std::weak_ptr<bool> alive = m_alive;
+            runs.deliver([this, alive, reason] {
+                if (!alive.expired())
+                    terminate(reason);
+            });
+        }
+        return;
+    }
     m_terminating = true;
     m_platform.runLoop.cancelAll(this);
     applicationWillTerminate();

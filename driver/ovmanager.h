@@ -146,6 +146,8 @@ private:
     std::unique_ptr<WindowObservers> m_windowObservers;
     std::unique_ptr<OVHUDAlert> m_notice;
     bool m_cleanedUp = false;
+    // Gone with the manager: what ran an alert checks it before going on.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
 } // namespace driver

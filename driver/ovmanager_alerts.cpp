@@ -40,7 +40,10 @@ void OVManager::alertWithTitle(const QString &title, const QString &message, boo
         return;
     const QString guide = platform::setupGuidePath(m_platform.defaults.preferredLanguages());
     if (m_platform.alerts.answerable()) {
+        const std::weak_ptr<bool> alive = m_alive;
         m_platform.alerts.run(title, message, { QStringLiteral("OK") });
+        if (alive.expired())
+            return;
         if (tutorial)
             m_platform.workspace.open(guide);
     } else {

@@ -389,8 +389,8 @@ void OVService::cleanup()
     // The firmware windows close with their device; what they still hold of
     // the service finds nothing from here on.
     m_firmwareLink.reset();
-    m_diaWinCtrl.reset();
-    m_promptCtrl.reset();
+    parkUntilRunsEnd(m_diaWinCtrl);
+    parkUntilRunsEnd(m_promptCtrl);
     m_iapWinCtrl.reset();
     // Ends every waiting exchange; the versions are forgotten.
     if (m_deviceInfo)

@@ -238,6 +238,12 @@ private:
     void checkScreens();
     // Runs fn after `seconds` on the main loop unless the service is gone.
     void afterIfAlive(double seconds, std::function<void()> fn);
+    // True while the service that made `alive` is neither gone nor cleaned up.
+    static bool isAlive(const std::weak_ptr<bool> &alive);
+    // A controller dropped while a modal run may be open: its own steps stop
+    // at once, and it is freed once every run has unwound, since an alert's
+    // caller of its own may still be on the stack.
+    void parkUntilRunsEnd(std::unique_ptr<firmware::OVDIAWinCtrl> &ctrl);
     void logDropped(const ReportResult &result);
     // The mouse actions of pen buttons and keys, at the pen's mapped place
     // (scrolling maps nothing).

@@ -21,6 +21,7 @@
 #include "platform/alerts.h"
 #include "platform/files.h"
 #include "platform/log.h"
+#include "platform/modalruns.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
 #include "platform/strings.h"
@@ -84,6 +85,21 @@ std::shared_ptr<firmware::FirmwareService> makeFirmwareLink(OVService &service)
     return std::make_shared<ServiceLink>(service);
 }
 
+bool OVService::isAlive(const std::weak_ptr<bool> &alive)
+{
+    const std::shared_ptr<bool> a = alive.lock();
+    return a && *a;
+}
+
+void OVService::parkUntilRunsEnd(std::unique_ptr<firmware::OVDIAWinCtrl> &ctrl)
+{
+    if (!ctrl)
+        return;
+    ctrl->retire();
+    std::shared_ptr<firmware::OVDIAWinCtrl> parked(std::move(ctrl));
+    m_platform.modalRuns.deliver([parked] {});
+}
+
 void OVService::showD(const QString &productName)
 {
     if (m_cleanedUp)
@@ -100,10 +116,12 @@ void OVService::desDia()
 {
     if (!m_diaWinCtrl)
         return;
-    // A modal alert of the window has ended by now: alerts here run to their
-    // answer before anything else on the main thread.
+    // The window's own alert or panel may be open (closing the window, the
+    // device's disconnection notice): it answers 0, and the controller stays
+    // until that run's caller has unwound.
+    m_platform.modalRuns.endRunsOf(m_diaWinCtrl.get());
     m_diaWinCtrl->orderOut();
-    m_diaWinCtrl.reset();
+    parkUntilRunsEnd(m_diaWinCtrl);
     m_bPath.clear();
     m_bDigest.clear();
 }
@@ -221,15 +239,23 @@ void OVService::showUpdateAlert()
     texts.setupCpuInfo(m_deviceInfo->cpuInfo());
     texts.upHar(store::productNameWithDevkey(m_devKey), m_devKey);
     texts.setCchd(m_deviceInfo->hdVer());
+    // The device may go, or the driver end, while the prompt is open; its
+    // removal waits for the prompt, and these checks keep it that way.
+    const std::weak_ptr<bool> alive = m_alive;
+    const auto gone = [&alive] { return !isAlive(alive); };
     const int answer = m_platform.alerts.run(m_pName, texts.updateAlertMessage(),
                                              {m_platform.strings.text(QStringLiteral("OVD_OK")),
                                               m_platform.strings.text(QStringLiteral("OVD_CANCEL"))});
+    if (gone())
+        return;
     std::optional<QString> path;
     if (answer == 0) {
         platform::FilePanelOptions options;
         options.directory = QDir::homePath() + QStringLiteral("/Downloads");
         options.allowedSuffixes = {QStringLiteral("bin")};
         path = m_platform.filePanels.openFile(options);
+        if (gone())
+            return;
     }
     if (!path) {
         OVManager *manager = &m_manager;
@@ -253,7 +279,12 @@ void OVService::firmwareFileStep(const QString &path)
     m_promptCtrl->setIsFirmwareUpdate(m_isFirmwareUpdate);
     m_promptCtrl->setCchd(m_deviceInfo->hdVer());
     m_promptCtrl->setBinstr(path);
+    // parseBin() may alert; the service is checked after it like after
+    // every alert.
+    const std::weak_ptr<bool> alive = m_alive;
     m_promptCtrl->parseBin();
+    if (!isAlive(alive))
+        return;
     if (m_promptCtrl && m_promptCtrl->bin_parseSuc())
         m_promptCtrl->checkProductName(true);
 }

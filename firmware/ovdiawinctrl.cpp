@@ -15,6 +15,7 @@
 #include "platform/alerts.h"
 #include "platform/files.h"
 #include "platform/log.h"
+#include "platform/modalruns.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
 #include "platform/runloop.h"
@@ -205,6 +206,28 @@ void OVDIAWinCtrl::later(double seconds, std::function<void(OVDIAWinCtrl &)> fn)
     });
 }
 
+bool OVDIAWinCtrl::runAlert(const QString &message, const QStringList &buttons)
+{
+    const std::weak_ptr<bool> alive = m_alive;
+    {
+        const platform::ModalRuns::Owner owner(&m_platform.modalRuns, this);
+        m_platform.alerts.run(m_pName, message, buttons);
+    }
+    const std::shared_ptr<bool> a = alive.lock();
+    return a && *a;
+}
+
+bool OVDIAWinCtrl::runOpenPanel(const platform::FilePanelOptions &options, std::optional<QString> *path)
+{
+    const std::weak_ptr<bool> alive = m_alive;
+    {
+        const platform::ModalRuns::Owner owner(&m_platform.modalRuns, this);
+        *path = m_platform.filePanels.openFile(options);
+    }
+    const std::shared_ptr<bool> a = alive.lock();
+    return a && *a;
+}
+
 void OVDIAWinCtrl::showWindow()
 {
     setFirmwareWindowShown(m_window.get(), windowName(), m_shown, true, m_observers);
@@ -356,9 +379,10 @@ void OVDIAWinCtrl::clickFD()
         const QString pen = penName();
         const QString hintKey =
             downloadHintKey(m_capability.supportCheckCPU, m_capability.supportCheckPenKind, cpu, pen);
-        if (!hintKey.isNull()) {
-            m_platform.alerts.run(m_pName, format(hintKey, downloadHintArguments(hintKey, m_cur_PM, cpu, pen)),
-                                  {text(QStringLiteral("OVD_OK"))});
+        if (!hintKey.isNull()
+            && !runAlert(format(hintKey, downloadHintArguments(hintKey, m_cur_PM, cpu, pen)),
+                         {text(QStringLiteral("OVD_OK"))})) {
+            return;
         }
     }
     m_platform.workspace.open(firmwareDownloadUrl(m_platform.defaults.preferredLanguages()));
@@ -382,12 +406,13 @@ QString OVDIAWinCtrl::updateAlertMessage() const
 
 void OVDIAWinCtrl::clickFU()
 {
-    m_platform.alerts.run(m_pName, updateAlertMessage(), {text(QStringLiteral("OVD_OK"))});
+    if (!runAlert(updateAlertMessage(), {text(QStringLiteral("OVD_OK"))}))
+        return;
     platform::FilePanelOptions options;
     options.directory = QDir::homePath() + QStringLiteral("/Downloads");
     options.allowedSuffixes = {QStringLiteral("bin")};
-    const std::optional<QString> path = m_platform.filePanels.openFile(options);
-    if (!path)
+    std::optional<QString> path;
+    if (!runOpenPanel(options, &path) || !path)
         return;
     m_binstr = *path;
     parseBin();
@@ -502,8 +527,8 @@ void OVDIAWinCtrl::ciphertextAlgoCheckFw()
 
 void OVDIAWinCtrl::showCheckAlert(const QString &message)
 {
-    m_platform.alerts.run(m_pName, message.isNull() ? text(QStringLiteral("OVE_CCC")) : message,
-                          {text(QStringLiteral("OVD_OK"))});
+    if (!runAlert(message.isNull() ? text(QStringLiteral("OVE_CCC")) : message, {text(QStringLiteral("OVD_OK"))}))
+        return;
     auto service = m_delegate.lock();
     if (!service)
         return;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <span>
 
 #include <QMap>
@@ -18,6 +19,7 @@ class QLabel;
 class QWidget;
 
 namespace platform {
+struct FilePanelOptions;
 struct Platform;
 struct Notification;
 } // namespace platform
@@ -83,6 +85,10 @@ public:
     // product, CPU, hardware version and pen, then the tip.
     QString updateAlertMessage() const;
 
+    // Dropped by its service: the steps it scheduled and whatever follows an
+    // alert of its that is still open do nothing from now on.
+    void retire() { *m_alive = false; }
+
     void setIsFirmwareUpdate(bool flag) { m_isFirmwareUpdate = flag; }
     void setCchd(const QString &cchd) { m_cchd = cchd; }
     void setBinstr(const QString &path) { m_binstr = path; }
@@ -114,6 +120,11 @@ private:
     void deviceDisconnectHideUI(const platform::Notification &notification);
     // fn on a later turn unless this controller has gone.
     void later(double seconds, std::function<void(OVDIAWinCtrl &)> fn);
+    // An alert or open panel of this window (a modal run its service can end
+    // when the window closes); false when this controller was dropped or
+    // retired meanwhile, and the caller must not go on.
+    bool runAlert(const QString &message, const QStringList &buttons);
+    bool runOpenPanel(const platform::FilePanelOptions &options, std::optional<QString> *path);
 
     platform::Platform &m_platform;
     std::weak_ptr<FirmwareService> m_delegate;

@@ -19,6 +19,7 @@ class Alerts;
 class FilePanels;
 class Keyboard;
 class Files;
+class ModalRuns;
 
 // One implementation of each desktop service: what a program with windows
 // takes from the desktop. The settings application needs no more; the
@@ -37,6 +38,9 @@ struct Desktop
     FilePanels &filePanels;
     Keyboard &keyboard;
     Files &files;
+    // The program's alerts and panels mark their runs here; what must not
+    // happen under a running alert's caller waits on it.
+    ModalRuns &modalRuns;
     // The program's own folder for files (GenericDataLocation joined with its
     // bundle identifier, or the folder a test or the simulator names).
     QString dataFolder;

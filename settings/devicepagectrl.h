@@ -18,6 +18,7 @@ class OrvanePopUpButton;
 }
 
 namespace platform {
+class ModalRuns;
 struct Desktop;
 struct Notification;
 } // namespace platform
@@ -28,7 +29,7 @@ class PageDelegate;
 
 // What a device's page is made with: the platform, the delegate's keyed
 // forwarders and the page's own device key.
-class ModalRuns;
+using ModalRuns = platform::ModalRuns;
 
 struct PageContext
 {

@@ -9,12 +9,13 @@ class QLabel;
 class QPushButton;
 
 namespace platform {
+class ModalRuns;
 class Strings;
-}
+} // namespace platform
 
 namespace settings {
 
-class ModalRuns;
+using ModalRuns = platform::ModalRuns;
 
 // The settings application's own alert: a fixed title line, an informative
 // text and an OK button, run application-modally or as a sheet on another

@@ -203,6 +203,16 @@ void SimOutput::progress(int stage, const QString &text, double value, bool dete
         { "value", json::real(value) }, { "determinate", json::boolean(determinate) } }));
 }
 
+void SimOutput::alertClosed(const QString &title, int button)
+{
+    line("alertClosed", object({ { "title", json::string(title) }, { "button", json::integer(button) } }));
+}
+
+void SimOutput::panelClosed(const std::optional<QString> &path)
+{
+    line("panelClosed", object({ { "path", path ? json::string(*path) : QByteArray("null") } }));
+}
+
 void SimOutput::exit(const QString &reason)
 {
     line("exit", json::string(reason));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <atomic>
 #include <cstdio>
 #include <mutex>
@@ -43,6 +45,9 @@ public:
     void usb(int vendorId, int productId, const platform::UsbControlRequest &request);
     void notify(const platform::Notification &notification);
     void alert(const QString &title, const QString &message);
+    // An alert or panel that the script held open has closed.
+    void alertClosed(const QString &title, int button);
+    void panelClosed(const std::optional<QString> &path);
     void launch(const QString &path);
     void open(const QString &pathOrUrl);
     // name: relative to the driver's folder.

@@ -244,6 +244,20 @@ private:
         return true;
     }
 
+    // "... after SECONDS" at the end of an alert or filepanel line: taken
+    // off the arguments.
+    bool heldOpen(QStringList *args)
+    {
+        if (args->size() != 3 || args->at(1) != QLatin1String("after"))
+            return true;
+        auto seconds = parseReal(args->at(2));
+        if (!seconds || *seconds < 0 || *seconds > kMaxWaitSeconds)
+            return fail(QStringLiteral("seconds must be a number from 0 to %1").arg(kMaxWaitSeconds));
+        m_command.heldOpen = *seconds;
+        args->resize(1);
+        return true;
+    }
+
     bool device(const QString &text)
     {
         auto key = resolveDevice(text, &m_command.vendorId, &m_command.productId);
@@ -472,7 +486,9 @@ private:
         }
         if (word == QLatin1String("alert")) {
             c.kind = CommandKind::Alert;
-            const QStringList args = m_lexer.remaining();
+            QStringList args = m_lexer.remaining();
+            if (!heldOpen(&args))
+                return false;
             if (!needArgs(args, 1, 1, "alert N"))
                 return false;
             auto button = parseDecimal(args[0], 0, 100);
@@ -483,7 +499,9 @@ private:
         }
         if (word == QLatin1String("filepanel")) {
             c.kind = CommandKind::FilePanel;
-            const QStringList args = m_lexer.remaining();
+            QStringList args = m_lexer.remaining();
+            if (!heldOpen(&args))
+                return false;
             if (!needArgs(args, 1, 1, "filepanel PATH|cancel"))
                 return false;
             if (args[0] != QLatin1String("cancel"))
@@ -498,6 +516,10 @@ private:
             c.window = args[0];
             c.control = args[1];
             return true;
+        }
+        if (word == QLatin1String("quit")) {
+            c.kind = CommandKind::Quit;
+            return needArgs(m_lexer.remaining(), 0, 0, "quit");
         }
         if (word == QLatin1String("defaults")) {
             c.kind = CommandKind::Defaults;

@@ -38,6 +38,7 @@ enum class CommandKind {
     FilePanel,
     Defaults,
     Press,
+    Quit,
 };
 
 enum class HidManagerName { Main, M517 };
@@ -79,6 +80,7 @@ struct Command
     QPointF point; // pointer
     int button = 0; // alert
     std::optional<QString> path; // filepanel: nullopt = cancel
+    std::optional<double> heldOpen; // alert, filepanel: seconds after which the answer is given
     QString window; // press
     QString control; // press
 };

@@ -1,6 +1,8 @@
 #include "simulator.h"
 
 #include <QDir>
+#include <QEventLoop>
+#include <QTimer>
 #include <QSaveFile>
 
 #include "driver/appdelegate.h"
@@ -43,10 +45,12 @@ Simulator::Simulator(SimOutput &out, const QString &dataFolder, const RealTimeSe
         platform::Platform &sim = m_sim.platform();
         m_realPlatform.reset(new platform::Platform { { *m_services.runLoop, sim.local, *m_services.distributed,
                                                            sim.displays, sim.workspace, sim.defaults, sim.strings,
-                                                           sim.alerts, sim.filePanels, sim.keyboard, sim.files,
+                                                           sim.alerts, sim.filePanels, sim.keyboard, sim.files, sim.modalRuns,
                                                            sim.dataFolder, sim.bundleId },
             sim.hid, sim.usb, sim.poster, sim.modifierTap });
         m_platform = m_realPlatform.get();
+        // Held-back work follows the real loop.
+        m_sim.modalRuns.setRunLoop(m_services.runLoop);
     } else {
         m_platform = &m_sim.platform();
     }
@@ -83,6 +87,13 @@ void Simulator::installHooks()
     m_sim.alerts.setHook([this](const platform::sim::ScriptedAlerts::Shown &shown) {
         m_out.alert(shown.title, shown.message);
     });
+    m_sim.alerts.setClosedHook([this](const platform::sim::ScriptedAlerts::Shown &shown, int button) {
+        m_out.alertClosed(shown.title, button);
+    });
+    m_sim.filePanels.setClosedHook([this](const std::optional<QString> &path) { m_out.panelClosed(path); });
+    const auto spinner = [this](double seconds, const std::function<bool()> &open) { spin(seconds, open); };
+    m_sim.alerts.setSpin(spinner);
+    m_sim.filePanels.setSpin(spinner);
     m_sim.workspace.setHook([this](const QString &what, const QString &path) {
         if (what == QLatin1String("launch"))
             m_out.launch(path);
@@ -137,36 +148,104 @@ void Simulator::start()
 
 void Simulator::proceed()
 {
-    while (!m_terminated && m_next < m_steps.size()) {
-        const Step step = m_steps[m_next++];
-        double wait = 0;
-        switch (step.kind) {
-        case StepKind::Log:
-            m_out.log(step.message);
+    for (;;) {
+        // An alert held open may have run later commands, and their waits,
+        // inside it: the script's clock goes on to where they left it.
+        if (!m_realTime && !m_terminated && !m_sim.runLoop.quitRequested()
+            && m_sim.runLoop.now() < m_waitUntil) {
+            m_sim.runLoop.advanceTo(m_waitUntil);
+            noticeQuit();
             continue;
-        case StepKind::Start:
-            startDriver();
-            break;
-        case StepKind::Run:
-            wait = execute(step.command);
-            break;
         }
-        if (m_terminated)
+        const StepDone done = step();
+        if (done == StepDone::Nothing)
+            break;
+        if (done == StepDone::Logged)
+            continue;
+        if (m_realTime)
             return;
-        if (m_realTime) {
-            // Whatever is due now runs before the next command: posted turns
-            // come first in the event queue.
-            if (wait > 0)
-                m_platform->runLoop.after(wait, this, [this] { proceed(); });
-            else
-                m_platform->runLoop.post([this] { proceed(); });
-            return;
-        }
-        m_sim.runLoop.advance(wait);
+        m_sim.runLoop.advanceTo(m_waitUntil);
         noticeQuit();
     }
     if (!m_terminated)
         finish();
+}
+
+Simulator::StepDone Simulator::step()
+{
+    if (m_terminated || m_next >= m_steps.size())
+        return StepDone::Nothing;
+    const Step step = m_steps[m_next++];
+    double wait = 0;
+    switch (step.kind) {
+    case StepKind::Log:
+        m_out.log(step.message);
+        return StepDone::Logged;
+    case StepKind::Start:
+        startDriver();
+        break;
+    case StepKind::Run:
+        wait = execute(step.command);
+        break;
+    }
+    if (m_terminated)
+        return StepDone::Nothing;
+    if (m_realTime) {
+        // Whatever is due now runs before the next command: posted turns
+        // come first in the event queue.
+        if (wait > 0)
+            m_platform->runLoop.after(wait, this, [this] { proceed(); });
+        else
+            m_platform->runLoop.post([this] { proceed(); });
+        return StepDone::Ran;
+    }
+    m_waitUntil = m_sim.runLoop.now() + std::max(0.0, wait);
+    return StepDone::Ran;
+}
+
+void Simulator::spin(double seconds, const std::function<bool()> &open)
+{
+    if (m_realTime) {
+        // A real nested loop, as a modal window runs one; the script's own
+        // timers go on inside it.
+        QEventLoop loop;
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+            if (!open() || m_terminated)
+                loop.quit();
+        });
+        deadline.start(int(seconds * 1000));
+        check.start(10);
+        loop.exec();
+        return;
+    }
+    const double closes = m_sim.runLoop.now() + seconds;
+    const auto goOn = [&] { return open() && !m_terminated && !m_sim.runLoop.quitRequested(); };
+    while (goOn()) {
+        const double now = m_sim.runLoop.now();
+        if (now >= closes)
+            return;
+        if (m_waitUntil > now) {
+            // A wait that passes the deadline stops there; its rest goes on
+            // once the alert has been answered.
+            m_sim.runLoop.advanceTo(std::min(m_waitUntil, closes), goOn);
+            continue;
+        }
+        if (m_next >= m_steps.size()) {
+            // The script has ended: the answer still comes at its time.
+            m_sim.runLoop.advanceTo(closes, goOn);
+            return;
+        }
+        step();
+    }
+}
+
+void Simulator::deliverDeviceEvent(std::function<void()> fn)
+{
+    m_platform->modalRuns.deliver(std::move(fn));
 }
 
 void Simulator::finish()
@@ -226,6 +305,10 @@ void Simulator::terminate(const QString &reason)
         return;
     if (m_delegate && !m_delegate->isTerminating()) {
         m_delegate->terminate(reason);
+        // Asked during an alert: the driver ends, and reports it, once the
+        // alert has been answered and its caller gone on.
+        if (m_delegate->isTerminationHeld())
+            return;
         // A delegate always reports its end; this only covers one that did not.
         driverEnded(reason);
         return;
@@ -269,9 +352,14 @@ double Simulator::execute(const Command &c)
         connect(c);
         break;
     case CommandKind::Report: {
-        const auto *bytes = reinterpret_cast<const std::uint8_t *>(c.bytes.constData());
-        if (!m_sim.hid.report(c.iface, std::span<const std::uint8_t>(bytes, size_t(c.bytes.size()))))
+        if (!m_interfaceKeys.contains(c.iface)) {
             scriptLog(c, QStringLiteral("cannot send report to %1: no such interface").arg(c.iface));
+            break;
+        }
+        deliverDeviceEvent([this, iface = c.iface, report = c.bytes] {
+            const auto *bytes = reinterpret_cast<const std::uint8_t *>(report.constData());
+            m_sim.hid.report(iface, std::span<const std::uint8_t>(bytes, size_t(report.size())));
+        });
         break;
     }
     case CommandKind::Remove:
@@ -313,10 +401,13 @@ double Simulator::execute(const Command &c)
         m_sim.displays.setPointer(c.point);
         break;
     case CommandKind::Alert:
-        m_sim.alerts.queueAnswer(c.button);
+        m_sim.alerts.queueAnswer(c.button, c.heldOpen);
         break;
     case CommandKind::FilePanel:
-        m_sim.filePanels.queueAnswer(c.path);
+        m_sim.filePanels.queueAnswer(c.path, c.heldOpen);
+        break;
+    case CommandKind::Quit:
+        terminate(QStringLiteral("quit request"));
         break;
     case CommandKind::Defaults:
         m_out.defaults(m_sim.defaults.all());
@@ -353,10 +444,13 @@ void Simulator::connect(const Command &c)
         properties.insert(QLatin1String(platform::kHidProduct), *c.product);
     // The USB device is there before its first interface, as on the bus:
     // the M517 V1's start command looks it up while binding.
-    if (m_keyInterfaces[c.key]++ == 0)
-        m_sim.usb.addDevice(c.vendorId, c.productId);
+    const bool firstOfDevice = m_keyInterfaces[c.key]++ == 0;
     m_interfaceKeys.insert(c.iface, c.key);
-    m_sim.hid.connect(c.iface, properties);
+    deliverDeviceEvent([this, firstOfDevice, c, properties] {
+        if (firstOfDevice)
+            m_sim.usb.addDevice(c.vendorId, c.productId);
+        m_sim.hid.connect(c.iface, properties);
+    });
 }
 
 void Simulator::remove(const Command &c)
@@ -368,14 +462,18 @@ void Simulator::remove(const Command &c)
     }
     const QString key = it.value();
     m_interfaceKeys.erase(it);
-    m_sim.hid.remove(c.iface);
-    if (--m_keyInterfaces[key] == 0) {
+    const bool lastOfDevice = --m_keyInterfaces[key] == 0;
+    if (lastOfDevice)
         m_keyInterfaces.remove(key);
-        int vendor = 0;
-        int product = 0;
-        resolveDevice(key, &vendor, &product);
-        m_sim.usb.removeDevice(vendor, product);
-    }
+    deliverDeviceEvent([this, lastOfDevice, key, iface = c.iface] {
+        m_sim.hid.remove(iface);
+        if (lastOfDevice) {
+            int vendor = 0;
+            int product = 0;
+            resolveDevice(key, &vendor, &product);
+            m_sim.usb.removeDevice(vendor, product);
+        }
+    });
 }
 
 void Simulator::writeConfig(const Command &c)

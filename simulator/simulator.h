@@ -88,6 +88,15 @@ private:
     void dump(const Command &command);
     QString relativeName(const QString &path) const;
     void driverEnded(const QString &reason);
+    enum class StepDone { Nothing, Logged, Ran };
+    // One step of the script; Nothing once none is left or the driver ended.
+    StepDone step();
+    // An alert or panel held open for `seconds`: the script goes on inside
+    // it until then, or until it is ended from outside.
+    void spin(double seconds, const std::function<bool()> &open);
+    // Connect, report and remove reach the driver as devices do: held back
+    // while an alert or panel is open.
+    void deliverDeviceEvent(std::function<void()> fn);
     void noticeQuit();
 
     SimOutput &m_out;
@@ -99,6 +108,8 @@ private:
     platform::Platform *m_platform = nullptr;
     QList<Step> m_steps;
     qsizetype m_next = 0;
+    // Virtual time up to which the script waits (the last `wait` ends there).
+    double m_waitUntil = 0;
     bool m_started = false;
     bool m_finished = false;
     bool m_terminated = false;

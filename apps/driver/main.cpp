@@ -186,6 +186,9 @@ int runLinux(QApplication &app)
     qCInfo(lcDriverApp, "%s", qPrintable(desktop.displaysNote));
     // Says why hidraw is unavailable when the driver's managers open.
     platform::native::HidrawSystem hid;
+    // Devices matched, removed or reporting during an alert or panel reach
+    // the driver once it has been answered.
+    hid.setModalRuns(&desktop.modalRuns);
     platform::native::LibUsbBus usb;
     // Declared after the displays, so gone before them: it follows their change notices.
     platform::native::UinputEventPoster poster;

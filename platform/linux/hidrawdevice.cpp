@@ -10,6 +10,7 @@
 
 #include "platform/linux/hidsyscalls.h"
 #include "platform/linux/linuxlog.h"
+#include "platform/modalruns.h"
 
 namespace platform::native {
 
@@ -205,12 +206,31 @@ void HidrawDevice::readAvailable()
         if (m_maxLength > 0 && bytes.size() > size_t(m_maxLength))
             bytes = bytes.first(size_t(m_maxLength));
         const quint32 reportId = m_numbered ? bytes.front() : 0;
-        // Copy: the callback may unregister itself (and free what it holds).
-        InputReportCallback callback = m_callback;
-        callback(InputReport { hidresult::Success, this, ReportType::Input, reportId, bytes });
-        if (*alive && m_observer && *m_observer)
-            (*m_observer)(this);
+        if (m_modalRuns && m_modalRuns->depth() > 0) {
+            // An alert's caller is on the stack: the report waits, copied,
+            // for the alert to end.
+            m_modalRuns->deliver(
+                [this, weak = std::weak_ptr<bool>(alive), reportId, copy = QByteArray(
+                    reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()))] {
+                    if (weak.expired() || !m_callback)
+                        return;
+                    const auto *data = reinterpret_cast<const std::uint8_t *>(copy.constData());
+                    deliverReport(reportId, std::span<const std::uint8_t>(data, size_t(copy.size())));
+                });
+            continue;
+        }
+        deliverReport(reportId, bytes);
     }
+}
+
+void HidrawDevice::deliverReport(quint32 reportId, std::span<const std::uint8_t> bytes)
+{
+    const std::shared_ptr<bool> alive = m_alive;
+    // Copy: the callback may unregister itself (and free what it holds).
+    InputReportCallback callback = m_callback;
+    callback(InputReport { hidresult::Success, this, ReportType::Input, reportId, bytes });
+    if (*alive && m_observer && *m_observer)
+        (*m_observer)(this);
 }
 
 QVariant HidrawDevice::property(const QString &key) const

@@ -13,6 +13,10 @@
 
 class QSocketNotifier;
 
+namespace platform {
+class ModalRuns;
+}
+
 namespace platform::native {
 
 class HidSysCalls;
@@ -46,6 +50,9 @@ public:
     // Told of each report after its callback (the system's observer, which
     // outlives the device); nullptr tells nobody.
     void setReportObserver(const std::function<void(const HidDevice *)> *observer) { m_observer = observer; }
+    // Reports read during a modal run of `runs` reach the callback, copied,
+    // once it has ended.
+    void setModalRuns(ModalRuns *runs) { m_modalRuns = runs; }
     // Reports are delivered only while the owning manager is scheduled.
     void setDelivering(bool delivering);
     // Reads every report the node holds now; called when it turns readable.
@@ -68,6 +75,7 @@ private:
     quint32 grab(const QString &eventNode);
     void releaseGrabs();
     void updateNotifier();
+    void deliverReport(quint32 reportId, std::span<const std::uint8_t> bytes);
 
     HidrawNode m_node;
     HidSysCalls &m_calls;
@@ -82,6 +90,7 @@ private:
     InputReportCallback m_callback;
     const std::function<void(const HidDevice *)> *m_observer = nullptr;
     int m_maxLength = 0;
+    ModalRuns *m_modalRuns = nullptr;
     std::vector<std::uint8_t> m_buffer;
     // Cleared when the device is destroyed, so a read loop whose callback
     // ended the device stops there.

@@ -10,6 +10,7 @@
 #include "platform/linux/hidrawsystem.h"
 #include "platform/linux/hidsysfs.h"
 #include "platform/linux/linuxlog.h"
+#include "platform/modalruns.h"
 
 namespace platform::native {
 
@@ -114,6 +115,7 @@ HidrawDevice *HidrawManager::openNode(
 
     auto device = std::make_unique<HidrawDevice>(std::move(*node), m_system.calls());
     device->setReportObserver(&m_system.reportObserver());
+    device->setModalRuns(m_system.modalRuns());
     // A device plugged in later may announce its hidraw node before udev has
     // given the user its event nodes; the input node's own event grabs them.
     using Seize = HidrawDevice::Seize;
@@ -171,7 +173,33 @@ void HidrawManager::announcePending()
     }
 }
 
+void HidrawManager::deliver(std::function<void()> fn)
+{
+    ModalRuns *runs = m_system.modalRuns();
+    if (!runs) {
+        fn();
+        return;
+    }
+    std::weak_ptr<bool> alive = m_alive;
+    runs->deliver([alive, fn = std::move(fn)] {
+        if (!alive.expired())
+            fn();
+    });
+}
+
 void HidrawManager::nodeAdded(const QString &sysPath, const QString &devNode)
+{
+    deliver([this, sysPath, devNode] { addNode(sysPath, devNode); });
+}
+
+void HidrawManager::nodeRemoved(const QString &sysPath, const QString &devNode)
+{
+    // The device object stays until this runs: its reports held back before
+    // the removal still find it.
+    deliver([this, sysPath, devNode] { removeNode(sysPath, devNode); });
+}
+
+void HidrawManager::addNode(const QString &sysPath, const QString &devNode)
 {
     if (!m_open)
         return;
@@ -186,7 +214,7 @@ void HidrawManager::nodeAdded(const QString &sysPath, const QString &devNode)
     announcePending();
 }
 
-void HidrawManager::nodeRemoved(const QString &sysPath, const QString &devNode)
+void HidrawManager::removeNode(const QString &sysPath, const QString &devNode)
 {
     auto it = std::find_if(m_devices.begin(), m_devices.end(), [&](const auto &device) {
         return device->node().sysPath == sysPath || (!devNode.isEmpty() && device->node().devNode == devNode);

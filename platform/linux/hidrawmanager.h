@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -34,6 +35,7 @@ public:
 
     // Hot-plug, as the udev monitor reports it; public so the udev-less
     // fallback and tests can drive it.
+    // Both wait for the modal runs to end, as input reports do.
     void nodeAdded(const QString &sysPath, const QString &devNode = QString());
     void nodeRemoved(const QString &sysPath, const QString &devNode = QString());
     // The kernel added an input node; seized devices grab what is theirs.
@@ -42,6 +44,10 @@ public:
     int deviceCount() const { return int(m_devices.size()); }
 
 private:
+    void addNode(const QString &sysPath, const QString &devNode);
+    void removeNode(const QString &sysPath, const QString &devNode);
+    // fn now, or once the modal runs have ended while this manager lives.
+    void deliver(std::function<void()> fn);
     bool startMonitor();
     void stopMonitor();
     void monitorReadable();
@@ -62,6 +68,7 @@ private:
     udev *m_udev = nullptr;
     udev_monitor *m_monitor = nullptr;
     std::unique_ptr<QSocketNotifier> m_monitorNotifier;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
 } // namespace platform::native

@@ -7,6 +7,10 @@
 
 #include "platform/hid.h"
 
+namespace platform {
+class ModalRuns;
+}
+
 namespace platform::native {
 
 class HidSysCalls;
@@ -46,6 +50,11 @@ public:
     void setReportObserver(ReportObserver observer) { m_reportObserver = std::move(observer); }
     const ReportObserver &reportObserver() const { return m_reportObserver; }
 
+    // Matching, removal and input reports wait for these modal runs to end
+    // (nullptr: delivered at once).
+    void setModalRuns(ModalRuns *runs) { m_modalRuns = runs; }
+    ModalRuns *modalRuns() const { return m_modalRuns; }
+
     const HidrawEnvironment &environment() const { return m_environment; }
     HidSysCalls &calls() const;
 
@@ -53,6 +62,7 @@ private:
     HidrawEnvironment m_environment;
     bool m_reported = false;
     ReportObserver m_reportObserver;
+    ModalRuns *m_modalRuns = nullptr;
 };
 
 } // namespace platform::native

@@ -8,6 +8,9 @@ namespace platform::native {
 
 LinuxDesktop::LinuxDesktop(const QString &bundleId)
     : bundleId(bundleId)
+    , modalRuns(&runLoop)
+    , alerts(&modalRuns)
+    , filePanels(&modalRuns)
     , defaults(bundleId)
     , strings(defaults.preferredLanguages())
     , displays(createDesktopDisplays(&displaysNote))
@@ -18,7 +21,7 @@ LinuxDesktop::LinuxDesktop(const QString &bundleId)
 Desktop LinuxDesktop::desktop(DistributedCenter &distributed, Workspace &workspace, Keyboard &keyboard)
 {
     return Desktop { runLoop, local, distributed, *displays, workspace, defaults, strings, alerts, filePanels,
-        keyboard, files, dataFolder, bundleId };
+        keyboard, files, modalRuns, dataFolder, bundleId };
 }
 
 Platform LinuxDesktop::platform(DistributedCenter &distributed, HidSystem &hid, UsbBus &usb,

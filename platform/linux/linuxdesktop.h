@@ -10,6 +10,7 @@
 #include "platform/linux/qsettingsdefaults.h"
 #include "platform/linux/qtfilepanels.h"
 #include "platform/linux/qtrunloop.h"
+#include "platform/modalruns.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
 #include "platform/stringtable.h"
@@ -17,7 +18,7 @@
 namespace platform::native {
 
 // The services that both programs take from the Linux desktop in one way:
-// main loop, local notifications, user defaults and string tables, alerts,
+// main loop, its modal runs, local notifications, user defaults and string tables, alerts,
 // file panels, files, the displays and the program's own folder for files.
 // The displays above all: both programs read them alike, so that they give
 // each display the same id. What differs per program (the distributed centre,
@@ -36,11 +37,12 @@ struct LinuxDesktop
 
     const QString bundleId;
     QtRunLoop runLoop;
+    ModalRuns modalRuns;
+    QtAlerts alerts;
+    QtFilePanels filePanels;
     NotificationCenter local;
     SettingsUserDefaults defaults;
     StringTable strings;
-    QtAlerts alerts;
-    QtFilePanels filePanels;
     Files files;
     // How the displays are read (XRandR, or Qt's screens and why), for the
     // program's start-up line.

@@ -3,13 +3,18 @@
 #include <QFileDialog>
 #include <QUrl>
 
+#include "platform/modalruns.h"
+
 namespace platform::native {
 
 namespace {
 
-std::optional<QString> runPanel(const FilePanelOptions &options, QFileDialog::AcceptMode mode)
+std::optional<QString> runPanel(const FilePanelOptions &options, QFileDialog::AcceptMode mode, ModalRuns *runs)
 {
     QFileDialog dialog(nullptr, options.title, options.directory);
+    const ModalRuns::Scope run(runs, [&dialog] { dialog.reject(); });
+    if (run.endedFromOutside())
+        return std::nullopt;
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
@@ -30,7 +35,7 @@ std::optional<QString> runPanel(const FilePanelOptions &options, QFileDialog::Ac
             places << QUrl::fromLocalFile(folder);
         dialog.setSidebarUrls(places);
     }
-    if (dialog.exec() != QDialog::Accepted)
+    if (dialog.exec() != QDialog::Accepted || run.endedFromOutside())
         return std::nullopt;
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty() || files.first().isEmpty())
@@ -42,12 +47,12 @@ std::optional<QString> runPanel(const FilePanelOptions &options, QFileDialog::Ac
 
 std::optional<QString> QtFilePanels::openFile(const FilePanelOptions &options)
 {
-    return runPanel(options, QFileDialog::AcceptOpen);
+    return runPanel(options, QFileDialog::AcceptOpen, m_runs);
 }
 
 std::optional<QString> QtFilePanels::saveFile(const FilePanelOptions &options)
 {
-    return runPanel(options, QFileDialog::AcceptSave);
+    return runPanel(options, QFileDialog::AcceptSave, m_runs);
 }
 
 } // namespace platform::native

@@ -11,8 +11,10 @@ SimPlatform::SimPlatform(SimBus &bus, const QString &bundleId, const QString &da
         folder = m_tempDir->path();
     }
     m_platform.reset(new Platform{{runLoop, local, distributed, displays, workspace, defaults, strings, alerts,
-                                   filePanels, keyboard, files, folder, bundleId},
+                                   filePanels, keyboard, files, modalRuns, folder, bundleId},
                                   hid, usb, poster, modifierTap});
+    alerts.setModalRuns(&modalRuns);
+    filePanels.setModalRuns(&modalRuns);
     // The program itself is one running copy of its own bundle.
     workspace.setRunning(bundleId, 1);
 }

@@ -4,6 +4,7 @@
 
 #include <QTemporaryDir>
 
+#include "platform/modalruns.h"
 #include "platform/notificationcenter.h"
 #include "platform/platform.h"
 #include "platform/sim/simbus.h"
@@ -29,6 +30,7 @@ public:
     Platform &platform() { return *m_platform; }
 
     SimRunLoop runLoop;
+    ModalRuns modalRuns{&runLoop};
     NotificationCenter local;
     SimDistributedCenter distributed;
     SimHidSystem hid;

@@ -1,5 +1,7 @@
 #include "simrecorders.h"
 
+#include "platform/modalruns.h"
+
 namespace platform::sim {
 
 void RecordingPoster::post(const OVEvent &event)
@@ -26,23 +28,53 @@ void SimModifierTap::inject(quint16 keyCode, quint64 flags)
 
 int ScriptedAlerts::run(const QString &title, const QString &message, const QStringList &buttons)
 {
+    bool open = true;
+    const ModalRuns::Scope run(m_runs, [&open] { open = false; });
+    if (run.endedFromOutside())
+        return 0; // the program ends: nothing is shown, nothing is taken
     m_shown.push_back(Shown{title, message, buttons});
+    const Shown shown = m_shown.back(); // the hook may show another
     if (m_hook)
-        m_hook(m_shown.back());
-    const int answer = m_answers.isEmpty() ? 0 : m_answers.takeFirst();
-    return buttons.isEmpty() ? 0 : qBound(0, answer, int(buttons.size()) - 1);
+        m_hook(shown);
+    const Answer answer = m_answers.isEmpty() ? Answer{} : m_answers.takeFirst();
+    int button = buttons.isEmpty() ? 0 : qBound(0, answer.button, int(buttons.size()) - 1);
+    if (!answer.heldOpen)
+        return button;
+    if (m_spin)
+        m_spin(*answer.heldOpen, [&open] { return open; });
+    if (run.endedFromOutside())
+        button = 0;
+    if (m_closedHook)
+        m_closedHook(shown, button);
+    return button;
+}
+
+std::optional<QString> ScriptedFilePanels::run(const FilePanelOptions &options)
+{
+    bool open = true;
+    const ModalRuns::Scope run(m_runs, [&open] { open = false; });
+    if (run.endedFromOutside())
+        return std::nullopt;
+    m_shown.append(options);
+    const Answer answer = m_answers.isEmpty() ? Answer{} : m_answers.takeFirst();
+    if (!answer.heldOpen)
+        return answer.path;
+    if (m_spin)
+        m_spin(*answer.heldOpen, [&open] { return open; });
+    const std::optional<QString> path = run.endedFromOutside() ? std::nullopt : answer.path;
+    if (m_closedHook)
+        m_closedHook(path);
+    return path;
 }
 
 std::optional<QString> ScriptedFilePanels::openFile(const FilePanelOptions &options)
 {
-    m_shown.append(options);
-    return m_answers.isEmpty() ? std::nullopt : m_answers.takeFirst();
+    return run(options);
 }
 
 std::optional<QString> ScriptedFilePanels::saveFile(const FilePanelOptions &options)
 {
-    m_shown.append(options);
-    return m_answers.isEmpty() ? std::nullopt : m_answers.takeFirst();
+    return run(options);
 }
 
 bool RecordingFiles::writeAtomically(const QString &path, const QByteArray &bytes, QString *why)

@@ -10,7 +10,17 @@
 #include "platform/files.h"
 #include "platform/modifiertap.h"
 
+namespace platform {
+class ModalRuns;
+}
+
 namespace platform::sim {
+
+// How a held-open alert or panel spins: for `seconds` (virtual or real),
+// or until `open` answers false (the run was ended from outside). The
+// simulator goes on with its script meanwhile, as events reach a real
+// modal window.
+using ModalSpin = std::function<void(double seconds, const std::function<bool()> &open)>;
 
 class RecordingPoster : public EventPoster
 {
@@ -42,7 +52,10 @@ private:
     bool m_created = false;
 };
 
-// Alerts answered from a queue (0, the default button, when empty).
+// Alerts answered from a queue (0, the default button, when empty). Each is
+// a modal run of the tracker set with setModalRuns(); one whose answer came
+// with a delay stays open that long (see ModalSpin). Ended from outside, or
+// opened while the program ends, an alert answers 0.
 class ScriptedAlerts : public Alerts
 {
 public:
@@ -53,32 +66,69 @@ public:
         QStringList buttons;
     };
     using Hook = std::function<void(const Shown &)>;
+    // An alert that was held open has closed with this answer.
+    using ClosedHook = std::function<void(const Shown &, int button)>;
 
     int run(const QString &title, const QString &message, const QStringList &buttons) override;
-    void queueAnswer(int button) { m_answers.append(button); }
+    // heldOpen: seconds the alert stays open before this answer is given.
+    void queueAnswer(int button, std::optional<double> heldOpen = std::nullopt)
+    {
+        m_answers.append(Answer{button, heldOpen});
+    }
     void setHook(Hook hook) { m_hook = std::move(hook); }
+    void setClosedHook(ClosedHook hook) { m_closedHook = std::move(hook); }
+    void setModalRuns(ModalRuns *runs) { m_runs = runs; }
+    void setSpin(ModalSpin spin) { m_spin = std::move(spin); }
     const std::vector<Shown> &shown() const { return m_shown; }
 
 private:
-    QList<int> m_answers;
+    struct Answer
+    {
+        int button = 0;
+        std::optional<double> heldOpen;
+    };
+    QList<Answer> m_answers;
     std::vector<Shown> m_shown;
     Hook m_hook;
+    ClosedHook m_closedHook;
+    ModalRuns *m_runs = nullptr;
+    ModalSpin m_spin;
 };
 
-// File panels answered from a queue (cancelled when empty).
+// File panels answered from a queue (cancelled when empty), modal runs as
+// the alerts are: one held open is cancelled when ended from outside.
 class ScriptedFilePanels : public FilePanels
 {
 public:
-    void queueAnswer(std::optional<QString> answer) { m_answers.append(answer); }
+    // An answer that was held open has been given (nullopt: cancelled).
+    using ClosedHook = std::function<void(const std::optional<QString> &path)>;
+
+    void queueAnswer(std::optional<QString> answer, std::optional<double> heldOpen = std::nullopt)
+    {
+        m_answers.append(Answer{answer, heldOpen});
+    }
     std::optional<QString> openFile(const FilePanelOptions &options) override;
     std::optional<QString> saveFile(const FilePanelOptions &options) override;
     int shownCount() const { return int(m_shown.size()); }
     // The options of every panel shown, in order.
     const QList<FilePanelOptions> &shown() const { return m_shown; }
+    void setClosedHook(ClosedHook hook) { m_closedHook = std::move(hook); }
+    void setModalRuns(ModalRuns *runs) { m_runs = runs; }
+    void setSpin(ModalSpin spin) { m_spin = std::move(spin); }
 
 private:
-    QList<std::optional<QString>> m_answers;
+    struct Answer
+    {
+        std::optional<QString> path;
+        std::optional<double> heldOpen;
+    };
+    std::optional<QString> run(const FilePanelOptions &options);
+
+    QList<Answer> m_answers;
     QList<FilePanelOptions> m_shown;
+    ClosedHook m_closedHook;
+    ModalRuns *m_runs = nullptr;
+    ModalSpin m_spin;
 };
 
 // Real files, with every successful write reported.

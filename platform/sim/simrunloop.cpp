@@ -120,8 +120,14 @@ bool SimRunLoop::runOne(double limit)
 
 void SimRunLoop::advance(double seconds)
 {
-    const double target = m_now + std::max(0.0, seconds);
+    advanceTo(m_now + std::max(0.0, seconds));
+}
+
+void SimRunLoop::advanceTo(double target, const std::function<bool()> &keepGoing)
+{
     while (!m_quit && runOne(target)) {
+        if (keepGoing && !keepGoing())
+            return;
     }
     if (!m_quit)
         m_now = std::max(m_now, target);

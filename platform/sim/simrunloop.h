@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -31,6 +32,9 @@ public:
     // Moves the clock forward by `seconds`, running everything that falls due
     // on the way, in time order (work scheduled meanwhile included).
     void advance(double seconds);
+    // The same up to the time `target`; stops early, where it is, once
+    // keepGoing (when given) answers false after an item.
+    void advanceTo(double target, const std::function<bool()> &keepGoing = {});
     // Runs everything due now, including turns posted while it runs.
     void drain() { advance(0); }
     // Runs the single next item, whatever its time; false when none is left.

@@ -1,9 +1,11 @@
 #include <cerrno>
+#include <csignal>
 #include <map>
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -13,6 +15,10 @@
 #include "platform/linux/hidrawmanager.h"
 #include "platform/linux/hidrawsystem.h"
 #include "platform/linux/hidsyscalls.h"
+#include "platform/linux/messageboxalerts.h"
+#include "platform/linux/qtrunloop.h"
+#include "platform/linux/signalwatcher.h"
+#include "platform/modalruns.h"
 
 using namespace platform;
 using platform::native::HidrawDevice;
@@ -20,6 +26,9 @@ using platform::native::HidrawEnvironment;
 using platform::native::HidrawManager;
 using platform::native::HidrawSystem;
 using platform::native::HidSysCalls;
+using platform::native::QtAlerts;
+using platform::native::QtRunLoop;
+using platform::native::SignalWatcher;
 
 namespace {
 
@@ -158,6 +167,7 @@ private slots:
     void deviceGoneMidReadIsRemovedCleanly();
     void callbackThatClosesItsDeviceStopsTheReads();
     void hotPlug();
+    void heldBackDuringAnAlert();
     void eventNodesAddedLaterAreSeized();
     void realHidrawNodes();
 
@@ -520,6 +530,58 @@ void TestHidrawManager::hotPlug()
     QCOMPARE(m_removed.size(), 1);
 }
 
+// A real message box runs its own nested loop, in which the removal and a
+// SIGTERM arrive: both reach the program only after the box has closed.
+void TestHidrawManager::heldBackDuringAnAlert()
+{
+    QtRunLoop runLoop;
+    ModalRuns runs(&runLoop);
+    m_system->setModalRuns(&runs);
+    QtAlerts alerts(&runs);
+    quint32 result = 0;
+    auto made = manager(kHidOptionsSeize, &result);
+    const QString tablet = m_sysfs->add(
+        { "hidraw1", 3, kVendor, kTevraM, "Tevra M", "", hidFixture("vendor-tablet.hex"), {} });
+    made->nodeAdded(tablet, dev("hidraw1"));
+    QCOMPARE(m_matched.size(), 1);
+    QList<QByteArray> reports;
+    m_matched.first()->registerInputReportCallback(
+        [&](const InputReport &report) { reports.append(bytesOf(report.bytes)); }, 64);
+
+    QStringList order;
+    // What the driver's delegate does with a signal during a modal run.
+    SignalWatcher watcher([&] {
+        order << QStringLiteral("signal");
+        if (runs.depth() > 0)
+            runs.beginEnding();
+        runs.deliver([&] { order << QStringLiteral("terminated"); });
+    });
+    const QByteArray pen = QByteArray::fromHex("02A10010203040506070");
+    // The report is read while the box is open, then the removal comes and
+    // the signal ends the box.
+    QTimer::singleShot(50, [&] { m_calls->sendReport(dev("hidraw1"), pen); });
+    QTimer readBack;
+    QObject::connect(&readBack, &QTimer::timeout, [&] {
+        if (runs.heldBack() == 0)
+            return; // not read yet
+        readBack.stop();
+        made->nodeRemoved(QString(), dev("hidraw1"));
+        ::raise(SIGTERM);
+    });
+    readBack.start(10);
+    QTimer::singleShot(5000, [&] { runs.beginEnding(); }); // a guard against a box left open
+    const int answer = alerts.run(QStringLiteral("Update"), QString(), { QStringLiteral("OK"), QStringLiteral("Cancel") });
+    const qsizetype removedDuringAlert = m_removed.size();
+    order << QStringLiteral("alert returned");
+    QCOMPARE(answer, 0);
+    QCOMPARE(removedDuringAlert, 0);
+    QVERIFY(reports.isEmpty());
+    QTRY_COMPARE(order, (QStringList { "signal", "alert returned", "terminated" }));
+    QCOMPARE(reports, QList<QByteArray> { pen });
+    QCOMPARE(m_removed, m_matched);
+    m_system->setModalRuns(nullptr);
+}
+
 void TestHidrawManager::eventNodesAddedLaterAreSeized()
 {
     const QString tablet = m_sysfs->add(
@@ -577,5 +639,5 @@ void TestHidrawManager::realHidrawNodes()
     QCOMPARE(matched.first()->property(kHidProductID), QVariant(node->productId));
 }
 
-QTEST_GUILESS_MAIN(TestHidrawManager)
+QTEST_MAIN(TestHidrawManager)
 #include "tst_hidrawmanager.moc"
