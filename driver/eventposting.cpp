@@ -59,7 +59,7 @@ OVEvent mouseEvent(quint32 eventType, quint32 button, const OVEventDataPost &pos
 
 } // namespace
 
-bool isDoubleClickExcepted(const QString &processName)
+bool isDoubleClickExcepted(const platform::FrontApplication &front)
 {
     static const QStringList kContained = {QStringLiteral("Photoshop"), QStringLiteral("Safari")};
     static const QStringList kEqual = {
@@ -83,11 +83,11 @@ bool isDoubleClickExcepted(const QString &processName)
         QStringLiteral("OrvaneTabletSetting"),
     };
     for (const QString &part : kContained) {
-        if (processName.contains(part, Qt::CaseInsensitive))
+        if (front.hasNameContaining(part))
             return true;
     }
     for (const QString &name : kEqual) {
-        if (processName.compare(name, Qt::CaseInsensitive) == 0)
+        if (front.isNamed(name))
             return true;
     }
     return false;
@@ -239,7 +239,7 @@ void PenEventPosting::postPointEvent(quint32 eventType, const PipelineContext &c
         const bool candidate = m_lastMouseDownTime
             && now - *m_lastMouseDownTime <= context.doubleClickInterval
             && (isFinder || isNear(p, m_lastMouseDownPoint));
-        if (candidate && !isDoubleClickExcepted(front.processName)) {
+        if (candidate && !isDoubleClickExcepted(front)) {
             m_lastMouseDownTime.reset();
             m_lastMouseDownPoint = p;
             postMouseDoubleClickEvent(context, out);

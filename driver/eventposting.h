@@ -71,9 +71,9 @@ private:
     QPointF m_lastMouseDragPoint;
 };
 
-// The front process names for which a quick second tap stays a plain
+// The front applications for which a quick second tap stays a plain
 // pen-down (painting and note applications that count taps themselves,
-// browsers, the settings application).
-bool isDoubleClickExcepted(const QString &processName);
+// browsers, the settings application), by any of their names.
+bool isDoubleClickExcepted(const platform::FrontApplication &front);
 
 } // namespace driver

@@ -84,18 +84,31 @@ quint64 actionIndex(const KeyConfiguration &configuration, const QString &catego
         .value_or(0);
 }
 
-std::optional<QVariantMap> applicationSet(
-    const KeyConfiguration &configuration, bool wheel, const QString &processName)
+std::optional<ApplicationSet> applicationSet(
+    const KeyConfiguration &configuration, bool wheel, const platform::FrontApplication &front)
 {
     const QVariant sets = wheel ? configValue(configuration, store::OVCFGRKApp, store::OVCFGRKAppOptions)
                                 : configValue(configuration, store::OVCFGBKApp, store::OVCFGBKAppOptions);
     const std::optional<QVariantMap> byName = dictionary(sets);
-    if (!byName)
+    if (!byName || byName->isEmpty())
         return std::nullopt;
-    const auto it = byName->constFind(processName);
-    if (it == byName->constEnd())
-        return std::nullopt;
-    return dictionary(*it);
+    auto found = [](const QString &key, const QVariant &value) -> std::optional<ApplicationSet> {
+        const std::optional<QVariantMap> set = dictionary(value);
+        if (!set)
+            return std::nullopt;
+        return ApplicationSet { key, *set };
+    };
+    const QStringList names = front.names();
+    // A set stored under exactly the name wins over one that differs in case.
+    for (const QString &name : names) {
+        if (const auto it = byName->constFind(name); it != byName->constEnd())
+            return found(name, *it);
+    }
+    for (auto it = byName->constBegin(); it != byName->constEnd(); ++it) {
+        if (front.isNamed(it.key()))
+            return found(it.key(), *it);
+    }
+    return std::nullopt;
 }
 
 std::optional<int> wheelSlot(const QVariant &value)
@@ -106,16 +119,16 @@ std::optional<int> wheelSlot(const QVariant &value)
     return int(*slot);
 }
 
-QString searchValue(const KeyConfiguration &configuration, const QString &key, const QString &processName,
-    bool wheel, const std::function<QString(const QString &textKey)> &localised)
+QString searchValue(const KeyConfiguration &configuration, const QString &key,
+    const platform::FrontApplication &front, bool wheel, const std::function<QString(const QString &textKey)> &localised)
 {
     const QLatin1String aliasKey = wheel ? store::OVCFGRKeyCusAlias : store::OVCFGPenKeyCusAlias;
     auto aliasOf = [&aliasKey](const QVariant &action) {
         const std::optional<QVariantMap> map = dictionary(action);
         return map ? text(map->value(aliasKey)) : QString();
     };
-    if (const std::optional<QVariantMap> set = applicationSet(configuration, wheel, processName))
-        return aliasOf(set->value(store::cusKey(key)));
+    if (const std::optional<ApplicationSet> set = applicationSet(configuration, wheel, front))
+        return aliasOf(set->set.value(store::cusKey(key)));
 
     const QLatin1String category = wheel ? store::OVCFGWheelKey : store::OVCFGBoardKey;
     const quint64 index = actionIndex(configuration, category, key);

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVariantMap>
 
+#include "platform/workspace.h"
+
 // Reading the key-action configuration of a device: express keys, wheel
 // slots, per-application sets and custom actions. Every value is checked for
 // its kind and range; one of the wrong kind reads as absent, so a damaged or
@@ -63,11 +65,20 @@ QVariant configValue(const KeyConfiguration &configuration, const QString &categ
 // holds one.
 quint64 actionIndex(const KeyConfiguration &configuration, const QString &category, const QString &key);
 
-// The per-application set of processName in "OVCFGBKAppOptions" (express
-// keys, wheel false) or "OVCFGRKAppOptions" (wheel true). A set that is not a
-// dictionary counts as none.
-std::optional<QVariantMap> applicationSet(
-    const KeyConfiguration &configuration, bool wheel, const QString &processName);
+// A per-application set and the key it is stored under.
+struct ApplicationSet
+{
+    QString key;
+    QVariantMap set;
+};
+
+// The per-application set of the front application in "OVCFGBKAppOptions"
+// (express keys, wheel false) or "OVCFGRKAppOptions" (wheel true): the one
+// stored under one of its names (FrontApplication::isNamed()), a key equal to
+// a name (in the names' order) before one that differs in case.
+// A set that is not a dictionary counts as none.
+std::optional<ApplicationSet> applicationSet(
+    const KeyConfiguration &configuration, bool wheel, const platform::FrontApplication &front);
 
 // Wheel slots run 1..10; any other stored slot is none.
 std::optional<int> wheelSlot(const QVariant &value);
@@ -77,7 +88,7 @@ std::optional<int> wheelSlot(const QVariant &value);
 // "OVCFGWheelKey<n>"): the alias of the application's set when it has one,
 // else the localised text of the list entry (through `text`), else the alias
 // of the key's own custom action for the custom entry. Empty when none.
-QString searchValue(const KeyConfiguration &configuration, const QString &key, const QString &processName,
-    bool wheel, const std::function<QString(const QString &textKey)> &text);
+QString searchValue(const KeyConfiguration &configuration, const QString &key,
+    const platform::FrontApplication &front, bool wheel, const std::function<QString(const QString &textKey)> &text);
 
 } // namespace driver

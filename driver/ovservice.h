@@ -184,13 +184,13 @@ public:
 
     // The display text of an express key's action (wkey false, key
     // "OVCFGBoardKey1".."10") or of a wheel slot's function (wkey true, key
-    // "OVCFGWheelKey1".."10"), as the front application processName sees it.
-    QString searchValueForKey(const QString &key, const QString &processName, bool wkey) const;
+    // "OVCFGWheelKey1".."10"), as the front application sees it.
+    QString searchValueForKey(const QString &key, const platform::FrontApplication &front, bool wkey) const;
     // The wheel's centre button pressed (true) or released.
     void wheelCenterKey(bool press);
     // Wheel centre (ovservice_wheel.cpp). The short press: the next wheel
-    // slot with a function, for the front application processName.
-    void prepareRKC(const QString &processName);
+    // slot with a function, for the front application.
+    void prepareRKC(const platform::FrontApplication &front);
     // The 3-second long press: the wheel-function panel opens on the next turn.
     void prepareRKCLong();
     void showWheelFun();
@@ -258,7 +258,7 @@ private:
     void preparePenCusMouse(quint64 mouse);
     void preparePenCusHotKey(const CustomAction &action, bool press);
     void prepareHKCustom(const CustomAction &action, bool press);
-    void prepareWheelKey(const QString &name, bool press, const QString &processName);
+    void prepareWheelKey(const QString &name, bool press, const platform::FrontApplication &front);
     void prepareWheelCus(const QString &name, bool press, const QVariant &act);
     // The notice, when the device's "OVCFGTips" is on.
     void showTip(const QString &text);

@@ -54,10 +54,9 @@ constexpr struct
 
 // Painting applications that switch pen and eraser themselves from the
 // pen's own report; a posted E or B would change their tool a second time.
-bool switchesToolsItself(const QString &processName)
+bool switchesToolsItself(const platform::FrontApplication &front)
 {
-    return processName.compare(QLatin1String("Krita"), Qt::CaseInsensitive) == 0
-        || processName.compare(QLatin1String("SketchBook"), Qt::CaseInsensitive) == 0;
+    return front.isNamed(QStringLiteral("Krita")) || front.isNamed(QStringLiteral("SketchBook"));
 }
 
 // An application to start rather than an address to open: the system's
@@ -102,7 +101,7 @@ void OVService::preparePenKey(bool press, bool isDownKey)
         postMouseEvent(press ? type::RightMouseDown : type::RightMouseUp, 1);
         break;
     case PenEraserSwitch:
-        if (switchesToolsItself(m_platform.workspace.frontApplication().processName))
+        if (switchesToolsItself(m_platform.workspace.frontApplication()))
             break;
         prepareHotKey(m_isEOP ? HotKey::BrushTool : HotKey::Eraser, press);
         if (!press)
@@ -132,21 +131,21 @@ void OVService::prepareBoardKey(const QString &name, bool press)
 {
     if (m_cleanedUp || !m_settings.ovKeyFun || name.isEmpty())
         return;
-    const QString processName = m_platform.workspace.frontApplication().processName;
+    const platform::FrontApplication front = m_platform.workspace.frontApplication();
     if (name == store::OVCFGWheelKeyL || name == store::OVCFGWheelKeyR) {
         // The wheel reports a step as one press; its action is released at
         // once, and a later release report releases it again.
-        prepareWheelKey(name, press, processName);
-        prepareWheelKey(name, false, processName);
+        prepareWheelKey(name, press, front);
+        prepareWheelKey(name, false, front);
         return;
     }
     if (name == store::OVCFGWheelKeyC) {
-        prepareWheelKey(name, press, processName);
+        prepareWheelKey(name, press, front);
         return;
     }
     const QVariantMap configuration = keyConfiguration();
-    if (const std::optional<QVariantMap> set = applicationSet(configuration, false, processName)) {
-        if (const std::optional<CustomAction> action = customAction(set->value(store::cusKey(name))))
+    if (const std::optional<ApplicationSet> set = applicationSet(configuration, false, front)) {
+        if (const std::optional<CustomAction> action = customAction(set->set.value(store::cusKey(name))))
             preparePenAndBoardCus(*action, press);
         return;
     }
@@ -253,16 +252,16 @@ void OVService::prepareHKCustom(const CustomAction &action, bool press)
     postKeyboardEvent(action.combo->keyCode, press, action.combo->modifierFlags);
 }
 
-void OVService::prepareWheelKey(const QString &name, bool press, const QString &processName)
+void OVService::prepareWheelKey(const QString &name, bool press, const platform::FrontApplication &front)
 {
     if (name == store::OVCFGWheelKeyC) {
         wheelCenterKey(press);
         return;
     }
     const QVariantMap configuration = keyConfiguration();
-    if (const std::optional<QVariantMap> set = applicationSet(configuration, true, processName)) {
-        if (const std::optional<int> slot = wheelSlot(set->value(store::OVCFGRKAppCur)))
-            prepareWheelCus(name, press, set->value(store::cusKey(store::OVCFGWheelKeyN(*slot))));
+    if (const std::optional<ApplicationSet> set = applicationSet(configuration, true, front)) {
+        if (const std::optional<int> slot = wheelSlot(set->set.value(store::OVCFGRKAppCur)))
+            prepareWheelCus(name, press, set->set.value(store::cusKey(store::OVCFGWheelKeyN(*slot))));
         return;
     }
     const std::optional<int> slot
@@ -294,9 +293,9 @@ void OVService::prepareWheelCus(const QString &name, bool press, const QVariant 
     postKeyboardEvent(combo->keyCode, press, combo->modifierFlags);
 }
 
-QString OVService::searchValueForKey(const QString &key, const QString &processName, bool wkey) const
+QString OVService::searchValueForKey(const QString &key, const platform::FrontApplication &front, bool wkey) const
 {
-    return searchValue(keyConfiguration(), key, processName, wkey,
+    return searchValue(keyConfiguration(), key, front, wkey,
         [this](const QString &textKey) { return m_platform.strings.text(textKey); });
 }
 

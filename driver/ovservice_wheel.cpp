@@ -59,7 +59,7 @@ void OVService::wheelCenterKey(bool press)
         return;
     }
     if (m_wkcDown)
-        prepareRKC(m_platform.workspace.frontApplication().processName);
+        prepareRKC(m_platform.workspace.frontApplication());
     m_wkcDown = false;
 }
 
@@ -120,7 +120,7 @@ QVariantMap OVService::searchWheelKeyCusForAct(const QVariantMap &set, qint64 in
     return function.typeId() == QMetaType::QVariantMap ? function.toMap() : QVariantMap();
 }
 
-void OVService::prepareRKC(const QString &processName)
+void OVService::prepareRKC(const platform::FrontApplication &front)
 {
     m_platform.runLoop.cancel(m_wkcTimer);
     m_wkcTimer = 0;
@@ -128,17 +128,19 @@ void OVService::prepareRKC(const QString &processName)
         return;
 
     const KeyConfiguration configuration = keyConfiguration();
-    if (std::optional<QVariantMap> set = applicationSet(configuration, true, processName)) {
+    if (std::optional<ApplicationSet> set = applicationSet(configuration, true, front)) {
         // The application's own set: its current slot moves, the device-wide
-        // one stays. Only the driver's copy learns of it.
-        const std::optional<qint64> next = searchIndexForWheelKeyCusAct(*set);
+        // one stays. Only the driver's copy learns of it. The set stays under
+        // the key the settings application stored it by, which may differ
+        // from every name of the window in case.
+        const std::optional<qint64> next = searchIndexForWheelKeyCusAct(set->set);
         if (!next)
             return;
-        set->insert(store::OVCFGRKAppCur, *next);
+        set->set.insert(store::OVCFGRKAppCur, *next);
         QVariantMap sets = configValue(configuration, store::OVCFGRKApp, store::OVCFGRKAppOptions).toMap();
-        sets.insert(processName, *set);
+        sets.insert(set->key, set->set);
         m_configMan->updateConfiguration(store::OVCFGRKApp, store::OVCFGRKAppOptions, sets);
-        showTip(searchWheelKeyCusForAct(*set, *next).value(store::OVCFGRKeyCusAlias).toString());
+        showTip(searchWheelKeyCusForAct(set->set, *next).value(store::OVCFGRKeyCusAlias).toString());
         return;
     }
 
@@ -146,7 +148,7 @@ void OVService::prepareRKC(const QString &processName)
     if (!next)
         return;
     m_configMan->updateConfiguration(store::OVCFGWheelKey, store::OVCFGWheelKeyCur, *next);
-    showTip(QStringLiteral("R%1: %2").arg(*next).arg(searchValueForKey(searchWheelKey(), processName, true)));
+    showTip(QStringLiteral("R%1: %2").arg(*next).arg(searchValueForKey(searchWheelKey(), front, true)));
 }
 
 void OVService::wheelCleanup()

@@ -185,14 +185,14 @@ void OVWheelFunInfo::prepareKey()
 {
     if (!m_delegate)
         return;
-    const QString name = m_platform.workspace.frontApplication().processName;
+    const platform::FrontApplication front = m_platform.workspace.frontApplication();
     for (int i = 0; i < kSlots; ++i) {
-        const QString value = m_delegate->searchValueForKey(store::OVCFGWheelKeyN(i + 1), name, true);
+        const QString value = m_delegate->searchValueForKey(store::OVCFGWheelKeyN(i + 1), front, true);
         setText(m_ibRTF[i], m_rTexts[i], QStringLiteral("R%1 %2").arg(i + 1).arg(value));
     }
     const int keys = wheelFunKeyCount(m_delegate->getDevkey());
     for (int i = 0; i < keys && i < kKeys; ++i) {
-        const QString value = m_delegate->searchValueForKey(store::OVCFGBoardKeyN(i + 1), name, false);
+        const QString value = m_delegate->searchValueForKey(store::OVCFGBoardKeyN(i + 1), front, false);
         setText(m_ibKTF[i], m_kTexts[i], QStringLiteral("K%1 %2").arg(i + 1).arg(value));
     }
     setText(m_ibK9TF, m_k9Text,

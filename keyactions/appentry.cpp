@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QIcon>
 
+#include "platform/desktopapplications.h"
 #include "platform/desktopentry.h"
 
 namespace keyactions {
@@ -15,20 +16,7 @@ namespace {
 // Enough for any desktop; a folder holding more is not searched further.
 constexpr int kMaxEntriesSearched = 4000;
 
-QStringList dataFolders()
-{
-    QStringList folders;
-    QString home = qEnvironmentVariable("XDG_DATA_HOME");
-    if (home.isEmpty())
-        home = QDir::homePath() + QStringLiteral("/.local/share");
-    folders << home;
-    QString dirs = qEnvironmentVariable("XDG_DATA_DIRS");
-    if (dirs.isEmpty())
-        dirs = QStringLiteral("/usr/local/share:/usr/share");
-    for (const QString &dir : dirs.split(u':', Qt::SkipEmptyParts))
-        folders << dir;
-    return folders;
-}
+using platform::xdgDataFolders;
 
 bool isExecutableFile(const QFileInfo &info)
 {
@@ -77,27 +65,12 @@ std::optional<AppEntry> readAppEntry(const QString &path, const QStringList &lan
     AppEntry app;
     app.title = platform::localisedValue(
         *entry, QStringLiteral("Name"), platform::desktopEntryLocales(languages)).trimmed();
-    app.identifier = entry->value(QStringLiteral("StartupWMClass")).trimmed();
-    if (app.identifier.isEmpty()) {
-        if (const auto command = platform::splitExec(entry->value(QStringLiteral("Exec"))))
-            app.identifier = QFileInfo(command->first()).fileName();
-    }
+    app.identifier = platform::desktopEntryIdentifier(*entry);
     if (app.title.isEmpty() || app.identifier.isEmpty())
         return std::nullopt;
     app.iconPath = iconFilePath(entry->value(QStringLiteral("Icon")).trimmed());
     app.launchPath = info.absoluteFilePath();
     return app;
-}
-
-QStringList applicationsFolders()
-{
-    QStringList folders;
-    for (const QString &data : dataFolders()) {
-        const QString folder = QDir::cleanPath(data + QStringLiteral("/applications"));
-        if (QFileInfo(folder).isDir() && !folders.contains(folder))
-            folders << folder;
-    }
-    return folders;
 }
 
 std::optional<AppEntry> findAppEntry(const QString &identifier, const QStringList &languages)
@@ -129,7 +102,7 @@ QString iconFilePath(const QString &icon)
         return QString();
 
     QStringList bases;
-    for (const QString &data : dataFolders())
+    for (const QString &data : xdgDataFolders())
         bases << data + QStringLiteral("/icons");
     bases << QDir::homePath() + QStringLiteral("/.icons");
     QStringList themes;
@@ -163,7 +136,7 @@ QString iconFilePath(const QString &icon)
         if (!best.isEmpty())
             return best;
     }
-    for (const QString &data : dataFolders()) {
+    for (const QString &data : xdgDataFolders()) {
         const QString found = pictureIn(data + QStringLiteral("/pixmaps"), icon);
         if (!found.isEmpty())
             return found;

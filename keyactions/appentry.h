@@ -5,10 +5,13 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/desktopapplications.h"
+
 // The applications a user picks for a custom action or a per-application
 // set. On Linux an application is a desktop entry (".desktop" file) or an
-// executable file, and one text names it in both programs: its window class,
-// which the driver compares with the class of the front window.
+// executable file, and one text names it in both programs: its window class
+// (platform::desktopEntryIdentifier()), which the driver finds among the
+// names of the front window (platform::FrontApplication::isNamed()).
 namespace keyactions {
 
 struct AppEntry
@@ -34,10 +37,8 @@ struct AppEntry
 // window class nor an executable file.
 std::optional<AppEntry> readAppEntry(const QString &path, const QStringList &languages);
 
-// The applications folders: "applications" in $XDG_DATA_HOME (default
-// ~/.local/share) and in each folder of $XDG_DATA_DIRS (default
-// /usr/local/share:/usr/share), in that order; only those that exist.
-QStringList applicationsFolders();
+// The applications folders (platform/desktopapplications.h).
+using platform::applicationsFolders;
 
 // The installed desktop entry whose window class is `identifier` (the first
 // one in the applications folders), for the title of a stored set; nullopt

@@ -20,6 +20,7 @@
 #include <QStyleHints>
 #include <QUrl>
 
+#include "platform/desktopapplications.h"
 #include "platform/desktopentry.h"
 #include "platform/files.h"
 #include "platform/linux/desktopdisplays.h"
@@ -107,17 +108,27 @@ QString installedResourcePath(const QString &path)
     return resourceFolder() + clean.mid(bundleResources.size());
 }
 
-FrontApplication frontApplicationFromWindow(const QByteArray &wmClass, const QString &executable)
+FrontApplication frontApplicationFromWindow(
+    const QByteArray &wmClass, const QString &executable, DesktopApplications *entries)
 {
     FrontApplication front;
     const QList<QByteArray> names = wmClass.split('\0');
-    const QByteArray instance = names.value(0);
-    const QByteArray className = names.value(1);
-    front.processName = QString::fromUtf8(className.isEmpty() ? instance : className);
+    const QString instance = QString::fromUtf8(names.value(0));
+    const QString className = QString::fromUtf8(names.value(1));
+    front.processName = className.isEmpty() ? instance : className;
     QString program = executable;
     if (program.endsWith(kDeletedSuffix))
         program.chop(kDeletedSuffix.size());
     front.bundleId = program.section(u'/', -1);
+    front.otherNames << instance << front.bundleId;
+    if (entries) {
+        // A script's window shows its interpreter as the program
+        // ("python3.11" for mypaint); its entry is found by the instance name.
+        const QStringList classes { className, instance };
+        if (const std::optional<DesktopApplication> app = entries->find(classes, { front.bundleId, instance }))
+            front.otherNames << app->fileId << app->identifier << app->name;
+    }
+    front.otherNames = front.names().mid(front.processName.isEmpty() ? 0 : 1);
     return front;
 }
 
@@ -228,7 +239,7 @@ private:
         // no front application.
         if (wmClass.isEmpty() && !pid)
             return {};
-        return frontApplicationFromWindow(wmClass, pid ? procExecutable(pid) : QString());
+        return frontApplicationFromWindow(wmClass, pid ? procExecutable(pid) : QString(), &m_entries);
     }
 
 private:
@@ -270,6 +281,7 @@ private:
     xcb_atom_t m_activeAtom = XCB_ATOM_NONE;
     xcb_atom_t m_pidAtom = XCB_ATOM_NONE;
     std::unique_ptr<QSocketNotifier> m_notifier;
+    DesktopApplications m_entries;
     FrontApplication m_current;
     quint64 m_requests = 0;
 };

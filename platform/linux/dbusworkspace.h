@@ -7,15 +7,21 @@
 
 class QByteArray;
 
+namespace platform {
+class DesktopApplications;
+}
+
 namespace platform::native {
 
 // The front application from the properties of the active window: its
 // WM_CLASS value (instance name and class name, each ended by a NUL) gives the
-// process name, the class as the settings application stores it for
-// per-application sets (the instance name when the class is empty); the
+// process name (the class; the instance name when the class is empty); the
 // program file that /proc/<_NET_WM_PID>/exe names gives the bundle identifier
-// (its file name). Empty fields where a property is missing.
-FrontApplication frontApplicationFromWindow(const QByteArray &wmClass, const QString &executable);
+// (its file name). The other names are the instance name, the program's file
+// name and, when `entries` has one for the window, the desktop entry's file
+// id, identifier and Name. Empty fields where a property is missing.
+FrontApplication frontApplicationFromWindow(
+    const QByteArray &wmClass, const QString &executable, DesktopApplications *entries = nullptr);
 
 // The file that a path into the settings application's resources
 // ("/Applications/OrvaneTablet/OrvaneTabletSetting.app/Contents/Resources/...")

@@ -71,6 +71,7 @@ private slots:
     void customFields();
     void actionIndex_data();
     void actionIndex();
+    void applicationSets_data();
     void applicationSets();
     void wheelSlot_data();
     void wheelSlot();
@@ -168,21 +169,47 @@ void TstKeyConfig::actionIndex()
     QCOMPARE(driver::actionIndex(configuration(), QStringLiteral("OVCFGBoardKey"), key), expected);
 }
 
+void TstKeyConfig::applicationSets_data()
+{
+    QTest::addColumn<QString>("processName");
+    QTest::addColumn<QStringList>("otherNames");
+    QTest::addColumn<QString>("key"); // empty: no set
+
+    QTest::newRow("the class as stored") << "Gimp" << QStringList() << "Gimp";
+    QTest::newRow("case differs") << "gimp" << QStringList() << "Gimp";
+    QTest::newRow("by another name") << "Gimp-2.10" << QStringList { "gimp-2.10", "GIMP" } << "Gimp";
+    QTest::newRow("an exact key before one differing in case")
+        << "Krita" << QStringList { "krita" } << "krita";
+    QTest::newRow("a set that is no dictionary") << "Inkscape" << QStringList() << "";
+    QTest::newRow("no name") << "" << QStringList() << "";
+    QTest::newRow("a part of a name is no name") << "Gim" << QStringList { "Gimp-2.10" } << "";
+}
+
 void TstKeyConfig::applicationSets()
 {
-    const QVariantMap config = configuration();
-    QVERIFY(driver::applicationSet(config, false, QStringLiteral("Gimp")));
-    QVERIFY(driver::applicationSet(config, true, QStringLiteral("Gimp")));
-    // Names match character for character.
-    QVERIFY(!driver::applicationSet(config, false, QStringLiteral("gimp")));
-    QVERIFY(!driver::applicationSet(config, false, QString()));
-    QVERIFY(!driver::applicationSet(config, false, QStringLiteral("Inkscape")));
+    QFETCH(QString, processName);
+    QFETCH(QStringList, otherNames);
+    QFETCH(QString, key);
+    QVariantMap config = configuration();
+    QVariantMap sets = driver::configValue(config, "OVCFGBKApp", "OVCFGBKAppOptions").toMap();
+    sets.insert("KRITA", QVariantMap());
+    sets.insert("krita", QVariantMap { { "OVCFGBoardKey2Cus", QVariantMap() } });
+    config.insert("OVCFGBKApp", QVariantMap { { "OVCFGBKAppOptions", sets } });
+    const platform::FrontApplication front { QString(), processName, otherNames };
+
+    const std::optional<driver::ApplicationSet> set = driver::applicationSet(config, false, front);
+    QCOMPARE(set ? set->key : QString(), key);
+    if (set)
+        QCOMPARE(set->set, sets.value(key).toMap());
+    if (key == QLatin1String("Gimp"))
+        QCOMPARE(driver::applicationSet(config, true, front)->key, key);
+
     // The whole dictionary of sets of the wrong kind.
     QVariantMap broken = config;
     broken.insert("OVCFGBKApp", QVariantMap { { "OVCFGBKAppOptions", QVariantList { "Gimp" } } });
-    QVERIFY(!driver::applicationSet(broken, false, QStringLiteral("Gimp")));
+    QVERIFY(!driver::applicationSet(broken, false, front));
     broken.insert("OVCFGRKApp", "Gimp");
-    QVERIFY(!driver::applicationSet(broken, true, QStringLiteral("Gimp")));
+    QVERIFY(!driver::applicationSet(broken, true, front));
 }
 
 void TstKeyConfig::wheelSlot_data()
@@ -247,7 +274,8 @@ void TstKeyConfig::searchValue()
     QFETCH(QString, processName);
     QFETCH(bool, wheel);
     QFETCH(QString, expected);
-    QCOMPARE(driver::searchValue(configuration(), key, processName, wheel, localised), expected);
+    const platform::FrontApplication front { QString(), processName, {} };
+    QCOMPARE(driver::searchValue(configuration(), key, front, wheel, localised), expected);
 }
 
 QTEST_GUILESS_MAIN(TstKeyConfig)

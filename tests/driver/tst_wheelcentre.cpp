@@ -197,6 +197,15 @@ void TestWheelCentre::applicationSet()
     QCOMPARE(d.notices, (QStringList { QStringLiteral("Layer"), QStringLiteral("Brush") }));
     QCOMPARE(d.wheel(store::OVCFGWheelKeyCur).toLongLong(), 1);
 
+    // A window that names the application in other case moves the stored
+    // set, under the key it was stored by.
+    d.front(QStringLiteral("Krita"));
+    d.click();
+    QCOMPARE(appCur(QStringLiteral("krita")).toLongLong(), 6);
+    QVERIFY(!d.config().queryConfiguration(store::OVCFGRKApp, store::OVCFGRKAppOptions).toMap().contains("Krita"));
+    d.click();
+    d.notices.clear();
+
     // A set without functions: nothing moves, and the device-wide slot
     // does not stand in for it.
     d.front(QStringLiteral("inkscape"));

@@ -362,13 +362,14 @@ void TestRecords::driverReadsWhatTheRecordsWrite()
         { "OVCFGRKApp",
             QVariantMap { { "OVCFGRKAppOptions", QVariantMap { { "krita", wheel.serialization() } } } } }
     };
-    const std::optional<QVariantMap> boardSet = driver::applicationSet(configuration, false, "krita");
+    const platform::FrontApplication krita { QString(), "krita", {} };
+    const std::optional<driver::ApplicationSet> boardSet = driver::applicationSet(configuration, false, krita);
     QVERIFY(boardSet);
-    QCOMPARE(driver::customAction(boardSet->value("OVCFGBoardKey3Cus"))->combo, read->combo);
-    QVERIFY(!boardSet->contains("OVCFGBoardKey1Cus"));
-    const std::optional<QVariantMap> wheelSet = driver::applicationSet(configuration, true, "krita");
-    QCOMPARE(driver::wheelSlot(wheelSet->value("OVCFGRKAppCur")), std::optional<int>(1));
-    QCOMPARE(driver::wheelCustom(wheelSet->value("OVCFGWheelKey1Cus"))->counterClockwise,
+    QCOMPARE(driver::customAction(boardSet->set.value("OVCFGBoardKey3Cus"))->combo, read->combo);
+    QVERIFY(!boardSet->set.contains("OVCFGBoardKey1Cus"));
+    const std::optional<driver::ApplicationSet> wheelSet = driver::applicationSet(configuration, true, krita);
+    QCOMPARE(driver::wheelSlot(wheelSet->set.value("OVCFGRKAppCur")), std::optional<int>(1));
+    QCOMPARE(driver::wheelCustom(wheelSet->set.value("OVCFGWheelKey1Cus"))->counterClockwise,
         wheelRead->counterClockwise);
 }
 
