@@ -131,11 +131,11 @@ void TestDriverFatalAlert::quitsSayingWhy()
     });
     platform::sim::SimPlatform sim(bus, QLatin1String(platform::kDriverBundleId));
     platform::native::QtRunLoop runLoop;
-    platform::native::QtAlerts alerts;
+    platform::native::QtAlerts alerts(&sim.modalRuns);
     const platform::Platform &simulated = sim.platform();
     platform::Platform platform { { runLoop, sim.local, sim.distributed, sim.displays, sim.workspace,
                                       sim.defaults, sim.strings, alerts, sim.filePanels, sim.keyboard,
-                                      sim.files, simulated.dataFolder, simulated.bundleId },
+                                      sim.files, sim.modalRuns, simulated.dataFolder, simulated.bundleId },
         hid, sim.usb, sim.poster, sim.modifierTap };
 
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(alertLine));
