@@ -15,6 +15,7 @@
 #include "driver/settingsreload.h"
 #include "platform/platform.h"
 #include "platform/strings.h"
+#include "platform/windowspace.h"
 #include "store/ovpublicdefine.h"
 #include "store/ovpublicobject.h"
 #include "store/plistvalue.h"
@@ -268,7 +269,9 @@ void OVHUDAlert::showWindowToUpdateFrameWithMessage(const QString &message)
             QFontMetricsF(m_textfont).elidedText(m_text, Qt::ElideRight, std::max(0.0, layout.textWidth)));
         const QRectF bounds = boundsTopLeftFromFrameBottomLeft(
             layout.window, mainScreenHeight(m_platform.displays.displays()));
-        m_window->setGeometry(bounds.toRect());
+        const QList<platform::DisplayInfo> displays = m_platform.displays.displays();
+        m_window->setGeometry(
+            platform::windowRectFromBounds(bounds, displays, m_platform.displays.windowSpace()).toRect());
     }
     if (m_manager.windowObservers().notice)
         m_manager.windowObservers().notice(m_text);

@@ -14,6 +14,7 @@
 #include "platform/displays.h"
 #include "platform/platform.h"
 #include "platform/strings.h"
+#include "platform/windowspace.h"
 #include "platform/workspace.h"
 #include "store/ovmodels.h"
 #include "store/ovpublicdefine.h"
@@ -173,7 +174,10 @@ void OVWheelFunInfo::showWindow()
     if (m_window) {
         const QRectF bounds
             = boundsTopLeftFromFrameBottomLeft(m_frame, mainScreenHeight(m_platform.displays.displays()));
-        m_window->move(bounds.topLeft().toPoint());
+        m_window->move(platform::windowRectFromBounds(
+            bounds, m_platform.displays.displays(), m_platform.displays.windowSpace())
+                           .topLeft()
+                           .toPoint());
     }
     setWindowShown(m_window.get(), windowName(), m_shown, true, m_manager.windowObservers());
     prepareKey();

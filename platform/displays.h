@@ -9,6 +9,8 @@
 
 namespace platform {
 
+struct WindowSpace;
+
 struct DisplayInfo
 {
     quint32 id = 0; // identical in both programs for the same display
@@ -33,6 +35,9 @@ public:
     virtual void onChanged(std::function<void()> callback) = 0;
     // The pointer's position in global points (top-left origin).
     virtual QPointF pointerPosition() const = 0;
+    // How the window system's space lies over the displays' bounds
+    // (platform/windowspace.h); the same space by default.
+    virtual WindowSpace windowSpace() const;
 };
 
 } // namespace platform

@@ -12,6 +12,7 @@
 #include "platform/platform.h"
 #include "platform/runloop.h"
 #include "platform/strings.h"
+#include "platform/windowspace.h"
 #include "settings/areageometry.h"
 #include "settings/calibview.h"
 #include "settings/calibwin.h"
@@ -58,24 +59,6 @@ QLabel *label(QWidget *parent, const QString &text, const char *name)
     l->setFixedWidth(kLabelWidth);
     l->hide();
     return l;
-}
-
-// The window system places windows in its own space, whose origin need not
-// be the main display's top-left corner: the offset is the position of the
-// screen that shows the main display (the primary screen when it has the
-// main display's size, else the first screen of that size).
-QPoint windowSystemOffset(const QRectF &mainBounds)
-{
-    QList<QScreen *> screens = QGuiApplication::screens();
-    if (QScreen *primary = QGuiApplication::primaryScreen()) {
-        screens.removeAll(primary);
-        screens.prepend(primary);
-    }
-    for (QScreen *screen : screens) {
-        if (QSizeF(screen->geometry().size()) == mainBounds.size())
-            return screen->geometry().topLeft();
-    }
-    return QPoint();
 }
 
 // The window system's screen of exactly that rectangle, if it has one.
@@ -188,19 +171,16 @@ void CalibWinCtrl::calibInit()
         clickOK();
         return;
     }
-    QRectF mainBounds = target->bounds;
-    for (const platform::DisplayInfo &display : displays) {
-        if (display.main)
-            mainBounds = display.bounds;
-    }
     m_screct = target->bounds;
-    showOnDisplay(m_screct, mainBounds);
+    showOnDisplay(m_screct, displays);
     startRun();
 }
 
-void CalibWinCtrl::showOnDisplay(const QRectF &display, const QRectF &mainBounds)
+void CalibWinCtrl::showOnDisplay(const QRectF &display, const QList<platform::DisplayInfo> &displays)
 {
-    const QRect frame = display.toRect().translated(windowSystemOffset(mainBounds));
+    m_displays = displays;
+    m_windowSpace = m_platform.displays.windowSpace();
+    const QRect frame = platform::windowRectFromBounds(display, displays, m_windowSpace).toRect();
     m_win->setGeometry(frame);
     layoutControls();
     // A screen of the window system that is exactly this display takes the
@@ -222,7 +202,13 @@ void CalibWinCtrl::startRun()
 {
     m_psscrn = calib::targetPoints(m_screct);
     // The view covers the window, which covers the display.
-    m_psview = calib::viewPoints(QRectF(QPointF(), m_screct.size()));
+    // The crosshairs sit where the targets map into the window (y up in the
+    // view): a touch at one maps back, through the same space, to its target.
+    const QRectF window = platform::windowRectFromBounds(m_screct, m_displays, m_windowSpace);
+    for (size_t i = 0; i < m_psscrn.size(); ++i) {
+        const QPointF p = platform::windowPointFromBounds(m_psscrn[i], m_displays, m_windowSpace) - window.topLeft();
+        m_psview[i] = QPointF(p.x(), window.height() - p.y());
+    }
     view()->updatePS(m_psview);
     post({ { OVMCBegin, true } });
     setCursorHidden(true);
@@ -271,7 +257,12 @@ void CalibWinCtrl::post(const QVariantMap &userInfo)
 
 bool CalibWinCtrl::pointerOnCancel() const
 {
-    const QRectF cancel = QRectF(m_ibCancelBtn->geometry()).translated(m_screct.topLeft());
+    // The button in the window's logical pixels, taken back to the displays'
+    // space the pointer is reported in.
+    const QRectF window = platform::windowRectFromBounds(m_screct, m_displays, m_windowSpace);
+    const QRectF button = QRectF(m_ibCancelBtn->geometry()).translated(window.topLeft());
+    const QRectF cancel(platform::boundsPointFromWindow(button.topLeft(), m_displays, m_windowSpace),
+        platform::boundsPointFromWindow(button.bottomRight(), m_displays, m_windowSpace));
     return area::containsHalfOpen(cancel, m_platform.displays.pointerPosition());
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QVariant>
 
+#include "platform/windowspace.h"
 #include "settings/calibgeometry.h"
 
 class QLabel;
@@ -115,7 +116,7 @@ private:
     void buildWindow();
     // Places the labels and buttons for the window's size.
     void layoutControls();
-    void showOnDisplay(const QRectF &display, const QRectF &mainBounds);
+    void showOnDisplay(const QRectF &display, const QList<platform::DisplayInfo> &displays);
     void startRun();
     void nextStep();
     void post(const QVariantMap &userInfo);
@@ -136,6 +137,9 @@ private:
 
     State m_state = State::Opening;
     QRectF m_screct;
+    // The displays and the window system's space the window was placed by.
+    QList<platform::DisplayInfo> m_displays;
+    platform::WindowSpace m_windowSpace;
     std::array<QPointF, calib::kTargetCount> m_psscrn {};
     std::array<QPointF, calib::kTargetCount> m_psview {};
     std::vector<Step> m_steps;

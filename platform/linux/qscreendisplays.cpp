@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QScreen>
 
+#include "platform/windowspace.h"
+
 #include "platform/linux/displayoutput.h"
 #include "platform/linux/linuxlog.h"
 
@@ -66,6 +68,16 @@ QList<DisplayInfo> QScreenDisplays::displays() const
         outputs.append(output);
     }
     return displaysFromOutputs(outputs);
+}
+
+WindowSpace QScreenDisplays::windowSpace() const
+{
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return {};
+    const QScreen *main = QGuiApplication::primaryScreen();
+    if (!main && !QGuiApplication::screens().isEmpty())
+        main = QGuiApplication::screens().first();
+    return WindowSpace { main ? QPointF(main->geometry().topLeft()) : QPointF(), 1.0 };
 }
 
 int QScreenDisplays::rotation(quint32) const

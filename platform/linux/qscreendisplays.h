@@ -25,6 +25,9 @@ public:
     bool setRotation(quint32 id, int degrees) override;
     void onChanged(std::function<void()> callback) override;
     QPointF pointerPosition() const override;
+    // Qt's screens are in its logical space already: only the main one's
+    // corner lies between.
+    WindowSpace windowSpace() const override;
 
 private:
     class Watcher;

@@ -1,5 +1,10 @@
 #include "xrandrdisplays.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "platform/windowspace.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -426,6 +431,16 @@ bool XRandrDisplays::setRotation(quint32 id, int degrees)
 void XRandrDisplays::onChanged(std::function<void()> callback)
 {
     m_connection->callbacks.push_back(std::move(callback));
+}
+
+WindowSpace XRandrDisplays::windowSpace() const
+{
+    double scale = 1.0;
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        if (const QScreen *screen = QGuiApplication::primaryScreen())
+            scale = screen->devicePixelRatio();
+    }
+    return WindowSpace { QPointF(m_connection->mainOrigin), scale };
 }
 
 QPointF XRandrDisplays::pointerPosition() const

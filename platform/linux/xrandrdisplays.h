@@ -47,6 +47,9 @@ public:
     bool setRotation(quint32 id, int degrees) override;
     void onChanged(std::function<void()> callback) override;
     QPointF pointerPosition() const override;
+    // The main output's corner in the X screen and this program's Qt factor:
+    // RandR counts device pixels, Qt's windows logical ones.
+    WindowSpace windowSpace() const override;
 
 private:
     class Connection;
